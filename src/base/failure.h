@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QString>
+
+#include <utility>
+
+// The failure handlers of the system's routines. Deep code throws RuntimeError; a
+// routine runs its body through one of these at its edge, and nothing else catches.
+// Each handler makes the caught failure the current error (platform::Err()) while it
+// reports, and clears it again when it leaves, as leaving a handler does.
+//
+//   report: the failure is reported through basBase::ReportError under the procedure
+//           name and the rest of the body is skipped (window procedures, AddLine's
+//           steps, Encrypt, DBDateDisp).
+//   log:    the failure is logged quietly through basBase::LogError (ConnectADO).
+//   skip:   the failing step is skipped without a word (routines that go on with
+//           their next step).
+//
+// Each answers true when the body ran to its end.
+namespace failure {
+
+namespace detail {
+enum class Handling { Report, Log, Skip };
+// Called from inside a catch block: classifies the exception in flight and handles it.
+void handleCurrentException(Handling handling, const QString &procedure) noexcept;
+} // namespace detail
+
+template<typename Body>
+bool run(detail::Handling handling, const QString &procedure, Body &&body) noexcept
+{
+    try {
+        std::forward<Body>(body)();
+        return true;
+    } catch (...) {
+        detail::handleCurrentException(handling, procedure);
+        return false;
+    }
+}
+
+template<typename Body>
+bool report(const QString &procedure, Body &&body) noexcept
+{
+    return run(detail::Handling::Report, procedure, std::forward<Body>(body));
+}
+
+template<typename Body>
+bool log(const QString &procedure, Body &&body) noexcept
+{
+    return run(detail::Handling::Log, procedure, std::forward<Body>(body));
+}
+
+template<typename Body>
+bool skip(Body &&body) noexcept
+{
+    return run(detail::Handling::Skip, QString(), std::forward<Body>(body));
+}
+
+} // namespace failure

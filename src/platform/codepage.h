@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// The system's ANSI code page: the character set in which log file, INI files and the
+// text scrambling see text as bytes. It is the locale's character set, UTF-8 where
+// that is plain ASCII, and the environment variable SUITEFRAME_CODEPAGE (an iconv
+// name such as CP950 or BIG5) sets it for the whole process.
+namespace platform::codepage {
+
+// The iconv name of the code page in force.
+QString name();
+
+// True where the code page stores every character in one byte or in a lead byte
+// followed by trail bytes that are never below 0x40 (Big5, GBK, Shift-JIS), false for
+// UTF-8. Single-byte code pages answer true as well.
+bool isMultiByte();
+
+// Text to bytes of the code page. A character the code page cannot hold becomes "?",
+// as the Windows conversion does.
+QByteArray fromUnicode(const QString &text);
+// Bytes of the code page to text. A byte sequence that is not valid there becomes
+// U+FFFD.
+QString toUnicode(const QByteArray &bytes);
+
+// Overrides the code page for the rest of the process (tests and programs that
+// share files with machines of another code page). An empty name returns to the
+// environment's choice.
+void setName(const QString &iconvName);
+
+} // namespace platform::codepage

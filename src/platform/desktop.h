@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+// Desktop services that the system's routines call on: the beep, the warning box,
+// the screen's mouse pointer and the screen's size.
+namespace platform::desktop {
+
+void beep();
+
+// Shows a modal message box with the warning icon and a single OK button.
+void showWarning(const QString &title, const QString &text);
+
+// Replaces how warnings reach the user, for programs of the suite that run without
+// one (batch jobs log them elsewhere). An empty function restores the message box.
+using WarningPresenter = std::function<void(const QString &title, const QString &text)>;
+void setWarningPresenter(WarningPresenter presenter);
+
+enum class MousePointer { Default, Hourglass };
+void setMousePointer(MousePointer pointer);
+MousePointer mousePointer();
+
+// The primary screen's size in twips.
+double screenWidthTwips();
+double screenHeightTwips();
+
+} // namespace platform::desktop
