@@ -1,0 +1,28 @@
+#pragma once
+
+#include "platform/value.h"
+
+#include <QString>
+
+namespace adodb {
+
+// A forward-only view of records, as the dialog's record list reads them: the
+// current record's fields by position, and a move to the next record. Each member
+// may throw platform::RuntimeError (a closed recordset, a provider failure, 3021 for
+// a field read at the end).
+class Recordset
+{
+public:
+    virtual ~Recordset() = default;
+
+    // True once the current position is past the last record.
+    virtual bool isEOF() const = 0;
+    // The number of fields of each record.
+    virtual int fieldCount() const = 0;
+    virtual QString fieldName(int index) const = 0;
+    // The value of a field of the current record; NULL is a Null value.
+    virtual platform::Value fieldValue(int index) const = 0;
+    virtual void MoveNext() = 0;
+};
+
+} // namespace adodb
