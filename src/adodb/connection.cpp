@@ -14,14 +14,6 @@ void requireSeconds(qint32 seconds)
         throw invalidArgumentError();
 }
 
-// An attribute value in braces, so that ';' and '=' inside it stay part of it.
-QString braced(const QString &value)
-{
-    QString escaped = value;
-    escaped.replace(u'}', QStringLiteral("}}"));
-    return u'{' + escaped + u'}';
-}
-
 } // namespace
 
 Connection::Connection() = default;
@@ -53,18 +45,24 @@ void Connection::Open(const QString &userId, const QString &password, qint32 opt
     if (options != adConnectUnspecified && options != 0)
         throw invalidArgumentError();
 
-    // The driver manager takes the first of repeated attributes, so the given log-in
-    // goes in front of the caller's string.
+    // A log-in given here takes the place of the one in the string; drivers differ in
+    // which of repeated attributes they take, so the string's own are left out.
     QString connectionString = m_connectionString;
     QStringList secrets = odbc::secretsOf(m_connectionString);
-    if (!password.isEmpty()) {
-        connectionString.prepend(QStringLiteral("PWD=%1;").arg(braced(password)));
-        secrets << password << braced(password);
+    if (!userId.isEmpty() || !password.isEmpty()) {
+        QStringList removed;
+        std::vector<std::pair<QString, QString>> added;
+        if (!userId.isEmpty()) {
+            removed << QStringLiteral("UID") << QStringLiteral("USER") << QStringLiteral("USERNAME");
+            added.emplace_back(QStringLiteral("UID"), userId);
+        }
+        if (!password.isEmpty()) {
+            removed << QStringLiteral("PWD") << QStringLiteral("PASSWORD");
+            added.emplace_back(QStringLiteral("PWD"), password);
+        }
+        connectionString = odbc::withAttributes(m_connectionString, removed, added);
+        secrets << odbc::secretsOf(connectionString);
     }
-    if (!userId.isEmpty())
-        connectionString.prepend(QStringLiteral("UID=%1;").arg(braced(userId)));
-    if (connectionString != m_connectionString)
-        secrets << connectionString;
 
     const odbc::Utf8CharacterSet utf8;
     auto dbc = std::make_shared<odbc::Dbc>();

@@ -123,6 +123,27 @@ QStringList secretsOf(const QString &connectionString)
     return secrets;
 }
 
+QString withAttributes(const QString &connectionString, const QStringList &removedKeys,
+                       const std::vector<std::pair<QString, QString>> &added)
+{
+    // Braces only where the value needs them: not every driver takes them off every value.
+    const auto written = [](const QString &key, QString value) {
+        if (value.contains(u';') || value.contains(u'}') || value.startsWith(u'{') || value.trimmed() != value) {
+            value.replace(u'}', QStringLiteral("}}"));
+            value = u'{' + value + u'}';
+        }
+        return key + u'=' + value;
+    };
+    QStringList parts;
+    for (const auto &[key, value] : attributesOf(connectionString)) {
+        if (!removedKeys.contains(key, Qt::CaseInsensitive))
+            parts << written(key, value);
+    }
+    for (const auto &[key, value] : added)
+        parts << written(key, value);
+    return parts.join(u';');
+}
+
 std::vector<SQLWCHAR> toWide(const QString &text)
 {
     std::vector<SQLWCHAR> wide(text.size() + 1, 0);

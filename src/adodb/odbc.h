@@ -26,6 +26,11 @@ void check(SQLRETURN rc, SQLSMALLINT handleType, SQLHANDLE handle, const QString
 // of its password attributes.
 QStringList secretsOf(const QString &connectionString);
 
+// The string without the attributes named by keys (compared without regard to case),
+// with the given attributes appended.
+QString withAttributes(const QString &connectionString, const QStringList &removedKeys,
+                       const std::vector<std::pair<QString, QString>> &added);
+
 // Text in the driver manager's wide characters (UTF-16 in unixODBC).
 std::vector<SQLWCHAR> toWide(const QString &text);
 QString fromWide(const SQLWCHAR *text, qsizetype length);
