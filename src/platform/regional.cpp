@@ -157,6 +157,8 @@ QString generalDate(const QDateTime &dateTime)
 {
     const QDate date = dateTime.date();
     const QTime time = dateTime.time();
+    if (!dateTime.isValid())
+        return {};
     if (date == SerialEpoch)
         return longTime(time);
     if (time == QTime(0, 0))
@@ -341,6 +343,8 @@ QString renderToken(const PatternToken &token, const QDateTime &dateTime, bool t
 
 QString formatDate(const QDateTime &dateTime, const QString &pattern)
 {
+    if (!dateTime.isValid())
+        return {};
     QList<PatternToken> tokens = tokenizePattern(pattern);
     markMinutes(tokens);
     const bool twelveHour = std::any_of(tokens.cbegin(), tokens.cend(), [](const PatternToken &t) {

@@ -35,6 +35,8 @@ private slots:
     void separatorsFollowTheLocale();
     void generalDate_data();
     void generalDate();
+    void generalDateReadsBack_data();
+    void generalDateReadsBack();
     void formatDate_data();
     void formatDate();
     void parseDate_data();
@@ -85,6 +87,7 @@ void tst_Regional::generalDate_data()
     QTest::newRow("zh_TW day zero at midnight") << "zh_TW" << timeOnly(0, 0) << "上午 12:00:00";
     QTest::newRow("en_US Windows form") << "en_US" << at(2012, 12, 8, 14, 5, 9) << "12/8/2012 2:05:09 PM";
     QTest::newRow("en_US morning") << "en_US" << at(2012, 12, 8, 0, 30) << "12/8/2012 12:30:00 AM";
+    QTest::newRow("invalid date") << "zh_TW" << QDateTime() << "";
     QTest::newRow("de_DE four-digit year, no zone") << "de_DE" << at(2012, 12, 8, 14, 5, 9) << "08.12.2012 14:05:09";
 }
 
@@ -94,6 +97,25 @@ void tst_Regional::generalDate()
     QFETCH(QDateTime, value);
     QLocale::setDefault(QLocale(locale));
     QTEST(platform::regional::generalDate(value), "expected");
+}
+
+void tst_Regional::generalDateReadsBack_data()
+{
+    QTest::addColumn<QString>("locale");
+    for (const char *locale : {"zh_TW", "en_US", "de_DE"})
+        QTest::newRow(locale) << QString::fromLatin1(locale);
+}
+
+// What the program shows must read back as the same date where the user types it in.
+void tst_Regional::generalDateReadsBack()
+{
+    QFETCH(QString, locale);
+    QLocale::setDefault(QLocale(locale));
+    for (const QDateTime &value : {at(2012, 12, 8, 14, 5, 9), at(1999, 1, 31, 0, 30), at(2030, 7, 4),
+                                   timeOnly(12, 0, 1), at(100, 1, 1, 23, 59, 59)}) {
+        const QString text = platform::regional::generalDate(value);
+        QCOMPARE(platform::regional::parseDate(text).value_or(QDateTime()), value);
+    }
 }
 
 void tst_Regional::formatDate_data()
@@ -134,6 +156,7 @@ void tst_Regional::formatDate_data()
     QTest::newRow("general date") << "en_US" << saturday << "c" << "12/8/2012 2:05:09 PM";
     QTest::newRow("backslash escapes") << "zh_TW" << saturday << "\\d\\/yyyy" << "d/2012";
     QTest::newRow("quoted text copied") << "zh_TW" << saturday << "\"dd/mm\" yyyy" << "dd/mm 2012";
+    QTest::newRow("invalid date") << "zh_TW" << QDateTime() << "yyyy mmm" << "";
     QTest::newRow("other characters copied") << "zh_TW" << saturday << "民國 yyyy 年" << "民國 2012 年";
 }
 
