@@ -187,13 +187,18 @@ Value QueryRecordset::Private::readCell(int index) const
         const auto v = readFixed<SQLCHAR>(column, SQL_C_BIT);
         return v ? Value(*v != 0) : Value::null();
     }
-    case Kind::Integer: {
-        const auto v = readFixed<SQLSMALLINT>(column, SQL_C_SSHORT);
-        return v ? Value(qint16(*v)) : Value::null();
-    }
+    case Kind::Integer:
     case Kind::Long: {
-        const auto v = readFixed<SQLINTEGER>(column, SQL_C_SLONG);
-        return v ? Value(qint32(*v)) : Value::null();
+        // Read wide: SQLite's driver describes 64-bit values of "integer" columns as
+        // SQL_INTEGER, and a narrower read would cut them short without a word.
+        const auto v = readFixed<SQLBIGINT>(column, SQL_C_SBIGINT);
+        if (!v)
+            return Value::null();
+        if (columns[index].kind == Kind::Integer && *v >= INT16_MIN && *v <= INT16_MAX)
+            return Value(qint16(*v));
+        if (*v >= INT32_MIN && *v <= INT32_MAX)
+            return Value(qint32(*v));
+        return Value::fromDecimalText(QString::number(*v));
     }
     case Kind::Decimal: {
         const auto v = readText(column);

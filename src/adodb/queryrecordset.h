@@ -11,7 +11,8 @@ namespace odbc { class Statement; }
 // The rows of a query, read forward as the caller moves: only the current row is
 // held, so a result of any size costs the same memory. Field names come from the
 // column descriptions; values keep their kinds: NULL is Null, small and 32-bit
-// integers are Integer and Long, 64-bit integers and exact decimals are Decimal,
+// integers are Integer and Long (a value too large for its column's kind is Decimal),
+// 64-bit integers and exact decimals are Decimal,
 // single and double floats are Single and Double, dates, times and time stamps are
 // Date, bit columns are Boolean, and everything else is text read as UTF-16.
 class QueryRecordset final : public Recordset

@@ -36,6 +36,7 @@ private slots:
     void statementWithoutRowsStandsAtTheEnd();
     void longTextsComeWhole_data();
     void longTextsComeWhole();
+    void integersTooLargeForTheirColumnStayWhole();
     void cellsReadInAnyOrder_data();
     void cellsReadInAnyOrder();
     void failedQueryCarriesDiagnostics_data();
@@ -261,6 +262,16 @@ void tst_QueryRecordset::longTextsComeWhole()
     QCOMPARE(int(value.type()), int(Value::Type::String));
     QCOMPARE(value.toText().size(), text.size());
     QVERIFY(value.toText() == text);
+}
+
+void tst_QueryRecordset::integersTooLargeForTheirColumnStayWhole()
+{
+    // SQLite keeps 64-bit values in a column declared integer; its driver calls it 32-bit.
+    execute(*m_sqlite, QStringLiteral("CREATE TABLE wide (n integer, s smallint)"));
+    execute(*m_sqlite, QStringLiteral("INSERT INTO wide VALUES (5000000000, 70000)"));
+    auto records = m_sqlite->Execute(QStringLiteral("SELECT n, s FROM wide"));
+    QCOMPARE(records->fieldValue(0), Value::fromDecimalText(QStringLiteral("5000000000")));
+    QCOMPARE(records->fieldValue(1), Value(qint32(70000)));
 }
 
 void tst_QueryRecordset::cellsReadInAnyOrder_data()
