@@ -4,7 +4,6 @@
 
 #include <algorithm>
 
-
 namespace adodb::odbc {
 
 namespace {
