@@ -8,6 +8,9 @@
 // the screen's mouse pointer and the screen's size.
 namespace platform::desktop {
 
+// Window geometry is stated in twips (1/1440 inch): 15 make one device-independent pixel.
+constexpr double TwipsPerPixel = 15.0;
+
 void beep();
 
 // Shows a modal message box with the warning icon and a single OK button.
