@@ -162,8 +162,7 @@ void MoveFocusByKey(qint16 keyCode)
 void wireEntryField(QLineEdit *field)
 {
     Q_ASSERT(field);
-    if (field->findChild<EntryFieldConvention *>(QStringLiteral("EntryFieldConvention"),
-                                                 Qt::FindDirectChildrenOnly))
+    if (field->findChild<EntryFieldConvention *>(QString(), Qt::FindDirectChildrenOnly))
         return; // wired already
     new EntryFieldConvention(field);
 }
