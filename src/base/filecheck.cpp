@@ -12,9 +12,10 @@ bool FileExists(const Value &path)
 {
     bool exists = false;
     failure::skip([&] {
-        const QByteArray name = QFile::encodeName(path.toText());
+        const QString text = path.toText();
+        const QByteArray name = QFile::encodeName(text);
         struct stat attributes;
-        if (!name.isEmpty() && ::stat(name.constData(), &attributes) == 0)
+        if (!text.isEmpty() && !text.contains(QChar(0)) && ::stat(name.constData(), &attributes) == 0)
             exists = !S_ISDIR(attributes.st_mode);
     });
     return exists;

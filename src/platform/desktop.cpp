@@ -15,6 +15,12 @@ WarningPresenter &presenter()
     return current;
 }
 
+BeepHandler &beeper()
+{
+    static BeepHandler current;
+    return current;
+}
+
 MousePointer &currentPointer()
 {
     static MousePointer pointer = MousePointer::Default;
@@ -31,7 +37,15 @@ QSize screenPixels()
 
 void beep()
 {
-    QApplication::beep();
+    if (beeper())
+        beeper()();
+    else
+        QApplication::beep();
+}
+
+void setBeepHandler(BeepHandler handler)
+{
+    beeper() = std::move(handler);
 }
 
 void showWarning(const QString &title, const QString &text)

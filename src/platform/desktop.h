@@ -13,6 +13,11 @@ constexpr double TwipsPerPixel = 15.0;
 
 void beep();
 
+// Replaces the beep, for programs of the suite that run without a user or must stay
+// silent. An empty function restores the system beep.
+using BeepHandler = std::function<void()>;
+void setBeepHandler(BeepHandler handler);
+
 // Shows a modal message box with the warning icon and a single OK button.
 void showWarning(const QString &title, const QString &text);
 

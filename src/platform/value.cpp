@@ -12,7 +12,7 @@ namespace {
 
 const QDate SerialEpoch(1899, 12, 30);
 constexpr double MinDateSerial = -657434.0;      // 100-01-01
-constexpr double MaxDateSerial = 2958465.999999; // 9999-12-31 23:59:59
+constexpr double EndDateSerial = 2958466.0;     // 10000-01-01, the first day out of range
 
 [[noreturn]] void fail(qint32 number)
 {
@@ -29,7 +29,7 @@ double serialFromDateTime(const QDateTime &dateTime)
 
 QDateTime dateTimeFromSerial(double serial)
 {
-    if (!(serial >= MinDateSerial && serial <= MaxDateSerial + 1e-6))
+    if (!(serial > MinDateSerial - 1.0 && serial < EndDateSerial))
         fail(ErrorNumber::Overflow);
     const double wholeDays = std::trunc(serial);
     const double fraction = std::fabs(serial - wholeDays);
