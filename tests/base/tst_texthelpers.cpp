@@ -1,7 +1,7 @@
 #include "base/basBase.h"
 #include "platform/codepage.h"
-#include "platform/desktop.h"
 #include "platform/runtimeerror.h"
+#include "support/desktopcapture.h"
 
 #include <QRandomGenerator>
 #include <QTest>
@@ -29,21 +29,17 @@ private slots:
     void encryptWithEmptyKeyReportsAndAnswersEmpty();
 
 private:
-    QStringList m_warnings;
+    std::unique_ptr<DesktopCapture> m_desktop;
 };
 
 void tst_TextHelpers::init()
 {
-    m_warnings.clear();
-    platform::desktop::setWarningPresenter([this](const QString &title, const QString &text) {
-        Q_UNUSED(title);
-        m_warnings.append(text);
-    });
+    m_desktop = std::make_unique<DesktopCapture>();
 }
 
 void tst_TextHelpers::cleanup()
 {
-    platform::desktop::setWarningPresenter({});
+    m_desktop.reset();
     platform::codepage::setName(QString());
 }
 
@@ -113,7 +109,7 @@ void tst_TextHelpers::encryptXorsWithTheKeyCyclically()
 
     platform::codepage::setName(codePage);
     QCOMPARE(Encrypt(text, key), expected);
-    QVERIFY(m_warnings.isEmpty());
+    QVERIFY(m_desktop->warnings.isEmpty());
 }
 
 void tst_TextHelpers::encryptIsItsOwnInverse_data()
@@ -164,22 +160,22 @@ void tst_TextHelpers::encryptIsItsOwnInverse()
                 QVERIFY(c.unicode() < 128);
         }
     }
-    QVERIFY(m_warnings.isEmpty());
+    QVERIFY(m_desktop->warnings.isEmpty());
 }
 
 void tst_TextHelpers::encryptOfEmptyTextNeedsNoKey()
 {
     QCOMPARE(Encrypt(QString(), QString()), QString());
     QCOMPARE(Encrypt(QString(), QStringLiteral("key")), QString());
-    QVERIFY(m_warnings.isEmpty());
+    QVERIFY(m_desktop->warnings.isEmpty());
 }
 
 void tst_TextHelpers::encryptWithEmptyKeyReportsAndAnswersEmpty()
 {
     QCOMPARE(Encrypt(QStringLiteral("secret"), QString()), QString());
-    QCOMPARE(m_warnings.size(), 1);
-    const QString &message = m_warnings.first();
-    QVERIFY2(message.contains(QStringLiteral("(Encrypt)")), qPrintable(message));
+    QCOMPARE(m_desktop->procedures(), QStringList{QStringLiteral("Encrypt")});
+    QCOMPARE(m_desktop->beeps, 1);
+    const QString &message = m_desktop->warnings.first().text;
     QVERIFY2(message.contains(QStringLiteral(" 5\r\n")), qPrintable(message));
     QVERIFY2(message.contains(platform::standardErrorText(5)), qPrintable(message));
 }
