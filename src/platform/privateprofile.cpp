@@ -52,18 +52,19 @@ bool holdsLineBreak(const QByteArray &bytes)
 
 // --- Lines of the file ---------------------------------------------------------------
 
-// Splits the file into lines that keep their own line ends (CR LF, LF or CR), so that
-// joining them gives the file back byte for byte. Neither CR nor LF is ever a trail
-// byte, so the split is safe in every code page.
-QByteArrayList splitLines(const QByteArray &content)
+// Splits the file, or its text, into lines that keep their own line ends (CR LF, LF or
+// CR), so that joining them gives the whole back unchanged. Neither CR nor LF is ever a
+// trail byte, so the split is safe in every code page and cuts bytes and text alike.
+template<typename Text>
+QList<Text> splitLines(const Text &content)
 {
-    QByteArrayList lines;
+    QList<Text> lines;
     qsizetype start = 0;
     for (qsizetype i = 0; i < content.size(); ++i) {
-        const char c = content.at(i);
-        if (c != '\r' && c != '\n')
+        const auto c = content.at(i);
+        if (c != u'\r' && c != u'\n')
             continue;
-        if (c == '\r' && i + 1 < content.size() && content.at(i + 1) == '\n')
+        if (c == u'\r' && i + 1 < content.size() && content.at(i + 1) == u'\n')
             ++i;
         lines.append(content.mid(start, i + 1 - start));
         start = i + 1;
@@ -73,14 +74,28 @@ QByteArrayList splitLines(const QByteArray &content)
     return lines;
 }
 
+// The text of each line. The file is decoded at once, which is much faster than line
+// by line; only where an invalid byte sequence swallowed a line end do the lines get
+// decoded one by one.
+QStringList decodedLines(const QByteArrayList &lines)
+{
+    QStringList text = splitLines(codepage::toUnicode(lines.join()));
+    if (text.size() == lines.size())
+        return text;
+    text.clear();
+    for (const QByteArray &line : lines)
+        text.append(codepage::toUnicode(line));
+    return text;
+}
+
 bool isTerminated(const QByteArray &line)
 {
     return line.endsWith('\n') || line.endsWith('\r');
 }
 
-QByteArray withoutLineEnd(QByteArray line)
+QStringView withoutLineEnd(QStringView line)
 {
-    while (line.endsWith('\n') || line.endsWith('\r'))
+    while (line.endsWith(u'\n') || line.endsWith(u'\r'))
         line.chop(1);
     return line;
 }
@@ -115,10 +130,9 @@ struct ParsedLine
     QString value;
 };
 
-ParsedLine parseLine(const QByteArray &line)
+ParsedLine parseLine(QStringView line)
 {
-    const QString text = codepage::toUnicode(withoutLineEnd(line));
-    const QStringView rest = trimBlanks(text);
+    const QStringView rest = trimBlanks(withoutLineEnd(line));
     if (rest.startsWith(u'[')) {
         // The name ends at the first closing bracket or, lacking one, at the line end.
         QStringView name = rest.mid(1);
@@ -151,7 +165,7 @@ struct Location
     QString value;
 };
 
-Location locate(const QByteArrayList &lines, const QString &section, const QString &key)
+Location locate(const QStringList &lines, const QString &section, const QString &key)
 {
     Location at;
     for (qsizetype i = 0; i < lines.size(); ++i) {
@@ -211,7 +225,7 @@ void terminateLastLine(QByteArrayList &lines)
 void setEntry(QByteArrayList &lines, const QByteArray &section, const QByteArray &key,
               const QByteArray &value)
 {
-    const Location at = locate(lines, codepage::toUnicode(section), codepage::toUnicode(key));
+    const Location at = locate(decodedLines(lines), codepage::toUnicode(section), codepage::toUnicode(key));
     if (at.entry >= 0) {
         lines[at.entry] = codepage::fromUnicode(at.keyName) + '=' + value + CrLf;
         return;
@@ -313,7 +327,8 @@ qsizetype getPrivateProfileString(const QByteArray &section, const QByteArray &k
 
     std::optional<QString> value;
     if (const auto content = readFile(filePath)) {
-        const Location at = locate(splitLines(*content), nameParameter(section), nameParameter(key));
+        const Location at = locate(splitLines(codepage::toUnicode(*content)), nameParameter(section),
+                                   nameParameter(key));
         if (at.entry >= 0)
             value = at.value;
     }
