@@ -351,7 +351,8 @@ bool writePrivateProfileString(const QByteArray &section, const QByteArray &key,
     const QByteArray sectionName = trimSpaces(cString(section));
     const QByteArray keyName = trimSpaces(cString(key));
     const QByteArray text = cString(value);
-    if (holdsLineBreak(sectionName) || holdsLineBreak(keyName) || holdsLineBreak(text))
+    if (filePath.isEmpty() || holdsLineBreak(sectionName) || holdsLineBreak(keyName)
+        || holdsLineBreak(text))
         return false;
 
     const WriterLock lock(filePath);

@@ -43,9 +43,9 @@ qsizetype getPrivateProfileString(const QByteArray &section, const QByteArray &k
 // through this function, so that writers of different keys at the same time lose
 // nothing. Readers need no lock.
 //
-// Answers false, leaving the file as it was, when the file cannot be read or
-// replaced, or when a name or the value holds a CR or LF byte (which would add lines
-// to the file).
+// Answers false, leaving the file as it was, when the path is empty, when the file
+// cannot be read or replaced (a missing folder is not created), or when a name or the
+// value holds a CR or LF byte (which would add lines to the file).
 bool writePrivateProfileString(const QByteArray &section, const QByteArray &key,
                                const QByteArray &value, const QString &filePath);
 

@@ -56,6 +56,7 @@ private slots:
     void writeRefusesLineBreaks_data();
     void writeRefusesLineBreaks();
     void writeLeavesNoFileBeside();
+    void writeIntoAMissingFolderFailsQuietly();
     void twoProcessesWritingLoseNothing();
 
 private:
@@ -338,6 +339,14 @@ void tst_IniFile::writeLeavesNoFileBeside()
     WriteIniValue(path(), QStringLiteral("S"), QStringLiteral("b"), QStringLiteral("2"));
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden),
              QStringList{QStringLiteral("settings.ini")});
+}
+
+void tst_IniFile::writeIntoAMissingFolderFailsQuietly()
+{
+    WriteIniValue(path(QStringLiteral("missing/settings.ini")), QStringLiteral("S"),
+                  QStringLiteral("k"), QStringLiteral("v"));
+    WriteIniValue(QString(), QStringLiteral("S"), QStringLiteral("k"), QStringLiteral("v"));
+    QVERIFY(QDir(m_dir->path()).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
 }
 
 void tst_IniFile::twoProcessesWritingLoseNothing()
