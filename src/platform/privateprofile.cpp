@@ -172,7 +172,7 @@ Location locate(const QStringList &lines, const QString &section, const QString 
         const ParsedLine line = parseLine(lines.at(i));
         if (line.kind == ParsedLine::Kind::Section) {
             if (at.section >= 0)
-                break; // only the first section of the name counts
+                break; // the section ends here; a later one of the same name does not count
             if (sameName(line.name, section))
                 at.section = i;
         } else if (line.kind == ParsedLine::Kind::Entry && at.section >= 0) {
@@ -195,23 +195,22 @@ std::optional<QByteArray> readFile(const QString &filePath)
     return file.readAll();
 }
 
-// The text in the code page, cut to at most limit bytes at a character boundary.
+// The text in the code page, cut to at most limit bytes at a character boundary. A
+// character split by the cut decodes differently from the whole text (as U+FFFD), so
+// the cut keeps only the characters that decode as they do in the whole.
 QByteArray fitted(const QString &text, qsizetype limit)
 {
     const QByteArray whole = codepage::fromUnicode(text);
     if (whole.size() <= limit)
         return whole;
-    QByteArray bytes;
-    for (qsizetype i = 0; i < text.size();) {
-        const qsizetype length =
-            text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate() ? 2 : 1;
-        const QByteArray character = codepage::fromUnicode(text.mid(i, length));
-        if (bytes.size() + character.size() > limit)
-            break;
-        bytes += character;
-        i += length;
-    }
-    return bytes;
+    const QString wholeText = codepage::toUnicode(whole);
+    const QString cutText = codepage::toUnicode(whole.left(limit));
+    qsizetype kept = 0;
+    while (kept < cutText.size() && kept < wholeText.size() && cutText.at(kept) == wholeText.at(kept))
+        ++kept;
+    if (kept > 0 && wholeText.at(kept - 1).isHighSurrogate())
+        --kept;
+    return codepage::fromUnicode(wholeText.left(kept));
 }
 
 // --- Writing -------------------------------------------------------------------------
