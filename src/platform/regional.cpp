@@ -642,7 +642,7 @@ std::optional<QDateTime> parseDate(const QString &text)
                                                           : resolveDate(dateParts, fieldOrder(locale));
     if (!time || !date || (dateParts.isEmpty() && timeNumbers.isEmpty()))
         return std::nullopt;
-    return QDateTime(*date, *time);
+    return QDateTime(*date, *time, Qt::UTC);
 }
 
 // ---------------------------------------------------------------------------------

@@ -8,7 +8,7 @@ namespace {
 
 QDateTime at(int y, int mo, int d, int h = 0, int mi = 0, int s = 0)
 {
-    return QDateTime(QDate(y, mo, d), QTime(h, mi, s));
+    return QDateTime(QDate(y, mo, d), QTime(h, mi, s), Qt::UTC);
 }
 
 QDateTime thisYear(int month, int day, int hour = 0, int minute = 0)
