@@ -5,7 +5,9 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <cmath>
+#include <iterator>
 
 namespace platform::regional {
 
@@ -788,8 +790,14 @@ QString printed(double value, int digits)
 {
     if (value == 0)
         return QStringLiteral("0"); // also for negative zero
-    // 'G' works as printf's %G: E notation below 1E-04 and from 1E+<digits> on.
-    return QString::number(value, 'G', digits).replace(u'.', systemLocale().decimalPoint());
+    // The general form works as printf's %G: E notation below 1E-04 and from
+    // 1E+<digits> on, trailing zeros dropped, at least two exponent digits.
+    char buffer[32];
+    const auto end = std::to_chars(std::begin(buffer), std::end(buffer), value,
+                                   std::chars_format::general, digits).ptr;
+    QString text = QString::fromLatin1(buffer, end - buffer);
+    text.replace(u'e', u'E');
+    return text.replace(u'.', systemLocale().decimalPoint());
 }
 
 } // namespace
