@@ -3,7 +3,6 @@
 #include "base/basBase.h"
 #include "platform/runtimeerror.h"
 
-#include <QCoreApplication>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
@@ -28,12 +27,3 @@ static void BM_DBDateDisp(benchmark::State &state)
         benchmark::DoNotOptimize(basBase::DBDateDisp(date, code));
 }
 BENCHMARK(BM_DBDateDisp);
-
-int main(int argc, char **argv)
-{
-    QCoreApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

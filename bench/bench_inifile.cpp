@@ -3,7 +3,6 @@
 #include "base/basBase.h"
 #include "platform/codepage.h"
 
-#include <QCoreApplication>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
@@ -55,12 +54,3 @@ static void BM_Encrypt(benchmark::State &state)
         benchmark::DoNotOptimize(basBase::Encrypt(text, QStringLiteral("key")));
 }
 BENCHMARK(BM_Encrypt);
-
-int main(int argc, char **argv)
-{
-    QCoreApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -9,7 +9,6 @@
 #include "adodb/queryrecordset.h"
 #include "platform/value.h"
 
-#include <QCoreApplication>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
@@ -149,15 +148,3 @@ void BM_QueryRecordsetTexts(benchmark::State &state)
 BENCHMARK(BM_BareOdbcLoop)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(BM_QueryRecordsetValues)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(BM_QueryRecordsetTexts)->Unit(benchmark::kMillisecond)->MinTime(2.0);
-
-int main(int argc, char **argv)
-{
-    // Regional number and date texts follow the locale, as they do in the program.
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

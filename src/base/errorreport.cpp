@@ -11,6 +11,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace basBase {
@@ -40,9 +41,16 @@ void appendToLog(const QString &record)
     if (LogFilePath.isEmpty())
         return;
     const QByteArray path = QFile::encodeName(LogFilePath);
-    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
+    // Never wait on a FIFO or a terminal named as the log: the report must not hang.
+    const int fd = ::open(path.constData(),
+                          O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NONBLOCK | O_NOCTTY, 0666);
     if (fd < 0)
         return;
+    struct stat status;
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        ::close(fd);
+        return;
+    }
     const QByteArray bytes = platform::codepage::fromUnicode(record);
     ssize_t written;
     do {

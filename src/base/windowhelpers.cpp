@@ -10,6 +10,7 @@
 #include "platform/runtimeerror.h"
 
 #include <QAbstractSpinBox>
+#include <QCoreApplication>
 #include <QComboBox>
 #include <QEvent>
 #include <QKeyEvent>
@@ -47,14 +48,8 @@ qint16 keyCodeOf(const QKeyEvent &event)
     }
 }
 
-void selectAll(QTextEdit &edit)
-{
-    QTextCursor cursor(edit.document());
-    cursor.select(QTextCursor::Document);
-    edit.setTextCursor(cursor);
-}
-
-void selectAll(QPlainTextEdit &edit)
+template<typename TextEdit>
+void selectAll(TextEdit &edit)
 {
     QTextCursor cursor(edit.document());
     cursor.select(QTextCursor::Document);
@@ -97,11 +92,15 @@ private:
             + QLatin1StringView(eventName);
     }
 
-    // The field takes the focus first, the way its own focus-in handling would, and only
-    // then is its text selected, so that nothing of the field's own handling undoes it.
+    // The field and every other filter on it handle the focus first, and only then is
+    // its text selected, so that nothing of the field's own handling undoes it.
     bool gotFocus(QEvent *event)
     {
-        static_cast<QObject *>(m_field)->event(event);
+        if (m_delivering)
+            return false;
+        m_delivering = true;
+        QCoreApplication::sendEvent(m_field, event);
+        m_delivering = false;
         failure::report(procedureName("GotFocus"), [this] { SelectAllText(*m_field); });
         return true;
     }
@@ -116,6 +115,7 @@ private:
     }
 
     QLineEdit *m_field;
+    bool m_delivering = false;
 };
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "controls/panel.h"
 
+#include "controls/colors.h"
 #include "controls/twips.h"
 
 #include <QChildEvent>
@@ -44,18 +45,12 @@ void Panel::setChildSizing(bool on)
 
 void Panel::setBackColor(const QColor &color)
 {
-    QPalette p = palette();
-    p.setColor(QPalette::Window, color);
-    p.setColor(QPalette::Button, color);
-    setPalette(p);
+    controls::setBackColor(this, color);
 }
 
 void Panel::setForeColor(const QColor &color)
 {
-    QPalette p = palette();
-    p.setColor(QPalette::WindowText, color);
-    p.setColor(QPalette::ButtonText, color);
-    setPalette(p);
+    controls::setForeColor(this, color);
 }
 
 void Panel::setCaptionAlignment(Qt::Alignment alignment)

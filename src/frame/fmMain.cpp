@@ -2,6 +2,7 @@
 
 #include "base/basBase.h"
 #include "base/failure.h"
+#include "controls/colors.h"
 #include "controls/panel.h"
 #include "controls/twips.h"
 #include "platform/regional.h"
@@ -28,24 +29,11 @@ QFont designFont(const QString &family, double points, bool bold = false)
     return font;
 }
 
-void setColors(QWidget *widget, const QColor &back, const QColor &fore = QColor())
-{
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::Window, back);
-    palette.setColor(QPalette::Button, back);
-    if (fore.isValid()) {
-        palette.setColor(QPalette::WindowText, fore);
-        palette.setColor(QPalette::ButtonText, fore);
-    }
-    widget->setPalette(palette);
-    widget->setAutoFillBackground(true);
-}
-
 QLabel *createHeadLabel(QWidget *parent, const QString &caption, const QColor &back,
                         const QFont &font, double left, double top, double width, double height)
 {
     auto *label = new QLabel(caption, parent);
-    setColors(label, back);
+    controls::setBackColor(label, back);
     label->setFont(font);
     label->setAlignment(Qt::AlignCenter);
     twips::setGeometry(label, left, top, width, height);
@@ -58,6 +46,7 @@ FmMain::FmMain(const platform::AppInfo &app, QWidget *parent)
     : controls::Form(parent)
     , m_app(app)
 {
+    setObjectName(QStringLiteral("fmMain"));
     setWindowTitle(m_app.title);
     setFont(designFont(QStringLiteral("新細明體"), 12));
     setClientSize(8970, 6255);
@@ -117,7 +106,7 @@ void FmMain::createStatusBar()
     cmdExit->setObjectName(QStringLiteral("cmdExit"));
     cmdExit->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
     cmdExit->setIconSize(QSize(20, 20));
-    setColors(cmdExit, QColor(192, 192, 192));
+    controls::setBackColor(cmdExit, QColor(192, 192, 192));
     twips::setGeometry(cmdExit, 8010, 60, 900, 450);
     connect(cmdExit, &QPushButton::clicked, this, [this] { cmdExit_Click(); });
 }

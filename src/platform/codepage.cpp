@@ -126,22 +126,6 @@ void setName(const QString &iconvName)
     s.overridden = iconvName;
 }
 
-bool isMultiByte()
-{
-    const QString current = name();
-    if (isUtf8(current))
-        return true;
-    static const QStringList singleByteFamilies = {
-        QStringLiteral("CP125"), QStringLiteral("ISO-8859"), QStringLiteral("ISO8859"),
-        QStringLiteral("KOI8"), QStringLiteral("CP437"), QStringLiteral("CP850"),
-        QStringLiteral("LATIN"), QStringLiteral("WINDOWS-125")};
-    for (const QString &family : singleByteFamilies) {
-        if (current.startsWith(family, Qt::CaseInsensitive))
-            return false;
-    }
-    return true;
-}
-
 QByteArray fromUnicode(const QString &text)
 {
     const QString target = name();

@@ -12,10 +12,6 @@ namespace platform::codepage {
 // The iconv name of the code page in force.
 QString name();
 
-// True where a character of the code page may take more than one byte (UTF-8, Big5,
-// GBK, Shift-JIS), false for the single-byte code pages.
-bool isMultiByte();
-
 // Text to bytes of the code page. A character the code page cannot hold becomes "?",
 // as the Windows conversion does.
 QByteArray fromUnicode(const QString &text);

@@ -14,6 +14,10 @@
 #include <QTest>
 #include <QTimer>
 
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 using platform::RuntimeError;
 
 namespace {
@@ -44,7 +48,7 @@ QByteArray readAll(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-void raise(qint32 number, const QString &description = QString())
+void throwError(qint32 number, const QString &description = QString())
 {
     throw RuntimeError(number, description);
 }
@@ -55,7 +59,7 @@ int appendRecords(const char *path, const char *writer, int count)
     basBase::LogFilePath = QString::fromLocal8Bit(path);
     for (int i = 0; i < count; ++i) {
         failure::log(QStringLiteral("%1_%2").arg(QString::fromLatin1(writer)).arg(i),
-                     [] { raise(platform::ErrorNumber::TypeMismatch); });
+                     [] { throwError(platform::ErrorNumber::TypeMismatch); });
     }
     return 0;
 }
@@ -133,7 +137,7 @@ private slots:
         platform::codepage::setName(codePage);
         DesktopCapture desktop;
 
-        failure::report(QStringLiteral("DBDateDisp"), [] { raise(13); });
+        failure::report(QStringLiteral("DBDateDisp"), [] { throwError(13); });
 
         const QByteArray bytes = readAll(basBase::LogFilePath);
         const QByteArray message = platform::codepage::fromUnicode(DBDateDispMessage);
@@ -152,7 +156,7 @@ private slots:
     void reportShowsTheErrorsOwnDescription()
     {
         DesktopCapture desktop;
-        failure::report(QStringLiteral("ConnectADO"), [] { raise(-2147467259, QStringLiteral("連線被拒")); });
+        failure::report(QStringLiteral("ConnectADO"), [] { throwError(-2147467259, QStringLiteral("連線被拒")); });
         QCOMPARE(desktop.warnings.size(), 1);
         QVERIFY(desktop.warnings[0].text.contains(QStringLiteral("     連線被拒\r\n")));
         QVERIFY(desktop.warnings[0].text.contains(QStringLiteral("代碼: -2147467259\r\n")));
@@ -166,8 +170,8 @@ private slots:
             QVERIFY(file.open(QIODevice::WriteOnly));
             file.write("no newline at the end \xFF");
         }
-        failure::report(QStringLiteral("DBDateDisp"), [] { raise(13); });
-        failure::report(QStringLiteral("DBDateDisp"), [] { raise(13); });
+        failure::report(QStringLiteral("DBDateDisp"), [] { throwError(13); });
+        failure::report(QStringLiteral("DBDateDisp"), [] { throwError(13); });
 
         const QByteArray bytes = readAll(basBase::LogFilePath);
         QVERIFY(bytes.startsWith("no newline at the end \xFF**"));
@@ -218,30 +222,60 @@ private slots:
         QTest::newRow("missing folder") << m_dir.filePath(QStringLiteral("missing/error.log"));
         QTest::newRow("a folder") << m_dir.path();
         QTest::newRow("full disk") << "/dev/full";
+        QTest::newRow("FIFO without a reader") << m_dir.filePath(QStringLiteral("fifo"));
     }
 
     void unusableLogPathsWriteNothingAndFailNothing()
     {
         QFETCH(QString, path);
+        if (path.endsWith(QLatin1String("fifo")))
+            QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
         basBase::LogFilePath = path;
         const QString before = QDir::currentPath();
         QDir::setCurrent(m_dir.path());
         DesktopCapture desktop;
-        failure::report(QStringLiteral("DBDateDisp"), [] { raise(13); });
-        failure::log(QStringLiteral("ConnectADO"), [] { raise(-2147467259); });
+        failure::report(QStringLiteral("DBDateDisp"), [] { throwError(13); });
+        failure::log(QStringLiteral("ConnectADO"), [] { throwError(-2147467259); });
         QDir::setCurrent(before);
 
         QCOMPARE(desktop.beeps, 1);
         QCOMPARE(desktop.warnings.size(), 1);
         QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 0);
         QVERIFY(!QFileInfo::exists(m_dir.filePath(QStringLiteral("missing"))));
+        QFile::remove(m_dir.filePath(QStringLiteral("fifo")));
+    }
+
+    // As root every file is writable; the report runs as an ordinary user.
+    void readOnlyLogIsLeftAsItWas()
+    {
+        {
+            QFile file(basBase::LogFilePath);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("old");
+        }
+        QFile::setPermissions(basBase::LogFilePath, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+        QFile::setPermissions(m_dir.path(), QFile::permissions(m_dir.path()) | QFile::ExeOther | QFile::ReadOther);
+
+        const pid_t child = fork();
+        if (child == 0) {
+            if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
+                _exit(2);
+            failure::log(QStringLiteral("ConnectADO"), [] { throwError(-2147467259); });
+            _exit(0);
+        }
+        int status = 0;
+        QCOMPARE(waitpid(child, &status, 0), child);
+        QVERIFY(WIFEXITED(status));
+        QCOMPARE(WEXITSTATUS(status), 0);
+        QCOMPARE(readAll(basBase::LogFilePath), QByteArray("old"));
+        QFile::setPermissions(basBase::LogFilePath, QFile::ReadOwner | QFile::WriteOwner);
     }
 
     void logErrorIsQuietAndUsesTheStandardText()
     {
         DesktopCapture desktop;
         platform::desktop::setMousePointer(platform::desktop::MousePointer::Hourglass);
-        failure::log(QStringLiteral("ConnectADO"), [] { raise(-2147467259, QStringLiteral("password=secret")); });
+        failure::log(QStringLiteral("ConnectADO"), [] { throwError(-2147467259, QStringLiteral("password=secret")); });
 
         QCOMPARE(desktop.beeps, 0);
         QCOMPARE(desktop.warnings.size(), 0);
@@ -257,7 +291,7 @@ private slots:
     {
         DesktopCapture desktop;
         platform::desktop::setMousePointer(platform::desktop::MousePointer::Hourglass);
-        failure::report(QStringLiteral("DBDateDisp"), [] { raise(13); });
+        failure::report(QStringLiteral("DBDateDisp"), [] { throwError(13); });
         QCOMPARE(platform::desktop::mousePointer(), platform::desktop::MousePointer::Default);
         QVERIFY(!QGuiApplication::overrideCursor());
     }
@@ -269,7 +303,7 @@ private slots:
         QMessageBox::Icon icon = QMessageBox::NoIcon;
         QTimer::singleShot(0, [&] { answerBox(&title, &text, &icon); });
 
-        failure::report(QStringLiteral("DBDateDisp"), [] { raise(13); });
+        failure::report(QStringLiteral("DBDateDisp"), [] { throwError(13); });
 
         QCOMPARE(title, QStringLiteral("測試程式"));
         QCOMPARE(text, DBDateDispMessage);

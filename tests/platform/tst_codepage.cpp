@@ -39,16 +39,6 @@ private slots:
         QCOMPARE(codepage::toUnicode(QByteArray("a\xFF")), QStringLiteral("a\uFFFD"));
         QCOMPARE(codepage::toUnicode(QByteArray("a\xB0")), QStringLiteral("a\uFFFD"));
     }
-
-    void multiByteCodePages()
-    {
-        for (const char *name : {"BIG5", "CP950", "UTF-8"}) {
-            codepage::setName(QString::fromLatin1(name));
-            QVERIFY2(codepage::isMultiByte(), name);
-        }
-        codepage::setName(QStringLiteral("CP1252"));
-        QVERIFY(!codepage::isMultiByte());
-    }
 };
 
 QTEST_GUILESS_MAIN(TestCodePage)

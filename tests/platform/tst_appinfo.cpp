@@ -1,0 +1,44 @@
+#include "platform/appinfo.h"
+
+#include <QCoreApplication>
+#include <QTest>
+
+class TestAppInfo : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void cleanup() { QCoreApplication::setApplicationVersion(QString()); }
+
+    void describesThisProcess()
+    {
+        const platform::AppInfo app = platform::AppInfo::current();
+        QCOMPARE(app.programFile, QCoreApplication::applicationFilePath());
+        QCOMPARE(app.exeName(), QStringLiteral("tst_appinfo"));
+        QCOMPARE(app.path(), QCoreApplication::applicationDirPath());
+        QCOMPARE(app.title, QCoreApplication::applicationName());
+    }
+
+    void versionComesFromTheBuildUnlessTheApplicationSaysOtherwise_data()
+    {
+        QTest::addColumn<QString>("applicationVersion");
+        QTest::addColumn<QList<int>>("expected");
+        QTest::newRow("none: the build's") << "" << QList<int>{1, 0, 1};
+        QTest::newRow("three numbers") << "2.10.3" << QList<int>{2, 10, 3};
+        QTest::newRow("two numbers: the build's") << "2.10" << QList<int>{1, 0, 1};
+        QTest::newRow("not numbers: the build's") << "a.b.c" << QList<int>{1, 0, 1};
+    }
+
+    void versionComesFromTheBuildUnlessTheApplicationSaysOtherwise()
+    {
+        QFETCH(QString, applicationVersion);
+        QFETCH(QList<int>, expected);
+        QCoreApplication::setApplicationVersion(applicationVersion);
+        const platform::AppInfo app = platform::AppInfo::current();
+        QCOMPARE((QList<int>{app.major, app.minor, app.revision}), expected);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestAppInfo)
+
+#include "tst_appinfo.moc"
