@@ -6,8 +6,8 @@
 
 // The failure handlers of the system's routines. Deep code throws RuntimeError; a
 // routine runs its body through one of these at its edge, and nothing else catches.
-// Each handler makes the caught failure the current error (platform::Err()) while it
-// reports, and clears it again when it leaves, as leaving a handler does.
+// report and log make the caught failure the current error (platform::Err()) while
+// they report, and clear it again when they leave, as leaving a handler does.
 //
 //   report: the failure is reported through basBase::ReportError under the procedure
 //           name and the rest of the body is skipped (window procedures, AddLine's

@@ -1,27 +1,22 @@
 #include "controls/fonts.h"
 
 #include <QFont>
-#include <QStringList>
 
 namespace controls {
 
 void installFontSubstitutes()
 {
-    static const struct { const char16_t *family; const char16_t *substitute; } substitutes[] = {
-        {u"新細明體", u"AR PL UMing TW"},
-        {u"細明體", u"AR PL UMing TW"},
-        {u"PMingLiU", u"AR PL UMing TW"},
-        {u"MingLiU", u"AR PL UMing TW"},
-        {u"Times New Roman", u"Liberation Serif"},
-        {u"Courier New", u"Liberation Mono"},
-        {u"MS Sans Serif", u"Liberation Sans"},
-    };
-    for (const auto &entry : substitutes) {
-        const QString family = QString::fromUtf16(entry.family);
-        const QString substitute = QString::fromUtf16(entry.substitute);
-        if (!QFont::substitutes(family).contains(substitute))
-            QFont::insertSubstitution(family, substitute);
-    }
+    const QString ming = QStringLiteral("AR PL UMing TW");
+    QFont::insertSubstitution(QStringLiteral("新細明體"), ming);
+    QFont::insertSubstitution(QStringLiteral("細明體"), ming);
+    QFont::insertSubstitution(QStringLiteral("PMingLiU"), ming);
+    QFont::insertSubstitution(QStringLiteral("MingLiU"), ming);
+    QFont::insertSubstitution(QStringLiteral("Times New Roman"), QStringLiteral("Liberation Serif"));
+    QFont::insertSubstitution(QStringLiteral("Courier New"), QStringLiteral("Liberation Mono"));
+    QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"));
+    // Latin faces have no Chinese glyphs: Chinese text in them falls back to the Ming face.
+    for (const char *latin : {"Liberation Serif", "Liberation Mono", "Liberation Sans"})
+        QFont::insertSubstitution(QString::fromLatin1(latin), ming);
 }
 
 } // namespace controls

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/desktop.h"
+
 class QWidget;
 
 // Window geometry in twips (1/1440 inch): 15 twips make one device-independent pixel.
@@ -7,7 +9,7 @@ class QWidget;
 // value read back may differ from the one set by up to half a pixel.
 namespace controls::twips {
 
-constexpr double PerPixel = 15.0;
+constexpr double PerPixel = platform::desktop::TwipsPerPixel;
 
 int toPixels(double twips);
 constexpr double fromPixels(int pixels) { return pixels * PerPixel; }

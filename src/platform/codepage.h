@@ -12,9 +12,8 @@ namespace platform::codepage {
 // The iconv name of the code page in force.
 QString name();
 
-// True where the code page stores every character in one byte or in a lead byte
-// followed by trail bytes that are never below 0x40 (Big5, GBK, Shift-JIS), false for
-// UTF-8. Single-byte code pages answer true as well.
+// True where a character of the code page may take more than one byte (UTF-8, Big5,
+// GBK, Shift-JIS), false for the single-byte code pages.
 bool isMultiByte();
 
 // Text to bytes of the code page. A character the code page cannot hold becomes "?",

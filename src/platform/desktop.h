@@ -8,7 +8,15 @@
 // the screen's mouse pointer and the screen's size.
 namespace platform::desktop {
 
+// Window geometry is stated in twips (1/1440 inch): 15 make one device-independent pixel.
+constexpr double TwipsPerPixel = 15.0;
+
 void beep();
+
+// Replaces the beep, for programs of the suite that run without a user or must stay
+// silent. An empty function restores the system beep.
+using BeepHandler = std::function<void()>;
+void setBeepHandler(BeepHandler handler);
 
 // Shows a modal message box with the warning icon and a single OK button.
 void showWarning(const QString &title, const QString &text);

@@ -1,0 +1,39 @@
+// How long one logged report takes: building the message and appending the record
+// with one write in append mode.
+#include "base/basBase.h"
+#include "platform/runtimeerror.h"
+
+#include <QCoreApplication>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+static void BM_LogError(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    basBase::LogFilePath = dir.filePath(QStringLiteral("error.log"));
+    platform::Err().set(platform::RuntimeError(13));
+    for (auto _ : state)
+        basBase::LogError(QStringLiteral("DBDateDisp"));
+    platform::Err().clear();
+    basBase::LogFilePath.clear();
+}
+BENCHMARK(BM_LogError);
+
+static void BM_DBDateDisp(benchmark::State &state)
+{
+    const platform::Value date(QDate(2012, 12, 8));
+    const platform::Value code(QStringLiteral("CC/MM/DD"));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(basBase::DBDateDisp(date, code));
+}
+BENCHMARK(BM_DBDateDisp);
+
+int main(int argc, char **argv)
+{
+    QCoreApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

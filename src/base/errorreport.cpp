@@ -1,0 +1,94 @@
+#include "base/basBase.h"
+
+#include "base/failure.h"
+#include "platform/appinfo.h"
+#include "platform/codepage.h"
+#include "platform/desktop.h"
+#include "platform/regional.h"
+#include "platform/runtimeerror.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace basBase {
+
+namespace {
+
+const QString CRLF = QStringLiteral("\r\n");
+
+// The number with its sign position: a blank for zero and positive numbers.
+QString signedNumberText(qint32 number)
+{
+    return number < 0 ? QString::number(number) : QLatin1Char(' ') + QString::number(number);
+}
+
+QString procedureText(const Value &procedureName)
+{
+    QString text;
+    failure::skip([&] { text = procedureName.toText(); });
+    return text;
+}
+
+// Appends the record after the file's last byte with one write in append mode, so
+// that programs reporting into the same log at the same moment never overwrite or
+// tear each other's records. Every failure leaves the log as it was, silently.
+void appendToLog(const QString &record)
+{
+    if (LogFilePath.isEmpty())
+        return;
+    const QByteArray path = QFile::encodeName(LogFilePath);
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return;
+    const QByteArray bytes = platform::codepage::fromUnicode(record);
+    ssize_t written;
+    do {
+        written = ::write(fd, bytes.constData(), size_t(bytes.size()));
+    } while (written < 0 && errno == EINTR);
+    ::close(fd);
+}
+
+void writeLogRecord(const QString &message)
+{
+    failure::skip([&] { appendToLog(logRecord(QDateTime::currentDateTime(), message)); });
+}
+
+} // namespace
+
+QString errorMessage(const QString &procedureName, qint32 number, const QString &text)
+{
+    return QStringLiteral("處理程序: (") + procedureName + QLatin1Char(')') + CRLF
+           + QStringLiteral("執行錯誤, 代碼: ") + signedNumberText(number) + CRLF
+           + QStringLiteral("訊息: ") + CRLF
+           + QStringLiteral("     ") + text + CRLF
+           + CRLF;
+}
+
+QString logRecord(const QDateTime &when, const QString &message)
+{
+    return QStringLiteral("**記錄時間 - ")
+           + platform::regional::formatDate(when, QStringLiteral("YY/MM/DD, HH:MM:SS "))
+           + CRLF + message;
+}
+
+void ReportError(const Value &procedureName)
+{
+    platform::desktop::beep();
+    const platform::CurrentError &error = platform::Err();
+    const QString message = errorMessage(procedureText(procedureName), error.Number, error.Description);
+    writeLogRecord(message);
+    failure::skip([&] { platform::desktop::showWarning(platform::AppInfo::current().title, message); });
+    failure::skip([] { platform::desktop::setMousePointer(platform::desktop::MousePointer::Default); });
+}
+
+void LogError(const Value &procedureName)
+{
+    const platform::CurrentError &error = platform::Err();
+    writeLogRecord(errorMessage(procedureText(procedureName), error.Number,
+                                platform::standardErrorText(error.Number)));
+}
+
+} // namespace basBase

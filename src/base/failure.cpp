@@ -1,0 +1,51 @@
+#include "base/failure.h"
+
+#include "base/basBase.h"
+#include "platform/runtimeerror.h"
+
+#include <new>
+#include <stdexcept>
+
+namespace failure::detail {
+
+namespace {
+
+using platform::RuntimeError;
+
+// The runtime error that the exception in flight stands for. Standard library
+// failures are mapped to the runtime's nearest numbers.
+RuntimeError currentAsRuntimeError()
+{
+    try {
+        throw;
+    } catch (const RuntimeError &error) {
+        return error;
+    } catch (const std::bad_alloc &) {
+        return RuntimeError(platform::ErrorNumber::OutOfMemory);
+    } catch (const std::out_of_range &error) {
+        return RuntimeError(platform::ErrorNumber::SubscriptOutOfRange, QString::fromLocal8Bit(error.what()));
+    } catch (const std::exception &error) {
+        return RuntimeError(platform::ErrorNumber::InvalidProcedureCall, QString::fromLocal8Bit(error.what()));
+    } catch (...) {
+        return RuntimeError(platform::ErrorNumber::ProviderFailure);
+    }
+}
+
+} // namespace
+
+void handleCurrentException(Handling handling, const QString &procedure) noexcept
+{
+    const RuntimeError error = currentAsRuntimeError();
+    // A skipped step leaves the current error alone: the skip may happen inside a
+    // report that is still reading it.
+    if (handling == Handling::Skip)
+        return;
+    platform::Err().set(error);
+    if (handling == Handling::Report)
+        basBase::ReportError(procedure);
+    else
+        basBase::LogError(procedure);
+    platform::Err().clear();
+}
+
+} // namespace failure::detail

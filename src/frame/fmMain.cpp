@@ -1,0 +1,193 @@
+#include "frame/fmMain.h"
+
+#include "base/basBase.h"
+#include "base/failure.h"
+#include "controls/panel.h"
+#include "controls/twips.h"
+#include "platform/regional.h"
+#include "platform/runtimeerror.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QLabel>
+#include <QPushButton>
+#include <QStyle>
+
+#include <cstdlib>
+
+namespace {
+
+using controls::Panel;
+namespace twips = controls::twips;
+
+QFont designFont(const QString &family, double points, bool bold = false)
+{
+    QFont font(family);
+    font.setPointSizeF(points);
+    font.setBold(bold);
+    return font;
+}
+
+void setColors(QWidget *widget, const QColor &back, const QColor &fore = QColor())
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Window, back);
+    palette.setColor(QPalette::Button, back);
+    if (fore.isValid()) {
+        palette.setColor(QPalette::WindowText, fore);
+        palette.setColor(QPalette::ButtonText, fore);
+    }
+    widget->setPalette(palette);
+    widget->setAutoFillBackground(true);
+}
+
+QLabel *createHeadLabel(QWidget *parent, const QString &caption, const QColor &back,
+                        const QFont &font, double left, double top, double width, double height)
+{
+    auto *label = new QLabel(caption, parent);
+    setColors(label, back);
+    label->setFont(font);
+    label->setAlignment(Qt::AlignCenter);
+    twips::setGeometry(label, left, top, width, height);
+    return label;
+}
+
+} // namespace
+
+FmMain::FmMain(const platform::AppInfo &app, QWidget *parent)
+    : controls::Form(parent)
+    , m_app(app)
+{
+    setWindowTitle(m_app.title);
+    setFont(designFont(QStringLiteral("新細明體"), 12));
+    setClientSize(8970, 6255);
+
+    createHeaderBand();
+    createBody();
+    createStatusBar();
+}
+
+void FmMain::createHeaderBand()
+{
+    elaHead = new Panel(this);
+    elaHead->setObjectName(QStringLiteral("elaHead"));
+    elaHead->setFont(designFont(QStringLiteral("Courier New"), 11.25));
+    twips::setGeometry(elaHead, 0, 0, 8970, 495);
+    elaHead->setAlign(Panel::Align::Top);
+
+    const QFont roman = designFont(QStringLiteral("Times New Roman"), 15.75);
+    lblHead[0] = createHeadLabel(elaHead, m_app.exeName(), QColor(192, 192, 192), roman,
+                                 45, 120, 1425, 330);
+    lblHead[1] = createHeadLabel(elaHead, m_app.title, QColor(192, 255, 192),
+                                 designFont(QStringLiteral("細明體"), 18), 2055, 75, 4770, 405);
+    lblHead[2] = createHeadLabel(elaHead, QStringLiteral("2000/00/00"), QColor(128, 255, 128),
+                                 roman, 7215, 120, 1710, 330);
+    for (int i = 0; i < int(lblHead.size()); ++i)
+        lblHead[i]->setObjectName(QStringLiteral("lblHead(%1)").arg(i));
+}
+
+void FmMain::createBody()
+{
+    vsElastic1 = new Panel(this);
+    vsElastic1->setObjectName(QStringLiteral("vsElastic1"));
+    vsElastic1->setFont(designFont(QStringLiteral("新細明體"), 12));
+    twips::setGeometry(vsElastic1, 0, 495, 8970, 5205);
+}
+
+void FmMain::createStatusBar()
+{
+    elaSBar = new Panel(this);
+    elaSBar->setObjectName(QStringLiteral("elaSBar"));
+    elaSBar->setFont(designFont(QStringLiteral("細明體"), 11.25));
+    twips::setGeometry(elaSBar, 0, 5700, 8970, 555);
+    elaSBar->setAlign(Panel::Align::Bottom);
+    // The body fills what the two bands leave; it is docked after them.
+    vsElastic1->setAlign(Panel::Align::Fill);
+
+    elaMsg = new Panel(elaSBar);
+    elaMsg->setObjectName(QStringLiteral("elaMsg"));
+    elaMsg->setCaption(QStringLiteral("訊息列"));
+    elaMsg->setBackColor(QColor(255, 255, 192));
+    elaMsg->setForeColor(QColor(0, 0, 192));
+    elaMsg->setFont(designFont(QStringLiteral("細明體"), 12));
+    elaMsg->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    twips::setGeometry(elaMsg, 60, 105, 7875, 360);
+
+    cmdExit = new QPushButton(QStringLiteral("&Z結束"), elaSBar);
+    cmdExit->setObjectName(QStringLiteral("cmdExit"));
+    cmdExit->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
+    cmdExit->setIconSize(QSize(20, 20));
+    setColors(cmdExit, QColor(192, 192, 192));
+    twips::setGeometry(cmdExit, 8010, 60, 900, 450);
+    connect(cmdExit, &QPushButton::clicked, this, [this] { cmdExit_Click(); });
+}
+
+void FmMain::setVisible(bool visible)
+{
+    if (visible)
+        load();
+    controls::Form::setVisible(visible);
+}
+
+void FmMain::load()
+{
+    if (m_loaded)
+        return;
+    m_loaded = true;
+    Form_Load();
+}
+
+void FmMain::Form_Load()
+{
+    failure::report(QStringLiteral("fmMain_Form_Load"), [this] {
+        const QString programFile = programFilePath();
+        if (basBase::FileExists(programFile)) {
+            lblHead[0]->setToolTip(QStringLiteral("檔案日期:")
+                                   + platform::Value(programFileDate(programFile)).toText());
+        }
+        lblHead[1]->setToolTip(versionText(QString()));
+        lblHead[2]->setText(basBase::DBDateDisp(platform::Value(QDate::currentDate())));
+        elaMsg->setCaption(versionText(QStringLiteral(".")));
+        // The window has no key handlers of its own; key preview changes nothing here.
+        QCoreApplication::processEvents();
+        runInitForm();
+    });
+}
+
+void FmMain::runInitForm()
+{
+    failure::report(QStringLiteral("fmMain_InitForm"), [this] { InitForm(); });
+}
+
+void FmMain::InitForm()
+{
+}
+
+void FmMain::cmdExit_Click()
+{
+    failure::report(QStringLiteral("fmMain_cmdExit_Click"), [] {
+        // Ends the program at once: no further events run, whatever windows are open.
+        std::fflush(nullptr);
+        std::_Exit(EXIT_SUCCESS);
+    });
+}
+
+QString FmMain::programFilePath() const
+{
+    return m_app.path() + QLatin1Char('/') + QFileInfo(m_app.programFile).fileName();
+}
+
+QDateTime FmMain::programFileDate(const QString &path) const
+{
+    const QFileInfo info(path);
+    const QDateTime modified = info.lastModified();
+    if (!modified.isValid())
+        throw platform::RuntimeError(platform::ErrorNumber::FileNotFound);
+    return modified;
+}
+
+QString FmMain::versionText(const QString &separatorAfterV) const
+{
+    return QLatin1Char('V') + separatorAfterV
+           + QStringLiteral("%1.%2.%3").arg(m_app.major).arg(m_app.minor).arg(m_app.revision);
+}

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "controls/form.h"
+#include "platform/appinfo.h"
+
+#include <QDateTime>
+
+#include <array>
+
+class QLabel;
+class QPushButton;
+
+namespace controls { class Panel; }
+
+// The main window that every program of the suite starts with: a header band with
+// the program's name and file date, the system title and version, and today's date;
+// the body panel that each program fills in InitForm; and a status bar with the
+// message bar and the Exit button (Alt+Z), which ends the program at once.
+//
+// Showing the window loads it first: Form_Load fills the header band and the message
+// bar, then calls InitForm.
+class FmMain : public controls::Form
+{
+    Q_OBJECT
+
+public:
+    explicit FmMain(const platform::AppInfo &app = platform::AppInfo::current(),
+                    QWidget *parent = nullptr);
+
+    void setVisible(bool visible) override;
+
+    // Runs Form_Load once; showing the window does it too.
+    void load();
+    bool isLoaded() const { return m_loaded; }
+
+    controls::Panel *elaHead = nullptr;
+    std::array<QLabel *, 3> lblHead{};
+    controls::Panel *vsElastic1 = nullptr;
+    controls::Panel *elaSBar = nullptr;
+    controls::Panel *elaMsg = nullptr;
+    QPushButton *cmdExit = nullptr;
+
+protected:
+    // The program's own preparation of the body panel, run last by Form_Load under
+    // the handler "fmMain_InitForm". The frame itself prepares nothing.
+    virtual void InitForm();
+    // The last-modified date of the program file; throws RuntimeError 53 where the
+    // file cannot be read.
+    virtual QDateTime programFileDate(const QString &path) const;
+
+private:
+    void createHeaderBand();
+    void createBody();
+    void createStatusBar();
+
+    void Form_Load();
+    void runInitForm();
+    void cmdExit_Click();
+
+    QString programFilePath() const;
+    QString versionText(const QString &separatorAfterV) const;
+
+    platform::AppInfo m_app;
+    bool m_loaded = false;
+};

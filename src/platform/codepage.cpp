@@ -1,0 +1,132 @@
+#include "platform/codepage.h"
+
+#include <QList>
+#include <QMutex>
+#include <QStringList>
+
+#include <cerrno>
+#include <iconv.h>
+#include <langinfo.h>
+
+namespace platform::codepage {
+
+namespace {
+
+struct State
+{
+    QMutex mutex;
+    QString overridden;
+};
+
+State &state()
+{
+    static State s;
+    return s;
+}
+
+QString environmentName()
+{
+    const QByteArray fromEnvironment = qgetenv("SUITEFRAME_CODEPAGE").trimmed();
+    if (!fromEnvironment.isEmpty())
+        return QString::fromLatin1(fromEnvironment);
+    const QString locale = QString::fromLatin1(nl_langinfo(CODESET));
+    if (locale.isEmpty() || locale == QLatin1String("ANSI_X3.4-1968")
+        || locale.compare(QLatin1String("ASCII"), Qt::CaseInsensitive) == 0)
+        return QStringLiteral("UTF-8");
+    return locale;
+}
+
+bool isUtf8(const QString &iconvName)
+{
+    return iconvName.compare(QLatin1String("UTF-8"), Qt::CaseInsensitive) == 0
+           || iconvName.compare(QLatin1String("UTF8"), Qt::CaseInsensitive) == 0;
+}
+
+// Converts with iconv, replacing what the target cannot hold (or what is not valid in
+// the source) by `replacement`, which is already encoded in the target.
+QByteArray convert(const QByteArray &input, const QString &from, const QString &to,
+                   const QByteArray &replacement, int sourceUnit)
+{
+    iconv_t cd = iconv_open(to.toLatin1().constData(), from.toLatin1().constData());
+    if (cd == reinterpret_cast<iconv_t>(-1))
+        return QByteArray();
+    QByteArray output;
+    output.reserve(input.size() * 2 + 8);
+    char buffer[4096];
+    char *in = const_cast<char *>(input.constData());
+    size_t inLeft = size_t(input.size());
+    while (inLeft > 0) {
+        char *out = buffer;
+        size_t outLeft = sizeof buffer;
+        const size_t rc = iconv(cd, &in, &inLeft, &out, &outLeft);
+        output.append(buffer, int(out - buffer));
+        if (rc != size_t(-1) || errno == E2BIG)
+            continue;
+        // EILSEQ or EINVAL: one unit that cannot be converted; replace it and go on.
+        output.append(replacement);
+        const size_t skip = qMin(inLeft, size_t(sourceUnit));
+        in += skip;
+        inLeft -= skip;
+    }
+    char *out = buffer;
+    size_t outLeft = sizeof buffer;
+    iconv(cd, nullptr, nullptr, &out, &outLeft);
+    output.append(buffer, int(out - buffer));
+    iconv_close(cd);
+    return output;
+}
+
+} // namespace
+
+QString name()
+{
+    State &s = state();
+    QMutexLocker lock(&s.mutex);
+    return s.overridden.isEmpty() ? environmentName() : s.overridden;
+}
+
+void setName(const QString &iconvName)
+{
+    State &s = state();
+    QMutexLocker lock(&s.mutex);
+    s.overridden = iconvName;
+}
+
+bool isMultiByte()
+{
+    const QString current = name();
+    if (isUtf8(current))
+        return true;
+    static const QStringList singleByteFamilies = {
+        QStringLiteral("CP125"), QStringLiteral("ISO-8859"), QStringLiteral("ISO8859"),
+        QStringLiteral("KOI8"), QStringLiteral("CP437"), QStringLiteral("CP850"),
+        QStringLiteral("LATIN"), QStringLiteral("WINDOWS-125")};
+    for (const QString &family : singleByteFamilies) {
+        if (current.startsWith(family, Qt::CaseInsensitive))
+            return false;
+    }
+    return true;
+}
+
+QByteArray fromUnicode(const QString &text)
+{
+    const QString target = name();
+    if (isUtf8(target))
+        return text.toUtf8();
+    const QList<uint> ucs4 = text.toUcs4();
+    const QByteArray utf32(reinterpret_cast<const char *>(ucs4.constData()),
+                           qsizetype(ucs4.size() * 4));
+    return convert(utf32, QStringLiteral("UTF-32LE"), target, QByteArrayLiteral("?"), 4);
+}
+
+QString toUnicode(const QByteArray &bytes)
+{
+    const QString source = name();
+    if (isUtf8(source))
+        return QString::fromUtf8(bytes);
+    const QByteArray replacement("\xFD\xFF", 2); // U+FFFD in UTF-16LE
+    const QByteArray utf16 = convert(bytes, source, QStringLiteral("UTF-16LE"), replacement, 1);
+    return QString(reinterpret_cast<const QChar *>(utf16.constData()), utf16.size() / 2);
+}
+
+} // namespace platform::codepage

@@ -1,0 +1,289 @@
+#include "frame/fmMain.h"
+
+#include "base/basBase.h"
+#include "controls/fonts.h"
+#include "controls/panel.h"
+#include "controls/twips.h"
+#include "platform/regional.h"
+#include "platform/runtimeerror.h"
+#include "support/desktopcapture.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QLabel>
+#include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace twips = controls::twips;
+
+namespace {
+
+struct TwipsRect
+{
+    double left, top, width, height;
+};
+
+TwipsRect geometryOf(const QWidget *widget)
+{
+    return {twips::left(widget), twips::top(widget), twips::width(widget), twips::height(widget)};
+}
+
+platform::AppInfo appAt(const QString &programFile, int major = 1, int minor = 0, int revision = 1)
+{
+    platform::AppInfo app;
+    app.programFile = programFile;
+    app.title = QStringLiteral("共用框架");
+    app.major = major;
+    app.minor = minor;
+    app.revision = revision;
+    return app;
+}
+
+// A program whose file vanishes between the check and the reading of its date.
+class VanishingProgramWindow : public FmMain
+{
+public:
+    using FmMain::FmMain;
+    bool initFormRan = false;
+
+protected:
+    QDateTime programFileDate(const QString &path) const override
+    {
+        QFile::remove(path);
+        return FmMain::programFileDate(path);
+    }
+    void InitForm() override { initFormRan = true; }
+};
+
+class FailingInitFormWindow : public FmMain
+{
+public:
+    using FmMain::FmMain;
+
+protected:
+    void InitForm() override { throw platform::RuntimeError(platform::ErrorNumber::ObjectRequired); }
+};
+
+// Child mode: shows the window, ends it by the given means, and reports 3 if the
+// program went on afterwards.
+int exitChild(int argc, char *argv[])
+{
+    QApplication application(argc, argv);
+    FmMain window;
+    window.show();
+    if (qstrcmp(argv[2], "click") == 0)
+        QTest::mouseClick(window.cmdExit, Qt::LeftButton);
+    else
+        QTest::keyClick(&window, Qt::Key_Z, Qt::AltModifier);
+    return 3;
+}
+
+} // namespace
+
+class TestFmMain : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::Taiwan));
+        controls::installFontSubstitutes();
+        QVERIFY(m_dir.isValid());
+    }
+
+    void cleanup()
+    {
+        QCOMPARE(QApplication::topLevelWidgets().size(), 0);
+    }
+
+    void controlsStandAtTheirDesignPlaces_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QRectF>("expected");
+        QTest::newRow("elaHead") << "elaHead" << QRectF(0, 0, 8970, 495);
+        QTest::newRow("lblHead(0)") << "lblHead(0)" << QRectF(45, 120, 1425, 330);
+        QTest::newRow("lblHead(1)") << "lblHead(1)" << QRectF(2055, 75, 4770, 405);
+        QTest::newRow("lblHead(2)") << "lblHead(2)" << QRectF(7215, 120, 1710, 330);
+        QTest::newRow("vsElastic1") << "vsElastic1" << QRectF(0, 495, 8970, 5205);
+        QTest::newRow("elaSBar") << "elaSBar" << QRectF(0, 5700, 8970, 555);
+        QTest::newRow("elaMsg") << "elaMsg" << QRectF(60, 105, 7875, 360);
+        QTest::newRow("cmdExit") << "cmdExit" << QRectF(8010, 60, 900, 450);
+    }
+
+    void controlsStandAtTheirDesignPlaces()
+    {
+        QFETCH(QString, name);
+        QFETCH(QRectF, expected);
+        FmMain window(appAt(QString()));
+        window.show();
+        QCOMPARE(window.ScaleWidth(), 8970.0);
+        QCOMPARE(window.ScaleHeight(), 6255.0);
+        const auto *control = window.findChild<QWidget *>(name);
+        QVERIFY(control);
+        const TwipsRect actual = geometryOf(control);
+        // Positions are whole pixels: within half a pixel (7.5 twips) of the design.
+        QVERIFY2(qAbs(actual.left - expected.left()) <= 7.5 && qAbs(actual.top - expected.top()) <= 7.5
+                     && qAbs(actual.width - expected.width()) <= 7.5 && qAbs(actual.height - expected.height()) <= 7.5,
+                 qPrintable(QStringLiteral("%1,%2,%3,%4").arg(actual.left).arg(actual.top).arg(actual.width).arg(actual.height)));
+    }
+
+    void bandsKeepTheirHeightsOnResize()
+    {
+        FmMain window(appAt(QString()));
+        window.show();
+        window.setClientSize(12000, 9000);
+        QCoreApplication::processEvents();
+
+        const TwipsRect head = geometryOf(window.elaHead);
+        const TwipsRect body = geometryOf(window.vsElastic1);
+        const TwipsRect bar = geometryOf(window.elaSBar);
+        QCOMPARE(head.width, 12000.0);
+        QCOMPARE(head.height, 495.0);
+        QCOMPARE(bar.top, 9000.0 - 555);
+        QCOMPARE(bar.width, 12000.0);
+        QCOMPARE(bar.height, 555.0);
+        QCOMPARE(body.top, 495.0);
+        QCOMPARE(body.height, 9000.0 - 495 - 555);
+        QCOMPARE(body.width, 12000.0);
+        QCOMPARE(twips::left(window.cmdExit), 8010.0);
+    }
+
+    void designColoursAndFonts()
+    {
+        FmMain window(appAt(QString()));
+        QCOMPARE(window.lblHead[0]->palette().color(QPalette::Window), QColor(192, 192, 192));
+        QCOMPARE(window.lblHead[1]->palette().color(QPalette::Window), QColor(192, 255, 192));
+        QCOMPARE(window.lblHead[2]->palette().color(QPalette::Window), QColor(128, 255, 128));
+        QCOMPARE(window.elaMsg->palette().color(QPalette::Window), QColor(255, 255, 192));
+        QCOMPARE(window.elaMsg->palette().color(QPalette::WindowText), QColor(0, 0, 192));
+        QCOMPARE(window.lblHead[2]->text(), QStringLiteral("2000/00/00"));
+        QCOMPARE(window.elaMsg->Caption(), QStringLiteral("訊息列"));
+        QCOMPARE(window.lblHead[1]->font().pointSizeF(), 18.0);
+        // Chinese captions render in a Ming face, not as boxes.
+        QCOMPARE(QFontInfo(window.lblHead[1]->font()).family(), QStringLiteral("AR PL UMing TW"));
+        QVERIFY(QFontMetrics(window.elaMsg->font()).inFont(QChar(0x8A0A)));
+    }
+
+    void loadFillsTheFrame_data()
+    {
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QList<int>>("version");
+        QTest::addColumn<QString>("tip");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("this build") << "bin" << QList<int>{1, 0, 1} << "V1.0.1" << "V.1.0.1";
+        QTest::newRow("version 2.10.3") << "bin" << QList<int>{2, 10, 3} << "V2.10.3" << "V.2.10.3";
+        QTest::newRow("folder with blanks and Chinese") << "程式 資料夾" << QList<int>{1, 0, 1} << "V1.0.1" << "V.1.0.1";
+    }
+
+    void loadFillsTheFrame()
+    {
+        QFETCH(QString, folder);
+        QFETCH(QList<int>, version);
+        QFETCH(QString, tip);
+        QFETCH(QString, message);
+        const QString program = createProgramFile(folder, QDateTime(QDate(2012, 12, 8), QTime(14, 5, 9)));
+
+        DesktopCapture desktop;
+        FmMain window(appAt(program, version[0], version[1], version[2]));
+        window.show();
+
+        QCOMPARE(window.lblHead[0]->toolTip(), QStringLiteral("檔案日期:2012/12/8 下午 02:05:09"));
+        QCOMPARE(window.lblHead[1]->toolTip(), tip);
+        QCOMPARE(window.elaMsg->Caption(), message);
+        QCOMPARE(window.lblHead[2]->text(), platform::regional::shortDate(QDate::currentDate()));
+        QCOMPARE(desktop.warnings.size(), 0);
+    }
+
+    void renamedProgramFileLeavesTheTipEmpty()
+    {
+        const QString program = createProgramFile(QStringLiteral("renamed"), QDateTime::currentDateTime());
+        QVERIFY(QFile::rename(program, program + QStringLiteral(".bak")));
+
+        DesktopCapture desktop;
+        FmMain window(appAt(program, 2, 10, 3));
+        window.show();
+        QVERIFY(window.lblHead[0]->toolTip().isEmpty());
+        QCOMPARE(window.lblHead[1]->toolTip(), QStringLiteral("V2.10.3"));
+        QCOMPARE(window.elaMsg->Caption(), QStringLiteral("V.2.10.3"));
+        QCOMPARE(desktop.warnings.size(), 0);
+    }
+
+    void failingStepIsReportedAndTheWindowStillOpens()
+    {
+        const QString program = createProgramFile(QStringLiteral("vanishing"), QDateTime::currentDateTime());
+        DesktopCapture desktop;
+        VanishingProgramWindow window(appAt(program));
+        window.show();
+
+        QCOMPARE(desktop.procedures(), QStringList{QStringLiteral("fmMain_Form_Load")});
+        QVERIFY(desktop.warnings[0].text.contains(QStringLiteral("代碼:  53\r\n")));
+        QVERIFY(window.isVisible());
+        QVERIFY(window.lblHead[1]->toolTip().isEmpty()); // the rest of the load was skipped
+        QCOMPARE(window.elaMsg->Caption(), QStringLiteral("訊息列"));
+        QVERIFY(!window.initFormRan);
+    }
+
+    void initFormReportsUnderItsOwnName()
+    {
+        DesktopCapture desktop;
+        FailingInitFormWindow window(appAt(QString()));
+        window.show();
+        QCOMPARE(desktop.procedures(), QStringList{QStringLiteral("fmMain_InitForm")});
+        QCOMPARE(window.elaMsg->Caption(), QStringLiteral("V.1.0.1"));
+    }
+
+    void loadRunsOnce()
+    {
+        FmMain window(appAt(QString()));
+        window.show();
+        window.elaMsg->setCaption(QStringLiteral("changed"));
+        window.hide();
+        window.show();
+        QCOMPARE(window.elaMsg->Caption(), QStringLiteral("changed"));
+    }
+
+    void exitEndsTheProcessAtOnce_data()
+    {
+        QTest::addColumn<QString>("means");
+        QTest::newRow("click") << "click";
+        QTest::newRow("Alt+Z") << "altz";
+    }
+
+    void exitEndsTheProcessAtOnce()
+    {
+        QFETCH(QString, means);
+        QProcess child;
+        child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--exit-by"), means});
+        QVERIFY(child.waitForFinished(60000));
+        QCOMPARE(child.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(child.exitCode(), 0);
+    }
+
+private:
+    QString createProgramFile(const QString &folder, const QDateTime &modified)
+    {
+        QDir(m_dir.path()).mkpath(folder);
+        const QString path = m_dir.filePath(folder + QStringLiteral("/程式"));
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly))
+            return QString();
+        file.setFileTime(modified, QFileDevice::FileModificationTime);
+        return path;
+    }
+
+    QTemporaryDir m_dir;
+};
+
+int main(int argc, char *argv[])
+{
+    if (argc == 3 && qstrcmp(argv[1], "--exit-by") == 0)
+        return exitChild(argc, argv);
+    QApplication application(argc, argv);
+    TestFmMain test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_fmmain.moc"

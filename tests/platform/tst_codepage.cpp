@@ -1,0 +1,56 @@
+#include "platform/codepage.h"
+
+#include <QTest>
+
+namespace codepage = platform::codepage;
+
+class TestCodePage : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void cleanup() { codepage::setName(QString()); }
+
+    void roundTrips_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("Big5") << "BIG5" << "處理程序" << QByteArray("\xB3\x42\xB2\x7A\xB5\x7B\xA7\xC7");
+        QTest::newRow("CP950 with ASCII") << "CP950" << "A記B" << QByteArray("A\xB0OB");
+        QTest::newRow("UTF-8") << "UTF-8" << "記" << QByteArray("\xE8\xA8\x98");
+        QTest::newRow("Latin-1") << "ISO-8859-1" << "é" << QByteArray("\xE9");
+    }
+
+    void roundTrips()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, text);
+        QFETCH(QByteArray, bytes);
+        codepage::setName(name);
+        QCOMPARE(codepage::fromUnicode(text), bytes);
+        QCOMPARE(codepage::toUnicode(bytes), text);
+    }
+
+    void unmappableCharactersBecomeQuestionMarks()
+    {
+        codepage::setName(QStringLiteral("BIG5"));
+        QCOMPARE(codepage::fromUnicode(QStringLiteral("a😀b")), QByteArray("a?b"));
+        QCOMPARE(codepage::toUnicode(QByteArray("a\xFF")), QStringLiteral("a\uFFFD"));
+        QCOMPARE(codepage::toUnicode(QByteArray("a\xB0")), QStringLiteral("a\uFFFD"));
+    }
+
+    void multiByteCodePages()
+    {
+        for (const char *name : {"BIG5", "CP950", "UTF-8"}) {
+            codepage::setName(QString::fromLatin1(name));
+            QVERIFY2(codepage::isMultiByte(), name);
+        }
+        codepage::setName(QStringLiteral("CP1252"));
+        QVERIFY(!codepage::isMultiByte());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCodePage)
+
+#include "tst_codepage.moc"

@@ -1,0 +1,149 @@
+#include "platform/runtimeerror.h"
+#include "platform/value.h"
+
+#include <QTest>
+
+#include <functional>
+
+using platform::RuntimeError;
+using platform::Value;
+
+Q_DECLARE_METATYPE(platform::Value)
+
+namespace {
+
+// The error number a conversion throws, or 0 where it succeeds.
+qint32 errorOf(const std::function<void()> &conversion)
+{
+    try {
+        conversion();
+    } catch (const RuntimeError &error) {
+        return error.number();
+    }
+    return 0;
+}
+
+} // namespace
+
+class TestValue : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::Taiwan));
+    }
+
+    void toLongRoundsHalfToEven_data()
+    {
+        QTest::addColumn<Value>("value");
+        QTest::addColumn<qint32>("expected");
+        QTest::addColumn<qint32>("error");
+        QTest::newRow("0.5 goes to 0") << Value(0.5) << 0 << 0;
+        QTest::newRow("1.5 goes to 2") << Value(1.5) << 2 << 0;
+        QTest::newRow("2.5 goes to 2") << Value(2.5) << 2 << 0;
+        QTest::newRow("-1.5 goes to -2") << Value(-1.5) << -2 << 0;
+        QTest::newRow("2.5000001 goes up") << Value(2.5000001) << 3 << 0;
+        QTest::newRow("text 3.5") << Value("3.5") << 4 << 0;
+        QTest::newRow("text with blanks") << Value(" 42 ") << 42 << 0;
+        QTest::newRow("True is -1") << Value(true) << -1 << 0;
+        QTest::newRow("Empty is 0") << Value() << 0 << 0;
+        QTest::newRow("largest") << Value(2147483647.0) << 2147483647 << 0;
+        QTest::newRow("overflow after rounding") << Value(2147483647.5) << 0 << 6;
+        QTest::newRow("overflow below") << Value(-2147483649.0) << 0 << 6;
+        QTest::newRow("Null") << Value::null() << 0 << 94;
+        QTest::newRow("empty text") << Value("") << 0 << 13;
+        QTest::newRow("word") << Value("abc") << 0 << 13;
+        QTest::newRow("date serial") << Value(QDate(2012, 12, 8)) << 41251 << 0;
+        QTest::newRow("exact decimal") << Value::fromDecimalText(QStringLiteral("12.5")) << 12 << 0;
+    }
+
+    void toLongRoundsHalfToEven()
+    {
+        QFETCH(Value, value);
+        QFETCH(qint32, expected);
+        QFETCH(qint32, error);
+        qint32 result = 0;
+        QCOMPARE(errorOf([&] { result = value.toLong(); }), error);
+        QCOMPARE(result, expected);
+    }
+
+    void toTextFollowsTheRuntime_data()
+    {
+        QTest::addColumn<Value>("value");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("Empty") << Value() << "";
+        QTest::newRow("True never localised") << Value(true) << "True";
+        QTest::newRow("False") << Value(false) << "False";
+        QTest::newRow("16-bit") << Value(qint16(-7)) << "-7";
+        QTest::newRow("32-bit") << Value(123456789) << "123456789";
+        QTest::newRow("zero") << Value(0) << "0";
+        QTest::newRow("double") << Value(1.25) << "1.25";
+        QTest::newRow("exact decimal") << Value::fromDecimalText(QStringLiteral("-12345678901234567.89")) << "-12345678901234567.89";
+        QTest::newRow("date only") << Value(QDate(2012, 12, 8)) << "2012/12/8";
+        QTest::newRow("text") << Value("中文") << "中文";
+    }
+
+    void toTextFollowsTheRuntime()
+    {
+        QFETCH(Value, value);
+        QFETCH(QString, expected);
+        QCOMPARE(value.toText(), expected);
+    }
+
+    void nullDoesNotConvert()
+    {
+        const Value null = Value::null();
+        QCOMPARE(errorOf([&] { null.toText(); }), 94);
+        QCOMPARE(errorOf([&] { null.toSingle(); }), 94);
+        QCOMPARE(errorOf([&] { null.toDate(); }), 94);
+        QVERIFY(!null.isDate());
+        QVERIFY(!null.isEmpty());
+    }
+
+    void singleOverflows()
+    {
+        QCOMPARE(errorOf([] { Value(1e39).toSingle(); }), 6);
+        QCOMPARE(Value("10.5").toSingle(), 10.5f);
+        QCOMPARE(errorOf([] { Value(40000).toInteger(); }), 6);
+    }
+
+    void booleansFromTexts()
+    {
+        QCOMPARE(Value("true").toBoolean(), true);
+        QCOMPARE(Value(" False ").toBoolean(), false);
+        QCOMPARE(Value("0").toBoolean(), false);
+        QCOMPARE(Value("-3").toBoolean(), true);
+        QCOMPARE(errorOf([] { Value("yes").toBoolean(); }), 13);
+    }
+
+    void datesRoundTripThroughTheirSerial_data()
+    {
+        QTest::addColumn<QDateTime>("when");
+        QTest::newRow("epoch") << QDateTime(QDate(1899, 12, 30), QTime(0, 0));
+        QTest::newRow("before the epoch with a time") << QDateTime(QDate(1899, 12, 29), QTime(6, 0));
+        QTest::newRow("first day") << QDateTime(QDate(100, 1, 1), QTime(0, 0));
+        QTest::newRow("last second") << QDateTime(QDate(9999, 12, 31), QTime(23, 59, 59));
+        QTest::newRow("ordinary") << QDateTime(QDate(2012, 12, 8), QTime(14, 5, 9));
+    }
+
+    void datesRoundTripThroughTheirSerial()
+    {
+        QFETCH(QDateTime, when);
+        const Value date(when);
+        QCOMPARE(date.toDate(), when);
+        QCOMPARE(Value::fromDateSerial(date.dateSerial()).toDate(), when);
+    }
+
+    void datesOutOfRangeOverflow()
+    {
+        QCOMPARE(errorOf([] { Value(QDate(99, 12, 31)).toDate(); }), 6);
+        QCOMPARE(errorOf([] { Value(QDate(10000, 1, 1)).toText(); }), 6);
+        QCOMPARE(Value::fromDateSerial(-1.25).toDate(), QDateTime(QDate(1899, 12, 29), QTime(6, 0)));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestValue)
+
+#include "tst_value.moc"
