@@ -1,5 +1,6 @@
 #include "dialogs/messagepanel.h"
 
+#include <QCoreApplication>
 #include <QLabel>
 #include <QScrollArea>
 
@@ -24,7 +25,7 @@ MessagePanel::MessagePanel(QWidget *parent)
     m_scroll->viewport()->setAutoFillBackground(false);
     m_scroll->setWidget(m_label);
 
-    connect(this, &controls::Panel::captionChanged, m_label, &QLabel::setText);
+    connect(this, &controls::Panel::captionChanged, this, &MessagePanel::showCaption);
 }
 
 void MessagePanel::paintEvent(QPaintEvent *event)
@@ -37,6 +38,30 @@ void MessagePanel::resizeEvent(QResizeEvent *event)
 {
     controls::Panel::resizeEvent(event);
     m_scroll->setGeometry(contentsRect());
+}
+
+} // namespace dialogs
+
+namespace dialogs {
+
+void MessagePanel::showEvent(QShowEvent *event)
+{
+    controls::Panel::showEvent(event);
+    refit();
+}
+
+void MessagePanel::showCaption(const QString &caption)
+{
+    m_label->setText(caption);
+    refit();
+}
+
+// A hidden scroll area hears nothing of its label's new text: ask it to fit the label
+// to the text again, wrapping at the panel's width.
+void MessagePanel::refit()
+{
+    QEvent request(QEvent::LayoutRequest);
+    QCoreApplication::sendEvent(m_scroll, &request);
 }
 
 } // namespace dialogs

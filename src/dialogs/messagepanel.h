@@ -22,8 +22,12 @@ public:
 protected:
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
+    void showCaption(const QString &caption);
+    void refit();
+
     QScrollArea *m_scroll;
     QLabel *m_label;
 };
