@@ -76,7 +76,7 @@ void FlexGrid::setRows(int rows)
     if (rows < 0)
         invalidValue();
     if (rows == 0) {
-        std::vector<CellRow>().swap(m_cells);
+        std::deque<CellRow>().swap(m_cells);
         m_text.clear();
         for (ColumnState &column : m_columns) {
             column.contentWidth = 0;
@@ -345,7 +345,7 @@ double FlexGrid::ColWidth(int col) const
 
 std::size_t FlexGrid::cellBytes() const
 {
-    std::size_t total = m_text.bytes() + m_cells.capacity() * sizeof(CellRow)
+    std::size_t total = m_text.bytes() + m_cells.size() * sizeof(CellRow)
         + m_columns.capacity() * sizeof(ColumnState) + m_columnLeft.capacity() * sizeof(int);
     for (const CellRow &row : m_cells)
         total += row.capacity() * sizeof(CellRef);

@@ -4,6 +4,7 @@
 
 #include <QAbstractScrollArea>
 
+#include <deque>
 #include <vector>
 
 namespace controls {
@@ -124,7 +125,7 @@ private:
     void paintCell(QPainter &painter, int row, int col, const QRect &rect, bool fixed) const;
 
     CellTextStore m_text;
-    std::vector<CellRow> m_cells;
+    std::deque<CellRow> m_cells; // rows never move as rows are appended
     std::vector<ColumnState> m_columns;
     int m_fixedRows = 0;
     int m_fixedCols = 0;
