@@ -50,20 +50,58 @@ QString DBDateDisp(const Value &date, const std::optional<Value> &formatCode = s
 
 // --- Settings file and text helpers -----------------------------------------------
 
+// The value of the key in the section of the INI file, as the Windows programs of the
+// suite read it (platform/privateprofile.h): at most 127 bytes of the code page, cut
+// before a character that would not fit whole. A missing file, section or key and an
+// empty value all give the empty text. Never fails.
 QString ReadIniValue(const QString &filePath, const QString &section, const QString &key);
+// Sets the key in the section of the INI file to the value, creating file, section and
+// key as needed and keeping every other line as it was. The file is replaced
+// atomically, under a lock against other writers. A section, key or value holding a CR
+// or LF is refused with RuntimeError 5; otherwise whether the write succeeded is not
+// reported. No failure handler of its own: failures go to the caller.
 void WriteIniValue(const QString &filePath, const QString &section, const QString &key,
                    const QString &value);
+// The value's text as an SQL string literal: apostrophes doubled, the blanks (code 32)
+// at both ends removed, one apostrophe in front and one behind. Null gives "''". A
+// value that cannot be converted to text gives the empty text. Never fails.
 QString SQLQuote(const Value &value);
+// Scrambles the text with the key by a character-wise exclusive or of their codes in
+// the code page, the key used cyclically from its first character; the same call with
+// the same key gives the text back. This is obfuscation, not encryption: anyone with
+// one scrambled text and its original can read the key off them.
+//
+// Characters outside the code page's single-byte range (Chinese characters in Big5 or
+// UTF-8, any character the code page cannot hold) are left unchanged, and so is a
+// character whose key character, or whose scrambled code, is not a single-byte
+// character of the code page; the key position moves on all the same. So the result
+// always stays text the code page can hold, and scrambling stays its own inverse. For
+// texts and keys of codes below 128 every result code is again below 128.
+//
+// An empty key with a non-empty text is a failure (RuntimeError 5); failures are
+// reported through ReportError as "Encrypt", and the empty text is returned.
 QString Encrypt(const QString &text, const QString &key);
 
 // --- Window and field helpers ---------------------------------------------------
 
+// Places the window in the middle of the screen, 187.5 twips above the true centre:
+// Left = (screen width - width) / 2, Top = (screen height - height - 375) / 2, computed
+// in single precision; a window larger than the screen goes partly off it. A step that
+// fails is skipped. Call it just before the window is shown.
 void CenterForm(controls::Form &form);
+// Selects the whole text of the field (QLineEdit, editable QComboBox, QAbstractSpinBox,
+// QTextEdit, QPlainTextEdit). Any other widget fails with RuntimeError 438. No failure
+// handler of its own.
 void SelectAllText(QWidget &field);
+// For the key code of a key-down event: Enter (13) and Down (40) queue a Tab, Up (38) a
+// Shift+Tab to the active window, which moves the focus along its tab order, wrapping
+// around; any other code does nothing. Returns at once, before the focus has moved.
 void MoveFocusByKey(qint16 keyCode);
 // Wires a single-line entry field to the suite's field convention: entering it
 // selects all, Enter and Down move to the next field, Up to the previous one, and
-// Enter inserts nothing and does not beep.
+// Enter inserts nothing, does not beep and goes no further. The wiring lives as long as
+// the field; wiring a field twice wires it once. Failures inside the field's handlers
+// are reported under "<window>_<field>_GotFocus" or "..._KeyDown".
 void wireEntryField(QLineEdit *field);
 
 // --- File check -----------------------------------------------------------------

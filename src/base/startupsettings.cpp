@@ -1,9 +1,13 @@
 #include "base/startupsettings.h"
 
 #include "base/basBase.h"
+#include "platform/codepage.h"
+#include "platform/privateprofile.h"
 
 #include <QDir>
 #include <QFileInfo>
+
+#include <vector>
 
 namespace basBase::startup {
 
@@ -17,9 +21,15 @@ QString xdgDirectory(const char *variable, const QString &fallbackUnderHome)
     return QDir::homePath() + QLatin1Char('/') + fallbackUnderHome;
 }
 
+// Read through the profile functions with a buffer of their own, so that a log path
+// longer than ReadIniValue's 127 bytes (Chinese folder names soon are) is kept whole.
 QString readSetting(const QString &key)
 {
-    return ReadIniValue(settingsFilePath(), QStringLiteral("basBase"), key);
+    std::vector<char> buffer(32768);
+    const qsizetype length = platform::privateprofile::getPrivateProfileString(
+        QByteArrayLiteral("basBase"), platform::codepage::fromUnicode(key), QByteArray(),
+        buffer, settingsFilePath());
+    return platform::codepage::toUnicode(QByteArray(buffer.data(), length));
 }
 
 } // namespace

@@ -38,7 +38,7 @@ public:
 private:
     QSize framePixels() const;
 
-    QSize m_designFrame; // pixels
+    QSize m_designFrame{0, 0}; // pixels
 };
 
 } // namespace controls

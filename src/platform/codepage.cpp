@@ -1,5 +1,6 @@
 #include "platform/codepage.h"
 
+#include <QHash>
 #include <QList>
 #include <QMutex>
 #include <QStringList>
@@ -42,12 +43,46 @@ bool isUtf8(const QString &iconvName)
            || iconvName.compare(QLatin1String("UTF8"), Qt::CaseInsensitive) == 0;
 }
 
+// Conversion descriptors, opened once per thread and direction: glibc loads its
+// conversion modules on every iconv_open, which would dominate short conversions.
+class Converters
+{
+public:
+    Converters() = default;
+    Converters(const Converters &) = delete;
+    Converters &operator=(const Converters &) = delete;
+    ~Converters()
+    {
+        for (iconv_t cd : std::as_const(m_open))
+            iconv_close(cd);
+    }
+
+    iconv_t get(const QString &from, const QString &to)
+    {
+        const QString key = from + QLatin1Char('>') + to;
+        auto it = m_open.constFind(key);
+        if (it != m_open.constEnd()) {
+            iconv(*it, nullptr, nullptr, nullptr, nullptr); // back to the initial state
+            return *it;
+        }
+        iconv_t cd = iconv_open(to.toLatin1().constData(), from.toLatin1().constData());
+        if (cd == reinterpret_cast<iconv_t>(-1))
+            return cd;
+        m_open.insert(key, cd);
+        return cd;
+    }
+
+private:
+    QHash<QString, iconv_t> m_open;
+};
+
 // Converts with iconv, replacing what the target cannot hold (or what is not valid in
 // the source) by `replacement`, which is already encoded in the target.
 QByteArray convert(const QByteArray &input, const QString &from, const QString &to,
                    const QByteArray &replacement, int sourceUnit)
 {
-    iconv_t cd = iconv_open(to.toLatin1().constData(), from.toLatin1().constData());
+    thread_local Converters converters;
+    iconv_t cd = converters.get(from, to);
     if (cd == reinterpret_cast<iconv_t>(-1))
         return QByteArray();
     QByteArray output;
@@ -72,7 +107,6 @@ QByteArray convert(const QByteArray &input, const QString &from, const QString &
     size_t outLeft = sizeof buffer;
     iconv(cd, nullptr, nullptr, &out, &outLeft);
     output.append(buffer, int(out - buffer));
-    iconv_close(cd);
     return output;
 }
 

@@ -11,7 +11,8 @@
 // numbers, and the runtime's date pattern language.
 namespace platform::regional {
 
-// The system locale (QLocale::system()); zh_TW where that is C/POSIX.
+// The system locale: the default QLocale, which follows the system unless the program
+// pins it with QLocale::setDefault; zh_TW where that is C/POSIX.
 QLocale systemLocale();
 
 // The date and time separators of the system locale ("/" and ":" for zh_TW).
@@ -24,14 +25,14 @@ QString shortDate(QDate date);
 // The long time form: for zh_TW "上午 hh:mm:ss" / "下午 hh:mm:ss" on a 12-hour clock.
 QString longTime(QTime time);
 // The general date form: short date, a blank and long time; the date is left out on
-// 1899-12-30 and the time at exactly midnight.
+// 1899-12-30 and the time at exactly midnight. An invalid date gives an empty text.
 QString generalDate(const QDateTime &dateTime);
 
 // Formats a date with the runtime's date pattern language: d dd ddd dddd ddddd
 // dddddd, w ww, m mm mmm mmmm, q, y yy yyyy, h hh, n nn, s ss, ttttt, c, AM/PM am/pm
 // A/P a/p AMPM; "/" and ":" stand for the locale's separators; m after h means
 // minutes; a backslash escapes, double quotes copy; any other character is copied.
-// Tokens are case-insensitive.
+// Tokens are case-insensitive. An invalid date gives an empty text.
 QString formatDate(const QDateTime &dateTime, const QString &pattern);
 
 // Reads a text as the runtime's date conversion does (the locale's short date with its

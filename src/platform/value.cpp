@@ -41,7 +41,9 @@ QDateTime dateTimeFromSerial(double serial)
         msecs -= 86400000;
         days += serial < 0 ? -1 : 1;
     }
-    return QDateTime(SerialEpoch.addDays(days), QTime::fromMSecsSinceStartOfDay(int(msecs)));
+    // The runtime's dates have no time zone: kept as UTC, they never fall into a
+    // daylight-saving gap and cost no time zone look-up.
+    return QDateTime(SerialEpoch.addDays(days), QTime::fromMSecsSinceStartOfDay(int(msecs)), Qt::UTC);
 }
 
 double numberFromText(const QString &text)

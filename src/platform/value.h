@@ -51,10 +51,12 @@ public:
     qint32 toLong() const;         // 32-bit, half to even
     float toSingle() const;
     double toDouble() const;
-    QDateTime toDate() const;      // the date the value stands for, or 13
+    // The date and time the value stands for, or 13. The runtime's dates have no time
+    // zone; the answer carries Qt::UTC only to say so.
+    QDateTime toDate() const;
 
-    // Whether toDate() would succeed: dates, numbers in the date range, and texts the
-    // locale reads as a date.
+    // The runtime's is-a-date test: dates, and texts the locale reads as a date.
+    // Numbers are no dates here.
     bool isDate() const;
 
     // The serial of a Date value (days since 1899-12-30); only for Type::Date.

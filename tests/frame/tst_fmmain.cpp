@@ -73,10 +73,14 @@ int exitChild(int argc, char *argv[])
     QApplication application(argc, argv);
     FmMain window;
     window.show();
+    window.activateWindow();
+    if (!QTest::qWaitForWindowActive(&window))
+        return 4;
     if (qstrcmp(argv[2], "click") == 0)
         QTest::mouseClick(window.cmdExit, Qt::LeftButton);
     else
-        QTest::keyClick(&window, Qt::Key_Z, Qt::AltModifier);
+        QTest::keyClick(window.windowHandle(), Qt::Key_Z, Qt::AltModifier);
+    QTest::qWait(2000); // an access key presses its button after a short animation
     return 3;
 }
 

@@ -121,11 +121,11 @@ private slots:
     void datesRoundTripThroughTheirSerial_data()
     {
         QTest::addColumn<QDateTime>("when");
-        QTest::newRow("epoch") << QDateTime(QDate(1899, 12, 30), QTime(0, 0));
-        QTest::newRow("before the epoch with a time") << QDateTime(QDate(1899, 12, 29), QTime(6, 0));
-        QTest::newRow("first day") << QDateTime(QDate(100, 1, 1), QTime(0, 0));
-        QTest::newRow("last second") << QDateTime(QDate(9999, 12, 31), QTime(23, 59, 59));
-        QTest::newRow("ordinary") << QDateTime(QDate(2012, 12, 8), QTime(14, 5, 9));
+        QTest::newRow("epoch") << QDateTime(QDate(1899, 12, 30), QTime(0, 0), Qt::UTC);
+        QTest::newRow("before the epoch with a time") << QDateTime(QDate(1899, 12, 29), QTime(6, 0), Qt::UTC);
+        QTest::newRow("first day") << QDateTime(QDate(100, 1, 1), QTime(0, 0), Qt::UTC);
+        QTest::newRow("last second") << QDateTime(QDate(9999, 12, 31), QTime(23, 59, 59), Qt::UTC);
+        QTest::newRow("ordinary") << QDateTime(QDate(2012, 12, 8), QTime(14, 5, 9), Qt::UTC);
     }
 
     void datesRoundTripThroughTheirSerial()
@@ -140,7 +140,7 @@ private slots:
     {
         QCOMPARE(errorOf([] { Value(QDate(99, 12, 31)).toDate(); }), 6);
         QCOMPARE(errorOf([] { Value(QDate(10000, 1, 1)).toText(); }), 6);
-        QCOMPARE(Value::fromDateSerial(-1.25).toDate(), QDateTime(QDate(1899, 12, 29), QTime(6, 0)));
+        QCOMPARE(Value::fromDateSerial(-1.25).toDate(), QDateTime(QDate(1899, 12, 29), QTime(6, 0), Qt::UTC));
     }
 };
 

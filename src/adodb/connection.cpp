@@ -1,0 +1,105 @@
+#include "adodb/connection.h"
+
+#include "adodb/errors.h"
+#include "adodb/odbc.h"
+#include "adodb/queryrecordset.h"
+
+namespace adodb {
+
+namespace {
+
+void requireSeconds(qint32 seconds)
+{
+    if (seconds < 0)
+        throw invalidArgumentError();
+}
+
+} // namespace
+
+Connection::Connection() = default;
+
+Connection::~Connection() = default;
+
+void Connection::setConnectionTimeout(qint32 seconds)
+{
+    requireClosed();
+    requireSeconds(seconds);
+    m_connectionTimeout = seconds;
+}
+
+void Connection::setCommandTimeout(qint32 seconds)
+{
+    requireSeconds(seconds);
+    m_commandTimeout = seconds;
+}
+
+void Connection::setConnectionString(const QString &connectionString)
+{
+    requireClosed();
+    m_connectionString = connectionString;
+}
+
+void Connection::Open(const QString &userId, const QString &password, qint32 options)
+{
+    requireClosed();
+    if (options != adConnectUnspecified && options != 0)
+        throw invalidArgumentError();
+
+    // A log-in given here takes the place of the one in the string; drivers differ in
+    // which of repeated attributes they take, so the string's own are left out.
+    QString connectionString = m_connectionString;
+    QStringList secrets = odbc::secretsOf(m_connectionString);
+    if (!userId.isEmpty() || !password.isEmpty()) {
+        QStringList removed;
+        std::vector<std::pair<QString, QString>> added;
+        if (!userId.isEmpty()) {
+            removed << QStringLiteral("UID") << QStringLiteral("USER") << QStringLiteral("USERNAME");
+            added.emplace_back(QStringLiteral("UID"), userId);
+        }
+        if (!password.isEmpty()) {
+            removed << QStringLiteral("PWD") << QStringLiteral("PASSWORD");
+            added.emplace_back(QStringLiteral("PWD"), password);
+        }
+        connectionString = odbc::withAttributes(m_connectionString, removed, added);
+        secrets << odbc::secretsOf(connectionString);
+    }
+
+    const odbc::Utf8CharacterSet utf8;
+    auto dbc = std::make_shared<odbc::Dbc>();
+    dbc->setAttribute(SQL_ATTR_LOGIN_TIMEOUT, SQLULEN(m_connectionTimeout));
+    // Bounds later waits for the server as well, where the driver offers it.
+    dbc->setOptionalAttribute(SQL_ATTR_CONNECTION_TIMEOUT, SQLULEN(m_connectionTimeout));
+    dbc->connect(connectionString, secrets);
+    m_dbc = std::move(dbc);
+}
+
+qint32 Connection::State() const
+{
+    return m_dbc && m_dbc->isConnected() ? adStateOpen : adStateClosed;
+}
+
+void Connection::Close()
+{
+    if (State() != adStateOpen)
+        throw objectClosedError();
+    m_dbc->disconnect();
+    m_dbc.reset();
+}
+
+std::unique_ptr<QueryRecordset> Connection::Execute(const QString &sql)
+{
+    if (State() != adStateOpen)
+        throw objectClosedError();
+    auto statement = std::make_unique<odbc::Statement>(m_dbc);
+    statement->setAttribute(SQL_ATTR_QUERY_TIMEOUT, SQLULEN(m_commandTimeout));
+    statement->execute(sql);
+    return std::make_unique<QueryRecordset>(std::move(statement));
+}
+
+void Connection::requireClosed() const
+{
+    if (State() == adStateOpen)
+        throw objectOpenError();
+}
+
+} // namespace adodb

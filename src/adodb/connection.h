@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QString>
+
+#include <memory>
+
+namespace adodb {
+
+class QueryRecordset;
+namespace odbc { class Dbc; }
+
+// The state a connection answers.
+enum ObjectStateEnum : qint32 { adStateClosed = 0, adStateOpen = 1 };
+// Options of Open: only a synchronous connect is offered.
+enum ConnectOptionEnum : qint32 { adConnectUnspecified = -1, adAsyncConnect = 0x10 };
+
+// A database connection over ODBC. The connection string goes to the driver manager
+// unchanged, so it is written in ODBC's syntax, e.g. "Driver=SQLite3;Database=/path/file.db".
+// Every member may throw platform::RuntimeError with a negative number (adodb/errors.h);
+// a provider failure's description holds the driver's diagnostics (SQLSTATE, native
+// code, message) and never the connection string or a password.
+class Connection
+{
+public:
+    Connection();
+    // Releasing a connection leaves it open for the recordsets still reading from it;
+    // the last of them disconnects.
+    ~Connection();
+    Connection(const Connection &) = delete;
+    Connection &operator=(const Connection &) = delete;
+
+    // Seconds to wait for the server while opening; 0 waits without limit. Default 15.
+    qint32 ConnectionTimeout() const { return m_connectionTimeout; }
+    void setConnectionTimeout(qint32 seconds);
+    // Seconds each query may run; 0 is no limit. Default 30.
+    qint32 CommandTimeout() const { return m_commandTimeout; }
+    void setCommandTimeout(qint32 seconds);
+    QString ConnectionString() const { return m_connectionString; }
+    void setConnectionString(const QString &connectionString);
+
+    // Connects. A user name or password given here takes the place of the one in the
+    // connection string; with both empty the string alone decides.
+    void Open(const QString &userId = QString(), const QString &password = QString(),
+              qint32 options = adConnectUnspecified);
+    // adStateOpen or adStateClosed.
+    qint32 State() const;
+    // Disconnects; the recordsets opened on this connection are closed with it.
+    void Close();
+
+    // Runs a statement and answers its rows as a forward-only recordset standing on
+    // the first row; a statement without a result answers a recordset at its end.
+    std::unique_ptr<QueryRecordset> Execute(const QString &sql);
+
+private:
+    void requireClosed() const;
+
+    qint32 m_connectionTimeout = 15;
+    qint32 m_commandTimeout = 30;
+    QString m_connectionString;
+    std::shared_ptr<odbc::Dbc> m_dbc;
+};
+
+} // namespace adodb

@@ -1,0 +1,328 @@
+#include "adodb/odbc.h"
+
+#include "adodb/errors.h"
+
+#include <algorithm>
+
+namespace adodb::odbc {
+
+namespace {
+
+const QString &mask()
+{
+    static const QString text = QStringLiteral("***");
+    return text;
+}
+
+QString diagnosticRecord(const SQLWCHAR *state, SQLINTEGER native, const SQLWCHAR *message,
+                         SQLSMALLINT messageLength)
+{
+    return QStringLiteral("SQLSTATE %1, native %2: %3")
+        .arg(fromWide(state, 5))
+        .arg(native)
+        .arg(fromWide(message, messageLength).trimmed());
+}
+
+// Splits "key=value;key={va;lue}" into pairs, as the driver manager reads it.
+std::vector<std::pair<QString, QString>> attributesOf(const QString &connectionString)
+{
+    std::vector<std::pair<QString, QString>> attributes;
+    qsizetype i = 0;
+    const qsizetype n = connectionString.size();
+    while (i < n) {
+        const qsizetype equals = connectionString.indexOf(u'=', i);
+        if (equals < 0)
+            break;
+        const QString key = connectionString.mid(i, equals - i).trimmed();
+        QString value;
+        i = equals + 1;
+        if (i < n && connectionString.at(i) == u'{') {
+            // A braced value runs to the closing brace; "}}" stands for one brace.
+            ++i;
+            while (i < n) {
+                if (connectionString.at(i) == u'}') {
+                    if (i + 1 < n && connectionString.at(i + 1) == u'}') {
+                        value += u'}';
+                        i += 2;
+                        continue;
+                    }
+                    ++i;
+                    break;
+                }
+                value += connectionString.at(i++);
+            }
+            const qsizetype semicolon = connectionString.indexOf(u';', i);
+            i = semicolon < 0 ? n : semicolon + 1;
+        } else {
+            const qsizetype semicolon = connectionString.indexOf(u';', i);
+            const qsizetype end = semicolon < 0 ? n : semicolon;
+            value = connectionString.mid(i, end - i);
+            i = end + 1;
+        }
+        attributes.emplace_back(key, value);
+    }
+    return attributes;
+}
+
+} // namespace
+
+QString diagnostics(SQLSMALLINT handleType, SQLHANDLE handle, const QStringList &secrets)
+{
+    QStringList records;
+    for (SQLSMALLINT record = 1;; ++record) {
+        SQLWCHAR state[6] = {};
+        SQLINTEGER native = 0;
+        SQLSMALLINT length = 0;
+        std::vector<SQLWCHAR> message(1024);
+        SQLRETURN rc = SQLGetDiagRecW(handleType, handle, record, state, &native, message.data(),
+                                      SQLSMALLINT(message.size()), &length);
+        if (rc == SQL_SUCCESS_WITH_INFO && length >= SQLSMALLINT(message.size())) {
+            message.resize(length + 1);
+            rc = SQLGetDiagRecW(handleType, handle, record, state, &native, message.data(),
+                                SQLSMALLINT(message.size()), &length);
+        }
+        if (!SQL_SUCCEEDED(rc))
+            break;
+        records << diagnosticRecord(state, native, message.data(),
+                                    std::min<SQLSMALLINT>(length, SQLSMALLINT(message.size() - 1)));
+    }
+    QString text = records.isEmpty() ? QStringLiteral("the driver gave no diagnostics")
+                                     : records.join(QStringLiteral("; "));
+    // Longest first, so that a password inside the connection string is masked with it.
+    QStringList ordered = secrets;
+    std::sort(ordered.begin(), ordered.end(),
+              [](const QString &a, const QString &b) { return a.size() > b.size(); });
+    for (const QString &secret : std::as_const(ordered)) {
+        if (!secret.isEmpty())
+            text.replace(secret, mask());
+    }
+    return text;
+}
+
+void check(SQLRETURN rc, SQLSMALLINT handleType, SQLHANDLE handle, const QStringList &secrets)
+{
+    if (SQL_SUCCEEDED(rc))
+        return;
+    if (rc == SQL_INVALID_HANDLE)
+        throw platform::RuntimeError(ErrorNumber::ProviderFailure, QStringLiteral("invalid ODBC handle"));
+    throw platform::RuntimeError(ErrorNumber::ProviderFailure, diagnostics(handleType, handle, secrets));
+}
+
+QStringList secretsOf(const QString &connectionString)
+{
+    QStringList secrets;
+    if (connectionString.isEmpty())
+        return secrets;
+    secrets << connectionString;
+    for (const auto &[key, value] : attributesOf(connectionString)) {
+        if (key.compare(u"PWD", Qt::CaseInsensitive) == 0
+            || key.compare(u"PASSWORD", Qt::CaseInsensitive) == 0)
+            secrets << value;
+    }
+    return secrets;
+}
+
+QString withAttributes(const QString &connectionString, const QStringList &removedKeys,
+                       const std::vector<std::pair<QString, QString>> &added)
+{
+    // Braces only where the value needs them: not every driver takes them off every value.
+    const auto written = [](const QString &key, QString value) {
+        if (value.contains(u';') || value.contains(u'}') || value.startsWith(u'{') || value.trimmed() != value) {
+            value.replace(u'}', QStringLiteral("}}"));
+            value = u'{' + value + u'}';
+        }
+        return key + u'=' + value;
+    };
+    QStringList parts;
+    for (const auto &[key, value] : attributesOf(connectionString)) {
+        if (!removedKeys.contains(key, Qt::CaseInsensitive))
+            parts << written(key, value);
+    }
+    for (const auto &[key, value] : added)
+        parts << written(key, value);
+    return parts.join(u';');
+}
+
+std::vector<SQLWCHAR> toWide(const QString &text)
+{
+    std::vector<SQLWCHAR> wide(text.size() + 1, 0);
+    std::copy_n(text.utf16(), text.size(), wide.begin());
+    return wide;
+}
+
+QString fromWide(const SQLWCHAR *text, qsizetype length)
+{
+    static_assert(sizeof(SQLWCHAR) == sizeof(char16_t), "the driver manager's wide characters are UTF-16");
+    return QString::fromUtf16(reinterpret_cast<const char16_t *>(text), length);
+}
+
+// --- Utf8CharacterSet -----------------------------------------------------------------
+
+Utf8CharacterSet::Utf8CharacterSet()
+    : m_locale(newlocale(LC_CTYPE_MASK, "C.UTF-8", duplocale(LC_GLOBAL_LOCALE)))
+    , m_previous(m_locale ? uselocale(m_locale) : nullptr)
+{
+}
+
+Utf8CharacterSet::~Utf8CharacterSet()
+{
+    if (m_locale) {
+        uselocale(m_previous);
+        freelocale(m_locale);
+    }
+}
+
+// --- Handle -----------------------------------------------------------------------
+
+Handle::Handle(SQLSMALLINT type, SQLHANDLE parent)
+    : m_type(type)
+{
+    const SQLRETURN rc = SQLAllocHandle(type, parent, &m_handle);
+    if (!SQL_SUCCEEDED(rc)) {
+        m_handle = SQL_NULL_HANDLE;
+        const SQLSMALLINT parentType = type == SQL_HANDLE_STMT ? SQL_HANDLE_DBC : SQL_HANDLE_ENV;
+        const QString why = parent == SQL_NULL_HANDLE ? QStringLiteral("cannot allocate an ODBC environment")
+                                                      : diagnostics(parentType, parent, {});
+        throw platform::RuntimeError(ErrorNumber::ProviderFailure, why);
+    }
+}
+
+Handle::~Handle()
+{
+    free();
+}
+
+void Handle::free()
+{
+    if (m_handle != SQL_NULL_HANDLE) {
+        SQLFreeHandle(m_type, m_handle);
+        m_handle = SQL_NULL_HANDLE;
+    }
+}
+
+// --- Environment --------------------------------------------------------------------
+
+std::shared_ptr<Environment> Environment::shared()
+{
+    static std::weak_ptr<Environment> current;
+    std::shared_ptr<Environment> environment = current.lock();
+    if (!environment) {
+        environment = std::make_shared<Environment>();
+        current = environment;
+    }
+    return environment;
+}
+
+Environment::Environment()
+    : m_handle(SQL_HANDLE_ENV, SQL_NULL_HANDLE)
+{
+    check(SQLSetEnvAttr(get(), SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0),
+          SQL_HANDLE_ENV, get(), {});
+}
+
+// --- Dbc ------------------------------------------------------------------------------
+
+Dbc::Dbc()
+    : m_environment(Environment::shared())
+    , m_handle(SQL_HANDLE_DBC, m_environment->get())
+{
+}
+
+Dbc::~Dbc()
+{
+    disconnect();
+}
+
+void Dbc::setAttribute(SQLINTEGER attribute, SQLULEN value)
+{
+    check(SQLSetConnectAttrW(get(), attribute, reinterpret_cast<SQLPOINTER>(value), SQL_IS_UINTEGER),
+          SQL_HANDLE_DBC, get(), m_secrets);
+}
+
+void Dbc::setOptionalAttribute(SQLINTEGER attribute, SQLULEN value)
+{
+    SQLSetConnectAttrW(get(), attribute, reinterpret_cast<SQLPOINTER>(value), SQL_IS_UINTEGER);
+}
+
+void Dbc::connect(const QString &connectionString, const QStringList &secrets)
+{
+    m_secrets = secrets;
+    std::vector<SQLWCHAR> in = toWide(connectionString);
+    SQLWCHAR out[1024];
+    SQLSMALLINT outLength = 0;
+    const SQLRETURN rc = SQLDriverConnectW(get(), nullptr, in.data(), SQL_NTS, out, SQLSMALLINT(std::size(out)),
+                                           &outLength, SQL_DRIVER_NOPROMPT);
+    check(rc, SQL_HANDLE_DBC, get(), m_secrets);
+    m_connected = true;
+}
+
+void Dbc::disconnect()
+{
+    for (Statement *statement : std::vector<Statement *>(m_statements))
+        statement->free();
+    m_statements.clear();
+    if (m_connected) {
+        SQLDisconnect(get());
+        m_connected = false;
+    }
+}
+
+void Dbc::attach(Statement *statement)
+{
+    m_statements.push_back(statement);
+}
+
+void Dbc::detach(Statement *statement)
+{
+    std::erase(m_statements, statement);
+}
+
+// --- Statement --------------------------------------------------------------------------
+
+Statement::Statement(std::shared_ptr<Dbc> connection)
+    : m_connection(std::move(connection))
+    , m_handle(SQL_HANDLE_STMT, m_connection->get())
+{
+    m_connection->attach(this);
+}
+
+Statement::~Statement()
+{
+    free();
+}
+
+SQLHSTMT Statement::get() const
+{
+    if (m_handle.isNull())
+        throw objectClosedError();
+    return m_handle.get();
+}
+
+void Statement::check(SQLRETURN rc) const
+{
+    odbc::check(rc, SQL_HANDLE_STMT, get(), m_connection->secrets());
+}
+
+void Statement::setAttribute(SQLINTEGER attribute, SQLULEN value)
+{
+    check(SQLSetStmtAttrW(get(), attribute, reinterpret_cast<SQLPOINTER>(value), SQL_IS_UINTEGER));
+}
+
+void Statement::execute(const QString &sql)
+{
+    std::vector<SQLWCHAR> text = toWide(sql);
+    const SQLRETURN rc = SQLExecDirectW(get(), text.data(), SQL_NTS);
+    // A statement that touches no rows answers SQL_NO_DATA; that is no failure.
+    if (rc != SQL_NO_DATA)
+        check(rc);
+}
+
+void Statement::free()
+{
+    if (!m_handle.isNull()) {
+        m_connection->detach(this);
+        m_handle.free();
+    }
+}
+
+} // namespace adodb::odbc

@@ -1,0 +1,144 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <sql.h>
+#include <sqlext.h>
+
+#include <locale.h>
+#include <memory>
+#include <vector>
+
+// A thin RAII layer over the ODBC driver manager's C API: each handle is freed by its
+// owner, a connection frees its statements before it disconnects, and every failing
+// call becomes a platform::RuntimeError carrying the driver's diagnostics.
+namespace adodb::odbc {
+
+// The diagnostic records of a handle, one "SQLSTATE xxxxx, native n: message" each,
+// joined by "; ". Each of the secrets (connection string, password) is masked.
+QString diagnostics(SQLSMALLINT handleType, SQLHANDLE handle, const QStringList &secrets);
+
+// Throws RuntimeError(ProviderFailure, diagnostics) when rc reports a failure.
+void check(SQLRETURN rc, SQLSMALLINT handleType, SQLHANDLE handle, const QStringList &secrets);
+
+// What must never appear in a diagnostic: the whole connection string and the values
+// of its password attributes.
+QStringList secretsOf(const QString &connectionString);
+
+// The string without the attributes named by keys (compared without regard to case),
+// with the given attributes appended.
+QString withAttributes(const QString &connectionString, const QStringList &removedKeys,
+                       const std::vector<std::pair<QString, QString>> &added);
+
+// Text in the driver manager's wide characters (UTF-16 in unixODBC).
+std::vector<SQLWCHAR> toWide(const QString &text);
+QString fromWide(const SQLWCHAR *text, qsizetype length);
+
+// Makes this thread's character set UTF-8 for the scope's life. For a driver without
+// wide-character calls the driver manager converts our UTF-16 text to the character set
+// of the locale it finds when it sets the connection up, and keeps that for the
+// connection's life; UTF-8 carries every character whatever the process's locale.
+class Utf8CharacterSet
+{
+public:
+    Utf8CharacterSet();
+    ~Utf8CharacterSet();
+    Utf8CharacterSet(const Utf8CharacterSet &) = delete;
+    Utf8CharacterSet &operator=(const Utf8CharacterSet &) = delete;
+
+private:
+    locale_t m_locale;
+    locale_t m_previous;
+};
+
+// One allocated handle of any type.
+class Handle
+{
+public:
+    Handle(SQLSMALLINT type, SQLHANDLE parent);
+    ~Handle();
+    Handle(const Handle &) = delete;
+    Handle &operator=(const Handle &) = delete;
+
+    SQLHANDLE get() const { return m_handle; }
+    SQLSMALLINT type() const { return m_type; }
+    bool isNull() const { return m_handle == SQL_NULL_HANDLE; }
+    void free();
+
+private:
+    SQLSMALLINT m_type;
+    SQLHANDLE m_handle = SQL_NULL_HANDLE;
+};
+
+// The process's ODBC 3 environment, shared by all connections alive.
+class Environment
+{
+public:
+    static std::shared_ptr<Environment> shared();
+    Environment();
+    SQLHENV get() const { return m_handle.get(); }
+
+private:
+    Handle m_handle;
+};
+
+class Statement;
+
+// A connection handle; connected once connect() succeeds.
+class Dbc
+{
+public:
+    Dbc();
+    ~Dbc();
+    Dbc(const Dbc &) = delete;
+    Dbc &operator=(const Dbc &) = delete;
+
+    SQLHDBC get() const { return m_handle.get(); }
+    const QStringList &secrets() const { return m_secrets; }
+
+    void setAttribute(SQLINTEGER attribute, SQLULEN value);
+    // Sets an attribute that not every driver offers; a refusal is ignored.
+    void setOptionalAttribute(SQLINTEGER attribute, SQLULEN value);
+    // SQLDriverConnectW without prompting; the string reaches the driver manager as is.
+    void connect(const QString &connectionString, const QStringList &secrets);
+    bool isConnected() const { return m_connected; }
+    // Frees the statements still open on this connection, then disconnects.
+    void disconnect();
+
+private:
+    friend class Statement;
+    void attach(Statement *statement);
+    void detach(Statement *statement);
+
+    std::shared_ptr<Environment> m_environment;
+    Handle m_handle;
+    bool m_connected = false;
+    QStringList m_secrets;
+    std::vector<Statement *> m_statements;
+};
+
+// A statement handle of a connection. When the connection is closed under it, the
+// handle is freed and any further use throws the "object closed" error.
+class Statement
+{
+public:
+    explicit Statement(std::shared_ptr<Dbc> connection);
+    ~Statement();
+    Statement(const Statement &) = delete;
+    Statement &operator=(const Statement &) = delete;
+
+    bool isOpen() const { return !m_handle.isNull(); }
+    // The handle; throws when the statement has been closed with its connection.
+    SQLHSTMT get() const;
+    void check(SQLRETURN rc) const;
+    void setAttribute(SQLINTEGER attribute, SQLULEN value);
+    void execute(const QString &sql);
+    void free();
+
+private:
+    std::shared_ptr<Dbc> m_connection;
+    Handle m_handle;
+};
+
+} // namespace adodb::odbc

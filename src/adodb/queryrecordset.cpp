@@ -1,0 +1,290 @@
+#include "adodb/queryrecordset.h"
+
+#include "adodb/errors.h"
+#include "adodb/odbc.h"
+
+#include <QRegularExpression>
+
+#include <algorithm>
+#include <optional>
+
+namespace adodb {
+
+using platform::Value;
+
+namespace {
+
+// How a column's cells are read and what kind of value they become.
+enum class Kind { Boolean, Integer, Long, Decimal, Single, Double, Date, Time, Timestamp, Text };
+
+Kind kindOf(SQLSMALLINT sqlType)
+{
+    switch (sqlType) {
+    case SQL_BIT:
+        return Kind::Boolean;
+    case SQL_TINYINT:
+    case SQL_SMALLINT:
+        return Kind::Integer;
+    case SQL_INTEGER:
+        return Kind::Long;
+    case SQL_BIGINT:
+    case SQL_NUMERIC:
+    case SQL_DECIMAL:
+        return Kind::Decimal;
+    case SQL_REAL:
+        return Kind::Single;
+    case SQL_FLOAT:
+    case SQL_DOUBLE:
+        return Kind::Double;
+    case SQL_TYPE_DATE:
+    case SQL_DATE:
+        return Kind::Date;
+    case SQL_TYPE_TIME:
+    case SQL_TIME:
+        return Kind::Time;
+    case SQL_TYPE_TIMESTAMP:
+    case SQL_TIMESTAMP:
+        return Kind::Timestamp;
+    default:
+        return Kind::Text;
+    }
+}
+
+struct Column
+{
+    QString name;
+    Kind kind;
+};
+
+// A time of day alone is a date on day 0 of the date serial.
+QDateTime timeOfDay(int hour, int minute, int second)
+{
+    return QDateTime(QDate(1899, 12, 30), QTime(hour, minute, second));
+}
+
+bool isPlainDecimal(const QString &text)
+{
+    static const QRegularExpression pattern(QStringLiteral("^[-+]?[0-9]+(\\.[0-9]*)?$|^[-+]?\\.[0-9]+$"));
+    return pattern.match(text).hasMatch();
+}
+
+} // namespace
+
+struct QueryRecordset::Private
+{
+    std::unique_ptr<odbc::Statement> statement;
+    std::vector<Column> columns;
+    bool eof = true;
+    // The current row's cells read so far; cells are read in column order.
+    mutable std::vector<Value> cells;
+    mutable int cellsRead = 0;
+    // Reused for every text cell, so reading allocates only what the texts need.
+    mutable std::vector<SQLWCHAR> textBuffer = std::vector<SQLWCHAR>(512);
+
+    void describeColumns();
+    void fetch();
+    Value readCell(int index) const;
+    template<typename T>
+    std::optional<T> readFixed(SQLUSMALLINT column, SQLSMALLINT cType) const;
+    std::optional<QString> readText(SQLUSMALLINT column) const;
+    Value decimal(const QString &text) const;
+};
+
+void QueryRecordset::Private::describeColumns()
+{
+    SQLSMALLINT count = 0;
+    statement->check(SQLNumResultCols(statement->get(), &count));
+    columns.reserve(count);
+    for (SQLUSMALLINT i = 1; i <= count; ++i) {
+        std::vector<SQLWCHAR> name(128);
+        SQLSMALLINT nameLength = 0;
+        SQLSMALLINT sqlType = 0;
+        SQLULEN size = 0;
+        SQLSMALLINT digits = 0;
+        SQLSMALLINT nullable = 0;
+        statement->check(SQLDescribeColW(statement->get(), i, name.data(), SQLSMALLINT(name.size()), &nameLength,
+                                         &sqlType, &size, &digits, &nullable));
+        if (nameLength >= SQLSMALLINT(name.size())) {
+            name.resize(nameLength + 1);
+            statement->check(SQLDescribeColW(statement->get(), i, name.data(), SQLSMALLINT(name.size()),
+                                             &nameLength, &sqlType, &size, &digits, &nullable));
+        }
+        // The driver manager answers a converted name's length in bytes; the name ends
+        // at its terminator.
+        const auto end = std::find(name.begin(), name.begin() + std::min<qsizetype>(nameLength, name.size()), 0);
+        columns.push_back({odbc::fromWide(name.data(), end - name.begin()), kindOf(sqlType)});
+    }
+    cells.resize(count);
+}
+
+void QueryRecordset::Private::fetch()
+{
+    cellsRead = 0;
+    if (columns.empty()) {
+        eof = true;
+        return;
+    }
+    const SQLRETURN rc = SQLFetch(statement->get());
+    eof = rc == SQL_NO_DATA;
+    if (!eof)
+        statement->check(rc);
+}
+
+template<typename T>
+std::optional<T> QueryRecordset::Private::readFixed(SQLUSMALLINT column, SQLSMALLINT cType) const
+{
+    T value{};
+    SQLLEN indicator = 0;
+    statement->check(SQLGetData(statement->get(), column, cType, &value, sizeof value, &indicator));
+    if (indicator == SQL_NULL_DATA)
+        return std::nullopt;
+    return value;
+}
+
+std::optional<QString> QueryRecordset::Private::readText(SQLUSMALLINT column) const
+{
+    constexpr SQLLEN unit = sizeof(SQLWCHAR);
+    QString text;
+    for (;;) {
+        SQLLEN indicator = 0;
+        const SQLLEN capacity = SQLLEN(textBuffer.size()) - 1; // characters, without the terminator
+        const SQLRETURN rc = SQLGetData(statement->get(), column, SQL_C_WCHAR, textBuffer.data(),
+                                        SQLLEN(textBuffer.size()) * unit, &indicator);
+        if (rc == SQL_NO_DATA)
+            return text; // the last piece came with the previous call
+        statement->check(rc);
+        if (indicator == SQL_NULL_DATA)
+            return std::nullopt;
+        const bool truncated = indicator == SQL_NO_TOTAL || indicator / unit > capacity;
+        if (!truncated) {
+            const QString piece = odbc::fromWide(textBuffer.data(), indicator / unit);
+            return text.isEmpty() ? piece : text + piece;
+        }
+        // A long text comes in pieces; the buffer grows to take the rest at once.
+        text += odbc::fromWide(textBuffer.data(), capacity);
+        const SQLLEN remaining = indicator == SQL_NO_TOTAL ? capacity * 2 : indicator / unit - capacity;
+        textBuffer.resize(std::max<size_t>(textBuffer.size(), size_t(remaining) + 1));
+    }
+}
+
+Value QueryRecordset::Private::decimal(const QString &text) const
+{
+    // Exact digits stay exact; what a driver writes otherwise (NaN, an exponent, or a
+    // text stored in a numeric column) keeps the meaning it can carry.
+    const QString trimmed = text.trimmed();
+    if (isPlainDecimal(trimmed))
+        return Value::fromDecimalText(trimmed);
+    bool ok = false;
+    const double number = trimmed.toDouble(&ok);
+    return ok ? Value(number) : Value(text);
+}
+
+Value QueryRecordset::Private::readCell(int index) const
+{
+    const auto column = SQLUSMALLINT(index + 1);
+    switch (columns[index].kind) {
+    case Kind::Boolean: {
+        const auto v = readFixed<SQLCHAR>(column, SQL_C_BIT);
+        return v ? Value(*v != 0) : Value::null();
+    }
+    case Kind::Integer:
+    case Kind::Long: {
+        // Read wide: SQLite's driver describes 64-bit values of "integer" columns as
+        // SQL_INTEGER, and a narrower read would cut them short without a word.
+        const auto v = readFixed<SQLBIGINT>(column, SQL_C_SBIGINT);
+        if (!v)
+            return Value::null();
+        if (columns[index].kind == Kind::Integer && *v >= INT16_MIN && *v <= INT16_MAX)
+            return Value(qint16(*v));
+        if (*v >= INT32_MIN && *v <= INT32_MAX)
+            return Value(qint32(*v));
+        return Value::fromDecimalText(QString::number(*v));
+    }
+    case Kind::Decimal: {
+        const auto v = readText(column);
+        return v ? decimal(*v) : Value::null();
+    }
+    case Kind::Single: {
+        const auto v = readFixed<SQLREAL>(column, SQL_C_FLOAT);
+        return v ? Value(float(*v)) : Value::null();
+    }
+    case Kind::Double: {
+        const auto v = readFixed<SQLDOUBLE>(column, SQL_C_DOUBLE);
+        return v ? Value(double(*v)) : Value::null();
+    }
+    case Kind::Date: {
+        const auto v = readFixed<SQL_DATE_STRUCT>(column, SQL_C_TYPE_DATE);
+        if (!v)
+            return Value::null();
+        return Value(QDate(v->year, v->month, v->day));
+    }
+    case Kind::Time: {
+        const auto v = readFixed<SQL_TIME_STRUCT>(column, SQL_C_TYPE_TIME);
+        if (!v)
+            return Value::null();
+        return Value(timeOfDay(v->hour, v->minute, v->second));
+    }
+    case Kind::Timestamp: {
+        const auto v = readFixed<SQL_TIMESTAMP_STRUCT>(column, SQL_C_TYPE_TIMESTAMP);
+        if (!v)
+            return Value::null();
+        const QTime time(v->hour, v->minute, v->second, int(v->fraction / 1000000));
+        return Value(QDateTime(QDate(v->year, v->month, v->day), time));
+    }
+    case Kind::Text:
+        break;
+    }
+    const auto v = readText(column);
+    return v ? Value(*v) : Value::null();
+}
+
+QueryRecordset::QueryRecordset(std::unique_ptr<odbc::Statement> statement)
+    : d(std::make_unique<Private>())
+{
+    d->statement = std::move(statement);
+    d->describeColumns();
+    d->fetch();
+}
+
+QueryRecordset::~QueryRecordset() = default;
+
+bool QueryRecordset::isEOF() const
+{
+    d->statement->get(); // a recordset closed with its connection answers nothing
+    return d->eof;
+}
+
+int QueryRecordset::fieldCount() const
+{
+    d->statement->get();
+    return int(d->columns.size());
+}
+
+QString QueryRecordset::fieldName(int index) const
+{
+    d->statement->get();
+    if (index < 0 || index >= int(d->columns.size()))
+        throw platform::RuntimeError(ErrorNumber::ItemNotFound, QStringLiteral("在集合中找不到項目 %1").arg(index));
+    return d->columns[index].name;
+}
+
+Value QueryRecordset::fieldValue(int index) const
+{
+    if (isEOF())
+        throw platform::RuntimeError(ErrorNumber::NoCurrentRecord);
+    fieldName(index); // range check
+    while (d->cellsRead <= index) {
+        d->cells[d->cellsRead] = d->readCell(d->cellsRead);
+        ++d->cellsRead;
+    }
+    return d->cells[index];
+}
+
+void QueryRecordset::MoveNext()
+{
+    if (isEOF())
+        throw platform::RuntimeError(ErrorNumber::NoCurrentRecord);
+    d->fetch();
+}
+
+} // namespace adodb

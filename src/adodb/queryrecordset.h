@@ -1,0 +1,38 @@
+#pragma once
+
+#include "adodb/recordset.h"
+
+#include <memory>
+
+namespace adodb {
+
+namespace odbc { class Statement; }
+
+// The rows of a query, read forward as the caller moves: only the current row is
+// held, so a result of any size costs the same memory. Field names come from the
+// column descriptions; values keep their kinds: NULL is Null, small and 32-bit
+// integers are Integer and Long (a value too large for its column's kind is Decimal),
+// 64-bit integers and exact decimals are Decimal,
+// single and double floats are Single and Double, dates, times and time stamps are
+// Date, bit columns are Boolean, and everything else is text read as UTF-16.
+class QueryRecordset final : public Recordset
+{
+public:
+    // Takes over a statement that has run its query and moves to the first row.
+    explicit QueryRecordset(std::unique_ptr<odbc::Statement> statement);
+    ~QueryRecordset() override;
+
+    bool isEOF() const override;
+    int fieldCount() const override;
+    QString fieldName(int index) const override;
+    // Reads the current row's cells up to the one asked for, in column order as ODBC
+    // drivers require, and keeps them until the next move.
+    platform::Value fieldValue(int index) const override;
+    void MoveNext() override;
+
+private:
+    struct Private;
+    std::unique_ptr<Private> d;
+};
+
+} // namespace adodb

@@ -1,0 +1,23 @@
+#include "database/basADODB.h"
+
+#include "adodb/connection.h"
+#include "base/failure.h"
+
+namespace basADODB {
+
+bool ConnectADO(const platform::Value &connectionString, std::unique_ptr<adodb::Connection> &connection)
+{
+    bool connected = false;
+    failure::log(QStringLiteral("ConnectADO"), [&] {
+        connection = std::make_unique<adodb::Connection>();
+        connection->setConnectionTimeout(10);
+        connection->setCommandTimeout(0);
+        connection->setConnectionString(connectionString.toText());
+        // No user name, no password, no options: the connection string alone decides.
+        connection->Open(QString(), QString(), adodb::adConnectUnspecified);
+        connected = true;
+    });
+    return connected;
+}
+
+} // namespace basADODB

@@ -1,0 +1,373 @@
+#include "platform/privateprofile.h"
+
+#include "platform/codepage.h"
+
+#include <QByteArrayList>
+#include <QFile>
+#include <QSaveFile>
+
+#include <algorithm>
+#include <optional>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform::privateprofile {
+
+namespace {
+
+const QByteArray CrLf = QByteArrayLiteral("\r\n");
+
+// --- Names and values as the functions take them ----------------------------------
+
+// The bytes up to the first NUL, as a C string ends.
+QByteArray cString(const QByteArray &bytes)
+{
+    const qsizetype nul = bytes.indexOf('\0');
+    return nul < 0 ? bytes : bytes.left(nul);
+}
+
+// Space is never a trail byte of a multi-byte code page, so bytes trim safely.
+QByteArray trimSpaces(QByteArray bytes)
+{
+    while (bytes.startsWith(' '))
+        bytes.remove(0, 1);
+    while (bytes.endsWith(' '))
+        bytes.chop(1);
+    return bytes;
+}
+
+QString nameParameter(const QByteArray &bytes)
+{
+    return codepage::toUnicode(trimSpaces(cString(bytes)));
+}
+
+bool holdsLineBreak(const QByteArray &bytes)
+{
+    return bytes.contains('\r') || bytes.contains('\n');
+}
+
+// --- Lines of the file ---------------------------------------------------------------
+
+// Splits the file, or its text, into lines that keep their own line ends (CR LF, LF or
+// CR), so that joining them gives the whole back unchanged. Neither CR nor LF is ever a
+// trail byte, so the split is safe in every code page and cuts bytes and text alike.
+template<typename Text>
+QList<Text> splitLines(const Text &content)
+{
+    QList<Text> lines;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < content.size(); ++i) {
+        const auto c = content.at(i);
+        if (c != u'\r' && c != u'\n')
+            continue;
+        if (c == u'\r' && i + 1 < content.size() && content.at(i + 1) == u'\n')
+            ++i;
+        lines.append(content.mid(start, i + 1 - start));
+        start = i + 1;
+    }
+    if (start < content.size())
+        lines.append(content.mid(start));
+    return lines;
+}
+
+// The text of each line. The file is decoded at once, which is much faster than line
+// by line; only where an invalid byte sequence swallowed a line end do the lines get
+// decoded one by one.
+QStringList decodedLines(const QByteArrayList &lines)
+{
+    QStringList text = splitLines(codepage::toUnicode(lines.join()));
+    if (text.size() == lines.size())
+        return text;
+    text.clear();
+    for (const QByteArray &line : lines)
+        text.append(codepage::toUnicode(line));
+    return text;
+}
+
+bool isTerminated(const QByteArray &line)
+{
+    return line.endsWith('\n') || line.endsWith('\r');
+}
+
+QStringView withoutLineEnd(QStringView line)
+{
+    while (line.endsWith(u'\n') || line.endsWith(u'\r'))
+        line.chop(1);
+    return line;
+}
+
+bool isBlank(QChar c)
+{
+    return c == u' ' || c == u'\t' || c == u'\v';
+}
+
+QStringView trimBlanks(QStringView text)
+{
+    while (!text.isEmpty() && isBlank(text.front()))
+        text = text.mid(1);
+    while (!text.isEmpty() && isBlank(text.back()))
+        text.chop(1);
+    return text;
+}
+
+QStringView unquoted(QStringView value)
+{
+    if (value.size() >= 2 && (value.front() == u'"' || value.front() == u'\'')
+        && value.back() == value.front())
+        return value.mid(1, value.size() - 2);
+    return value;
+}
+
+struct ParsedLine
+{
+    enum class Kind { Other, Section, Entry };
+    Kind kind = Kind::Other;
+    QString name;
+    QString value;
+};
+
+ParsedLine parseLine(QStringView line)
+{
+    const QStringView rest = trimBlanks(withoutLineEnd(line));
+    if (rest.startsWith(u'[')) {
+        // The name ends at the first closing bracket or, lacking one, at the line end.
+        QStringView name = rest.mid(1);
+        const qsizetype close = name.indexOf(u']');
+        if (close >= 0)
+            name = name.left(close);
+        return {ParsedLine::Kind::Section, trimBlanks(name).toString(), {}};
+    }
+    if (rest.isEmpty() || rest.startsWith(u';'))
+        return {};
+    const qsizetype equals = rest.indexOf(u'=');
+    if (equals < 0)
+        return {ParsedLine::Kind::Entry, rest.toString(), {}};
+    return {ParsedLine::Kind::Entry, trimBlanks(rest.left(equals)).toString(),
+            unquoted(trimBlanks(rest.mid(equals + 1))).toString()};
+}
+
+bool sameName(const QString &a, const QString &b)
+{
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+// Where a key stands in the first section of its name; -1 for what is not there.
+struct Location
+{
+    qsizetype section = -1;   // the section's heading line
+    qsizetype lastEntry = -1; // the section's last entry line
+    qsizetype entry = -1;     // the key's line
+    QString keyName;          // the key as the file spells it
+    QString value;
+};
+
+Location locate(const QStringList &lines, const QString &section, const QString &key)
+{
+    Location at;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const ParsedLine line = parseLine(lines.at(i));
+        if (line.kind == ParsedLine::Kind::Section) {
+            if (at.section >= 0)
+                break; // the section ends here; a later one of the same name does not count
+            if (sameName(line.name, section))
+                at.section = i;
+        } else if (line.kind == ParsedLine::Kind::Entry && at.section >= 0) {
+            at.lastEntry = i;
+            if (at.entry < 0 && sameName(line.name, key)) {
+                at.entry = i;
+                at.keyName = line.name;
+                at.value = line.value;
+            }
+        }
+    }
+    return at;
+}
+
+std::optional<QByteArray> readFile(const QString &filePath)
+{
+    QFile file(filePath);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    return file.readAll();
+}
+
+// The text in the code page, cut to at most limit bytes at a character boundary. A
+// character split by the cut decodes differently from the whole text (as U+FFFD), so
+// the cut keeps only the characters that decode as they do in the whole.
+QByteArray fitted(const QString &text, qsizetype limit)
+{
+    const QByteArray whole = codepage::fromUnicode(text);
+    if (whole.size() <= limit)
+        return whole;
+    const QString wholeText = codepage::toUnicode(whole);
+    const QString cutText = codepage::toUnicode(whole.left(limit));
+    qsizetype kept = 0;
+    while (kept < cutText.size() && kept < wholeText.size() && cutText.at(kept) == wholeText.at(kept))
+        ++kept;
+    if (kept > 0 && wholeText.at(kept - 1).isHighSurrogate())
+        --kept;
+    return codepage::fromUnicode(wholeText.left(kept));
+}
+
+// --- Writing -------------------------------------------------------------------------
+
+void terminateLastLine(QByteArrayList &lines)
+{
+    if (!lines.isEmpty() && !isTerminated(lines.last()))
+        lines.last() += CrLf;
+}
+
+void setEntry(QByteArrayList &lines, const QByteArray &section, const QByteArray &key,
+              const QByteArray &value)
+{
+    const Location at = locate(decodedLines(lines), codepage::toUnicode(section), codepage::toUnicode(key));
+    if (at.entry >= 0) {
+        lines[at.entry] = codepage::fromUnicode(at.keyName) + '=' + value + CrLf;
+        return;
+    }
+    const QByteArray entry = key + '=' + value + CrLf;
+    if (at.section >= 0) {
+        const qsizetype after = at.lastEntry >= 0 ? at.lastEntry : at.section;
+        if (!isTerminated(lines.at(after)))
+            lines[after] += CrLf;
+        lines.insert(after + 1, entry);
+        return;
+    }
+    terminateLastLine(lines);
+    lines.append('[' + section + ']' + CrLf);
+    lines.append(entry);
+}
+
+// Holds an exclusive flock() on "<file>.lock" beside the settings file, and removes the
+// lock file again when released. A writer that waited on a lock file which its holder
+// has removed meanwhile finds the inode gone from the path and starts over with the
+// new lock file, so two writers never hold locks on different inodes of one path.
+class WriterLock
+{
+public:
+    explicit WriterLock(const QString &filePath)
+        : m_path(QFile::encodeName(filePath + QStringLiteral(".lock")))
+    {
+        for (;;) {
+            const int fd = ::open(m_path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+            if (fd < 0)
+                return;
+            if (!lockExclusively(fd)) {
+                ::close(fd);
+                return;
+            }
+            if (isStillAtPath(fd)) {
+                m_fd = fd;
+                return;
+            }
+            ::close(fd);
+        }
+    }
+
+    ~WriterLock()
+    {
+        if (m_fd < 0)
+            return;
+        ::unlink(m_path.constData());
+        ::close(m_fd);
+    }
+
+    WriterLock(const WriterLock &) = delete;
+    WriterLock &operator=(const WriterLock &) = delete;
+
+    bool isHeld() const { return m_fd >= 0; }
+
+private:
+    static bool lockExclusively(int fd)
+    {
+        int result;
+        do
+            result = ::flock(fd, LOCK_EX);
+        while (result != 0 && errno == EINTR);
+        return result == 0;
+    }
+
+    bool isStillAtPath(int fd) const
+    {
+        struct stat held {};
+        struct stat current {};
+        return ::fstat(fd, &held) == 0 && ::stat(m_path.constData(), &current) == 0
+            && held.st_dev == current.st_dev && held.st_ino == current.st_ino;
+    }
+
+    QByteArray m_path;
+    int m_fd = -1;
+};
+
+bool replaceFile(const QString &filePath, const QByteArray &content)
+{
+    QSaveFile file(filePath);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    if (file.write(content) != content.size()) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
+
+} // namespace
+
+qsizetype getPrivateProfileString(const QByteArray &section, const QByteArray &key,
+                                  const QByteArray &defaultValue, std::span<char> buffer,
+                                  const QString &filePath)
+{
+    if (buffer.empty())
+        return 0;
+
+    std::optional<QString> value;
+    if (const auto content = readFile(filePath)) {
+        const Location at = locate(splitLines(codepage::toUnicode(*content)), nameParameter(section),
+                                   nameParameter(key));
+        if (at.entry >= 0)
+            value = at.value;
+    }
+    if (!value) {
+        QByteArray fallback = cString(defaultValue);
+        while (fallback.endsWith(' '))
+            fallback.chop(1);
+        value = codepage::toUnicode(fallback);
+    }
+
+    const QByteArray bytes = fitted(*value, static_cast<qsizetype>(buffer.size()) - 1);
+    std::copy(bytes.cbegin(), bytes.cend(), buffer.begin());
+    buffer[bytes.size()] = '\0';
+    return bytes.size();
+}
+
+bool writePrivateProfileString(const QByteArray &section, const QByteArray &key,
+                               const QByteArray &value, const QString &filePath)
+{
+    const QByteArray sectionName = trimSpaces(cString(section));
+    const QByteArray keyName = trimSpaces(cString(key));
+    const QByteArray text = cString(value);
+    if (filePath.isEmpty() || holdsLineBreak(sectionName) || holdsLineBreak(keyName)
+        || holdsLineBreak(text))
+        return false;
+
+    const WriterLock lock(filePath);
+    if (!lock.isHeld())
+        return false;
+
+    QByteArray content;
+    if (QFile::exists(filePath)) {
+        const auto existing = readFile(filePath);
+        if (!existing)
+            return false;
+        content = *existing;
+    }
+    QByteArrayList lines = splitLines(content);
+    setEntry(lines, sectionName, keyName, text);
+    return replaceFile(filePath, lines.join());
+}
+
+} // namespace platform::privateprofile

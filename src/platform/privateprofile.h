@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <span>
+
+// The Windows profile-string functions for INI settings files, on the same files: text
+// in the system's ANSI code page (platform/codepage.h), section names in square
+// brackets, "key=value" lines, ';' comment lines, CR LF, LF or CR line ends. Names and
+// values cross this interface as bytes of the code page, as they cross the Windows
+// functions; a NUL byte ends each of them.
+//
+// Reading follows what the Windows functions are observed to do:
+//   - blanks (space, tab, vertical tab) around section names, keys and values in the
+//     file are ignored; the section and key asked for lose their outer spaces only;
+//   - section and key names match without regard to case;
+//   - a value enclosed in a matching pair of double or single quotes loses them;
+//   - a line whose first non-blank character is ';' is a comment; text after a
+//     section's closing bracket and lines before the first section are ignored;
+//   - of duplicate sections only the first counts, of duplicate keys the first.
+// The file is parsed as text, so a trail byte of a double-byte character (']' is one
+// in Big5) never ends a name.
+namespace platform::privateprofile {
+
+// Copies the value of the key in the section of the file into the buffer, followed by
+// a NUL byte, and answers the number of bytes copied without the NUL. A missing file,
+// section or key copies the default value instead, without its trailing spaces. A value
+// longer than the buffer holds is cut to the buffer's size minus one byte, or less
+// where that would split a multi-byte character. An empty buffer receives nothing.
+qsizetype getPrivateProfileString(const QByteArray &section, const QByteArray &key,
+                                  const QByteArray &defaultValue, std::span<char> buffer,
+                                  const QString &filePath);
+
+// Sets the key in the section of the file to the value, creating the file, the section
+// (at the end of the file) or the key (after the section's last entry) as needed; an
+// existing key keeps its place and the spelling of its name. Every other line stays
+// byte for byte as it was; the lines written end in CR LF. Section and key lose their
+// outer spaces; the value is written as given.
+//
+// The file is replaced atomically (a crash leaves the old file or the new one, never
+// half of one) and under an advisory lock held against every other writer that goes
+// through this function, so that writers of different keys at the same time lose
+// nothing. Readers need no lock.
+//
+// Answers false, leaving the file as it was, when the path is empty, when the file
+// cannot be read or replaced (a missing folder is not created), or when a name or the
+// value holds a CR or LF byte (which would add lines to the file).
+bool writePrivateProfileString(const QByteArray &section, const QByteArray &key,
+                               const QByteArray &value, const QString &filePath);
+
+} // namespace platform::privateprofile

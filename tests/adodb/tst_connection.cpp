@@ -1,0 +1,266 @@
+#include "adodb/connection.h"
+#include "adodb/errors.h"
+#include "adodb/queryrecordset.h"
+#include "platform/runtimeerror.h"
+#include "support/postgresserver.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <functional>
+
+using namespace Qt::StringLiterals;
+
+// The connection's life: opening with the string as given or with a log-in of its own,
+// the time-outs taking effect, the errors of a wrong order of calls, and diagnostics
+// that never give a password away.
+class tst_Connection : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+
+    void startsClosedWithDefaults();
+    void openAndCloseChangeTheState();
+    void callsOutOfOrderRaiseTheirErrors_data();
+    void callsOutOfOrderRaiseTheirErrors();
+    void logInOfOpenTakesPrecedence_data();
+    void logInOfOpenTakesPrecedence();
+    void diagnosticsNeverCarryThePassword_data();
+    void diagnosticsNeverCarryThePassword();
+    void commandTimeoutEndsALongQuery();
+    void zeroCommandTimeoutLetsAQueryRun();
+    void closeClosesTheRecordsets();
+    void recordsetOutlivesAReleasedConnection();
+
+private:
+    std::unique_ptr<adodb::Connection> openPostgres();
+
+    QTemporaryDir m_dir;
+    PostgresServer m_postgres;
+};
+
+namespace {
+
+qint32 errorNumberOf(const std::function<void()> &step)
+{
+    try {
+        step();
+    } catch (const platform::RuntimeError &error) {
+        return error.number();
+    }
+    return 0;
+}
+
+QString descriptionOf(const std::function<void()> &step)
+{
+    try {
+        step();
+    } catch (const platform::RuntimeError &error) {
+        return error.description();
+    }
+    return QString();
+}
+
+} // namespace
+
+void tst_Connection::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    QString error;
+    QVERIFY2(m_postgres.start(&error), qPrintable(error));
+}
+
+void tst_Connection::cleanupTestCase()
+{
+    m_postgres.stop();
+}
+
+std::unique_ptr<adodb::Connection> tst_Connection::openPostgres()
+{
+    auto connection = std::make_unique<adodb::Connection>();
+    connection->setConnectionString(m_postgres.connectionString());
+    connection->Open();
+    return connection;
+}
+
+void tst_Connection::startsClosedWithDefaults()
+{
+    adodb::Connection connection;
+    QCOMPARE(connection.State(), qint32(adodb::adStateClosed));
+    QCOMPARE(connection.ConnectionTimeout(), 15);
+    QCOMPARE(connection.CommandTimeout(), 30);
+    QCOMPARE(connection.ConnectionString(), QString());
+}
+
+void tst_Connection::openAndCloseChangeTheState()
+{
+    adodb::Connection connection;
+    const QString text = u"Driver=SQLite3;Database="_s + m_dir.filePath(u"state.db"_s);
+    connection.setConnectionString(text);
+    connection.Open(QString(), QString(), adodb::adConnectUnspecified);
+    QCOMPARE(connection.State(), qint32(adodb::adStateOpen));
+    QCOMPARE(connection.ConnectionString(), text);
+
+    connection.Close();
+    QCOMPARE(connection.State(), qint32(adodb::adStateClosed));
+    // A closed connection opens again.
+    connection.Open();
+    QCOMPARE(connection.State(), qint32(adodb::adStateOpen));
+}
+
+void tst_Connection::callsOutOfOrderRaiseTheirErrors_data()
+{
+    QTest::addColumn<bool>("open");
+    QTest::addColumn<std::function<void(adodb::Connection &)>>("step");
+    QTest::addColumn<qint32>("number");
+
+    using Step = std::function<void(adodb::Connection &)>;
+    QTest::newRow("open twice") << true << Step([](adodb::Connection &c) { c.Open(); })
+                                << adodb::ErrorNumber::ObjectOpen;
+    QTest::newRow("new string while open")
+        << true << Step([](adodb::Connection &c) { c.setConnectionString(u"Driver=SQLite3"_s); })
+        << adodb::ErrorNumber::ObjectOpen;
+    QTest::newRow("new connection time-out while open")
+        << true << Step([](adodb::Connection &c) { c.setConnectionTimeout(5); }) << adodb::ErrorNumber::ObjectOpen;
+    QTest::newRow("close when closed") << false << Step([](adodb::Connection &c) { c.Close(); })
+                                       << adodb::ErrorNumber::ObjectClosed;
+    QTest::newRow("query when closed") << false << Step([](adodb::Connection &c) { c.Execute(u"SELECT 1"_s); })
+                                       << adodb::ErrorNumber::ObjectClosed;
+    QTest::newRow("negative connection time-out")
+        << false << Step([](adodb::Connection &c) { c.setConnectionTimeout(-1); }) << adodb::ErrorNumber::InvalidArgument;
+    QTest::newRow("negative command time-out")
+        << true << Step([](adodb::Connection &c) { c.setCommandTimeout(-1); }) << adodb::ErrorNumber::InvalidArgument;
+    QTest::newRow("asynchronous connect")
+        << false << Step([](adodb::Connection &c) { c.Open(QString(), QString(), adodb::adAsyncConnect); })
+        << adodb::ErrorNumber::InvalidArgument;
+}
+
+void tst_Connection::callsOutOfOrderRaiseTheirErrors()
+{
+    QFETCH(bool, open);
+    QFETCH(std::function<void(adodb::Connection &)>, step);
+    QFETCH(qint32, number);
+
+    adodb::Connection connection;
+    connection.setConnectionString(u"Driver=SQLite3;Database="_s + m_dir.filePath(u"order.db"_s));
+    if (open)
+        connection.Open();
+    QCOMPARE(errorNumberOf([&] { step(connection); }), number);
+    QCOMPARE(connection.State(), open ? qint32(adodb::adStateOpen) : qint32(adodb::adStateClosed));
+}
+
+void tst_Connection::logInOfOpenTakesPrecedence_data()
+{
+    QTest::addColumn<QString>("stringUser");
+    QTest::addColumn<QString>("stringPassword");
+    QTest::addColumn<QString>("openUser");
+    QTest::addColumn<QString>("openPassword");
+    QTest::addColumn<bool>("opens");
+
+    const QString user = PostgresServer::User;
+    const QString password = PostgresServer::Password;
+    QTest::newRow("log-in only in Open") << QString() << QString() << user << password << true;
+    QTest::newRow("right password in Open over a wrong one")
+        << user << u"wrong"_s << QString() << password << true;
+    QTest::newRow("wrong password in Open over the right one")
+        << user << password << QString() << u"wrong"_s << false;
+    QTest::newRow("password with separators")
+        << user << password << QString() << u"x;Uid=other}"_s << false;
+}
+
+void tst_Connection::logInOfOpenTakesPrecedence()
+{
+    QFETCH(QString, stringUser);
+    QFETCH(QString, stringPassword);
+    QFETCH(QString, openUser);
+    QFETCH(QString, openPassword);
+    QFETCH(bool, opens);
+
+    adodb::Connection connection;
+    connection.setConnectionString(m_postgres.connectionString(stringUser, stringPassword));
+    const QString description = descriptionOf([&] { connection.Open(openUser, openPassword); });
+    QVERIFY2((connection.State() == adodb::adStateOpen) == opens, qPrintable(description));
+    if (!opens) {
+        QVERIFY2(description.contains(u"SQLSTATE"_s), qPrintable(description));
+        QVERIFY(!description.contains(openPassword));
+    }
+}
+
+void tst_Connection::diagnosticsNeverCarryThePassword_data()
+{
+    QTest::addColumn<QString>("connectionString");
+    QTest::addColumn<QString>("secret");
+    QTest::newRow("unknown driver, plain password")
+        << u"Driver={No Such Driver};Uid=me;Pwd=hunter2-Secret"_s << u"hunter2-Secret"_s;
+    QTest::newRow("unknown driver, braced password")
+        << u"Driver={No Such Driver};PASSWORD={a;b=c}}d-Secret}"_s << u"a;b=c}d-Secret"_s;
+    QTest::newRow("unknown data source name") << u"DSN=Secret-Named-Source"_s << u"DSN=Secret-Named-Source"_s;
+    QTest::newRow("postgres, wrong password")
+        << m_postgres.connectionString(PostgresServer::User, u"Wrong-Secret-9"_s) << u"Wrong-Secret-9"_s;
+}
+
+void tst_Connection::diagnosticsNeverCarryThePassword()
+{
+    QFETCH(QString, connectionString);
+    QFETCH(QString, secret);
+
+    adodb::Connection connection;
+    connection.setConnectionString(connectionString);
+    qint32 number = 0;
+    QString description;
+    try {
+        connection.Open();
+    } catch (const platform::RuntimeError &error) {
+        number = error.number();
+        description = error.description();
+    }
+    QCOMPARE(number, adodb::ErrorNumber::ProviderFailure);
+    QVERIFY2(description.contains(u"SQLSTATE"_s), qPrintable(description));
+    QVERIFY2(!description.contains(secret), qPrintable(description));
+    QVERIFY(!description.contains(connectionString));
+}
+
+void tst_Connection::commandTimeoutEndsALongQuery()
+{
+    auto connection = openPostgres();
+    connection->setCommandTimeout(1);
+    const QString description = descriptionOf([&] { connection->Execute(u"SELECT pg_sleep(30)"_s); });
+    // psqlODBC cancels the statement when the query time-out strikes.
+    QVERIFY2(description.contains(u"57014"_s) || description.contains(u"HYT00"_s), qPrintable(description));
+    QCOMPARE(connection->State(), qint32(adodb::adStateOpen));
+}
+
+void tst_Connection::zeroCommandTimeoutLetsAQueryRun()
+{
+    auto connection = openPostgres();
+    connection->setCommandTimeout(0);
+    auto records = connection->Execute(u"SELECT pg_sleep(1.5), 7 AS seven"_s);
+    QCOMPARE(records->fieldValue(1).toLong(), 7);
+}
+
+void tst_Connection::closeClosesTheRecordsets()
+{
+    auto connection = openPostgres();
+    auto records = connection->Execute(u"SELECT generate_series(1, 3)"_s);
+    connection->Close();
+    QCOMPARE(errorNumberOf([&] { records->isEOF(); }), adodb::ErrorNumber::ObjectClosed);
+    QCOMPARE(errorNumberOf([&] { records->MoveNext(); }), adodb::ErrorNumber::ObjectClosed);
+    QCOMPARE(errorNumberOf([&] { records->fieldValue(0); }), adodb::ErrorNumber::ObjectClosed);
+}
+
+void tst_Connection::recordsetOutlivesAReleasedConnection()
+{
+    auto connection = openPostgres();
+    auto records = connection->Execute(u"SELECT generate_series(1, 3)"_s);
+    connection.reset();
+    qint32 sum = 0;
+    for (; !records->isEOF(); records->MoveNext())
+        sum += records->fieldValue(0).toLong();
+    QCOMPARE(sum, 6);
+}
+
+QTEST_GUILESS_MAIN(tst_Connection)
+#include "tst_connection.moc"

@@ -1,0 +1,238 @@
+#include "database/basADODB.h"
+
+#include "adodb/connection.h"
+#include "adodb/errors.h"
+#include "adodb/queryrecordset.h"
+#include "base/basBase.h"
+#include "platform/runtimeerror.h"
+#include "support/postgresserver.h"
+#include "support/silentserver.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QWidget>
+
+using platform::Value;
+using namespace Qt::StringLiterals;
+
+Q_DECLARE_METATYPE(platform::Value)
+
+// ConnectADO against real databases: SQLite through its driver, a PostgreSQL server of
+// the test's own, a port where nothing listens and a server that never answers.
+class tst_ConnectADO : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void cleanupTestCase();
+
+    void opensWithTheCallersString_data();
+    void opensWithTheCallersString();
+    void failureLogsOnceAndLeavesAnUnopenedConnection_data();
+    void failureLogsOnceAndLeavesAnUnopenedConnection();
+    void closedPortFailsAtOnce();
+    void silentServerFailsAfterTheConnectionTimeout();
+    void secondCallHoldsTheSecondConnection();
+    void failureReplacesAnOpenConnection();
+
+private:
+    QString sqliteString(const QString &file) const;
+    QString logText() const;
+    int logRecords() const;
+    bool anyWindowVisible() const;
+
+    QTemporaryDir m_dir;
+    PostgresServer m_postgres;
+};
+
+void tst_ConnectADO::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    QString error;
+    QVERIFY2(m_postgres.start(&error), qPrintable(error));
+    basBase::LogFilePath = m_dir.filePath(u"error.log"_s);
+}
+
+void tst_ConnectADO::init()
+{
+    QFile::remove(basBase::LogFilePath);
+}
+
+void tst_ConnectADO::cleanup()
+{
+    QVERIFY(!anyWindowVisible());
+    QCOMPARE(platform::Err().Number, 0);
+}
+
+void tst_ConnectADO::cleanupTestCase()
+{
+    basBase::LogFilePath.clear();
+    m_postgres.stop();
+    m_dir.setAutoRemove(!QTest::currentTestFailed());
+}
+
+QString tst_ConnectADO::sqliteString(const QString &file) const
+{
+    return u"Driver=SQLite3;Database="_s + m_dir.filePath(file);
+}
+
+QString tst_ConnectADO::logText() const
+{
+    QFile log(basBase::LogFilePath);
+    return log.open(QIODevice::ReadOnly) ? QString::fromUtf8(log.readAll()) : QString();
+}
+
+int tst_ConnectADO::logRecords() const
+{
+    return int(logText().count(u"處理程序: (ConnectADO)"_s));
+}
+
+bool tst_ConnectADO::anyWindowVisible() const
+{
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    return std::any_of(windows.begin(), windows.end(), [](QWidget *w) { return w->isVisible(); });
+}
+
+void tst_ConnectADO::opensWithTheCallersString_data()
+{
+    QTest::addColumn<QString>("connectionString");
+    QTest::newRow("sqlite") << sqliteString(u"open.db"_s);
+    QTest::newRow("postgres") << m_postgres.connectionString();
+}
+
+void tst_ConnectADO::opensWithTheCallersString()
+{
+    QFETCH(QString, connectionString);
+    std::unique_ptr<adodb::Connection> connection;
+
+    QVERIFY(basADODB::ConnectADO(Value(connectionString), connection));
+
+    QVERIFY(connection);
+    QCOMPARE(connection->State(), qint32(adodb::adStateOpen));
+    QCOMPARE(connection->ConnectionString(), connectionString);
+    QCOMPARE(connection->ConnectionTimeout(), 10);
+    QCOMPARE(connection->CommandTimeout(), 0);
+    auto records = connection->Execute(u"SELECT 1 AS one"_s);
+    QCOMPARE(records->fieldValue(0).toLong(), 1);
+    QCOMPARE(logRecords(), 0);
+}
+
+void tst_ConnectADO::failureLogsOnceAndLeavesAnUnopenedConnection_data()
+{
+    QTest::addColumn<Value>("connectionString");
+    QTest::addColumn<qint32>("number");
+    QTest::addColumn<QString>("secret");
+
+    QTest::newRow("empty string") << Value(u""_s) << adodb::ErrorNumber::ProviderFailure << QString();
+    QTest::newRow("null value") << Value::null() << platform::ErrorNumber::InvalidUseOfNull << QString();
+    QTest::newRow("unknown driver")
+        << Value(u"Driver={No Such Driver};Pwd=letmein-42"_s) << adodb::ErrorNumber::ProviderFailure
+        << u"letmein-42"_s;
+    QTest::newRow("sqlite file in a missing folder")
+        << Value(sqliteString(u"missing/folder/x.db"_s)) << adodb::ErrorNumber::ProviderFailure << QString();
+    QTest::newRow("postgres wrong password")
+        << Value(m_postgres.connectionString(PostgresServer::User, u"wrong-Secret-77"_s))
+        << adodb::ErrorNumber::ProviderFailure << u"wrong-Secret-77"_s;
+    QTest::newRow("postgres unknown user")
+        << Value(m_postgres.connectionString(u"nobody"_s, PostgresServer::Password))
+        << adodb::ErrorNumber::ProviderFailure << PostgresServer::Password;
+}
+
+void tst_ConnectADO::failureLogsOnceAndLeavesAnUnopenedConnection()
+{
+    QFETCH(Value, connectionString);
+    QFETCH(qint32, number);
+    QFETCH(QString, secret);
+    std::unique_ptr<adodb::Connection> connection;
+
+    QVERIFY(!basADODB::ConnectADO(connectionString, connection));
+
+    QVERIFY(connection);
+    QCOMPARE(connection->State(), qint32(adodb::adStateClosed));
+    QCOMPARE(logRecords(), 1);
+    const QString log = logText();
+    QVERIFY2(log.contains(u"執行錯誤, 代碼: "_s + (number < 0 ? QString() : u" "_s) + QString::number(number)),
+             qPrintable(log));
+    if (!secret.isEmpty())
+        QVERIFY(!log.contains(secret));
+    if (!connectionString.isNull() && !connectionString.toText().isEmpty())
+        QVERIFY(!log.contains(connectionString.toText()));
+}
+
+void tst_ConnectADO::closedPortFailsAtOnce()
+{
+    const QString closedPort = u"Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=%1;Database=postgres;Uid=%2;Pwd=%3"_s
+                                   .arg(freeLoopbackPort())
+                                   .arg(PostgresServer::User, PostgresServer::Password);
+    std::unique_ptr<adodb::Connection> connection;
+    QElapsedTimer timer;
+    timer.start();
+
+    QVERIFY(!basADODB::ConnectADO(Value(closedPort), connection));
+
+    // A refused connection is answered by the system at once, well before the time-out.
+    QCOMPARE_LT(timer.elapsed(), 8000);
+    QCOMPARE(connection->State(), qint32(adodb::adStateClosed));
+    QCOMPARE(logRecords(), 1);
+}
+
+void tst_ConnectADO::silentServerFailsAfterTheConnectionTimeout()
+{
+    SilentServer silent;
+    const QString silentServer = u"Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=%1;Database=postgres;Uid=%2;Pwd=%3"_s
+                                     .arg(silent.port())
+                                     .arg(PostgresServer::User, PostgresServer::Password);
+    std::unique_ptr<adodb::Connection> connection;
+    QElapsedTimer timer;
+    timer.start();
+
+    QVERIFY(!basADODB::ConnectADO(Value(silentServer), connection));
+
+    // The 10-second connection time-out ends the wait; broad bounds, not a stopwatch.
+    QCOMPARE_GT(timer.elapsed(), 8000);
+    QCOMPARE_LT(timer.elapsed(), 20000);
+    QCOMPARE(connection->State(), qint32(adodb::adStateClosed));
+    QCOMPARE(logRecords(), 1);
+}
+
+void tst_ConnectADO::secondCallHoldsTheSecondConnection()
+{
+    std::unique_ptr<adodb::Connection> connection;
+    QVERIFY(basADODB::ConnectADO(Value(sqliteString(u"first.db"_s)), connection));
+    connection->Execute(u"CREATE TABLE marker (name varchar(10))"_s);
+    connection->Execute(u"INSERT INTO marker VALUES ('first')"_s);
+    auto firstRecords = connection->Execute(u"SELECT name FROM marker"_s);
+
+    QVERIFY(basADODB::ConnectADO(Value(m_postgres.connectionString()), connection));
+
+    QCOMPARE(connection->ConnectionString(), m_postgres.connectionString());
+    auto records = connection->Execute(u"SELECT current_database()"_s);
+    QCOMPARE(records->fieldValue(0).toText(), PostgresServer::Database);
+    // The first connection was released, not closed: what was read from it still reads.
+    QCOMPARE(firstRecords->fieldValue(0).toText(), u"first"_s);
+    QCOMPARE(logRecords(), 0);
+}
+
+void tst_ConnectADO::failureReplacesAnOpenConnection()
+{
+    std::unique_ptr<adodb::Connection> connection;
+    QVERIFY(basADODB::ConnectADO(Value(sqliteString(u"open.db"_s)), connection));
+    const adodb::Connection *first = connection.get();
+    QCOMPARE(first->State(), qint32(adodb::adStateOpen));
+
+    QVERIFY(!basADODB::ConnectADO(Value(u""_s), connection));
+
+    QVERIFY(connection);
+    QCOMPARE(connection->ConnectionString(), QString());
+    QCOMPARE(connection->State(), qint32(adodb::adStateClosed));
+    QCOMPARE(logRecords(), 1);
+}
+
+QTEST_MAIN(tst_ConnectADO)
+#include "tst_connectado.moc"
