@@ -23,6 +23,7 @@ void Panel::setCaption(const QString &caption)
         return;
     m_caption = caption;
     update();
+    emit captionChanged(m_caption);
 }
 
 void Panel::setAlign(Align align)

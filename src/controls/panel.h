@@ -50,6 +50,9 @@ public:
     bool Visible() const { return !isHidden(); }
     void setVisible(bool visible) override;
 
+signals:
+    void captionChanged(const QString &caption);
+
 protected:
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;

@@ -1,0 +1,679 @@
+#include "controls/flexgrid.h"
+
+#include "controls/twips.h"
+#include "platform/runtimeerror.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QFontMetricsF>
+#include <QKeyEvent>
+#include <QLocale>
+#include <QPainter>
+#include <QScrollBar>
+
+#include <algorithm>
+#include <cmath>
+
+namespace controls {
+
+namespace {
+
+constexpr int CellPadding = 3;     // pixels left and right of a cell's text
+constexpr int RowPadding = 4;      // pixels added to the font's line height
+constexpr int MinimumColumnWidth = 2 * CellPadding + 2;
+
+[[noreturn]] void invalidValue()
+{
+    throw platform::RuntimeError(platform::ErrorNumber::InvalidPropertyValue);
+}
+
+[[noreturn]] void invalidIndex()
+{
+    throw platform::RuntimeError(platform::ErrorNumber::InvalidPropertyArrayIndex);
+}
+
+bool looksNumeric(QStringView text)
+{
+    bool ok = false;
+    (void)QLocale::system().toDouble(text, &ok);
+    if (!ok)
+        (void)text.toDouble(&ok);
+    return ok;
+}
+
+Qt::Alignment cellAlignment(int setting, QStringView text)
+{
+    if (setting == FlexGrid::AlignGeneral)
+        return Qt::AlignVCenter | (looksNumeric(text) ? Qt::AlignRight : Qt::AlignLeft);
+    static constexpr Qt::AlignmentFlag horizontal[] = {Qt::AlignLeft, Qt::AlignHCenter, Qt::AlignRight};
+    static constexpr Qt::AlignmentFlag vertical[] = {Qt::AlignTop, Qt::AlignVCenter, Qt::AlignBottom};
+    return horizontal[setting / 3] | vertical[setting % 3];
+}
+
+} // namespace
+
+FlexGrid::FlexGrid(QWidget *parent)
+    : QAbstractScrollArea(parent)
+{
+    QFont f = font();
+    // Widths are measured character by character; without kerning that is exactly
+    // what painting uses.
+    f.setKerning(false);
+    setFont(f);
+    m_rowHeight = QFontMetrics(font()).height() + RowPadding;
+    setFocusPolicy(Qt::StrongFocus);
+    viewport()->setBackgroundRole(QPalette::Base);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+}
+
+FlexGrid::~FlexGrid() = default;
+
+// --- Shape and settings ---------------------------------------------------------
+
+void FlexGrid::setRows(int rows)
+{
+    if (rows < 0)
+        invalidValue();
+    if (rows == 0) {
+        std::deque<CellRow>().swap(m_cells);
+        m_text.clear();
+        for (ColumnState &column : m_columns) {
+            column.contentWidth = 0;
+            column.measuredRows = 0;
+            column.stale = false;
+        }
+    } else if (rows < Rows()) {
+        for (auto row = m_cells.begin() + rows; row != m_cells.end(); ++row)
+            for (CellRef &ref : *row)
+                dropCell(ref);
+        m_cells.resize(rows);
+        for (ColumnState &column : m_columns) {
+            if (column.measuredRows > rows) {
+                column.measuredRows = rows;
+                column.stale = true; // a dropped row may have held the widest text
+            }
+        }
+        compactIfWasteful();
+    } else {
+        m_cells.resize(rows);
+    }
+    if (m_row >= rows || m_anchorRow >= rows)
+        m_row = m_col = m_anchorRow = m_anchorCol = -1;
+    invalidateLayout();
+}
+
+void FlexGrid::setCols(int cols)
+{
+    if (cols < 0)
+        invalidValue();
+    if (cols < Cols()) {
+        for (CellRow &row : m_cells) {
+            if (row.size() <= std::size_t(cols))
+                continue;
+            for (auto ref = row.begin() + cols; ref != row.end(); ++ref)
+                dropCell(*ref);
+            row.resize(cols);
+        }
+        m_columns.resize(cols);
+        compactIfWasteful();
+    } else if (cols > Cols()) {
+        // The existing rows hold nothing in the new columns: they count as measured.
+        ColumnState fresh;
+        fresh.measuredRows = Rows();
+        m_columns.resize(cols, fresh);
+    }
+    if (m_col >= cols || m_anchorCol >= cols)
+        m_row = m_col = m_anchorRow = m_anchorCol = -1;
+    invalidateLayout();
+}
+
+void FlexGrid::setFixedRows(int rows)
+{
+    if (rows < 0)
+        invalidValue();
+    m_fixedRows = rows;
+    invalidateLayout();
+}
+
+void FlexGrid::setFixedCols(int cols)
+{
+    if (cols < 0)
+        invalidValue();
+    m_fixedCols = cols;
+    invalidateLayout();
+}
+
+float FlexGrid::FontSize() const
+{
+    return float(font().pointSizeF());
+}
+
+void FlexGrid::setFontSize(float points)
+{
+    if (!(points > 0.0f) || points > 2048.0f)
+        invalidValue();
+    QFont f = font();
+    f.setPointSizeF(points);
+    setFont(f);
+}
+
+void FlexGrid::changeEvent(QEvent *event)
+{
+    QAbstractScrollArea::changeEvent(event);
+    if (event->type() == QEvent::FontChange) {
+        m_rowHeight = QFontMetrics(font()).height() + RowPadding;
+        forgetMeasurements();
+        invalidateLayout();
+    }
+}
+
+// --- Cells ----------------------------------------------------------------------
+
+void FlexGrid::checkCell(int row, int col) const
+{
+    if (row < 0 || row >= Rows())
+        invalidIndex();
+    checkColumn(col);
+}
+
+void FlexGrid::checkColumn(int col) const
+{
+    if (col < 0 || col >= Cols())
+        invalidIndex();
+}
+
+void FlexGrid::AddItem(const QString &item)
+{
+    m_cells.emplace_back();
+    const int row = Rows() - 1;
+    int col = 0;
+    for (QStringView part : QStringView(item).tokenize(u'\t')) {
+        if (col >= Cols())
+            break;
+        writeCell(row, col++, part);
+    }
+    invalidateLayout();
+}
+
+QString FlexGrid::TextMatrix(int row, int col) const
+{
+    checkCell(row, col);
+    const CellRow &cells = m_cells[row];
+    return std::size_t(col) < cells.size() ? m_text.view(cells[col]).toString() : QString();
+}
+
+void FlexGrid::setTextMatrix(int row, int col, const QString &text)
+{
+    checkCell(row, col);
+    writeCell(row, col, text);
+    compactIfWasteful();
+    viewport()->update();
+}
+
+void FlexGrid::writeCell(int row, int col, QStringView text)
+{
+    CellRow &cells = m_cells[row];
+    if (std::size_t(col) >= cells.size()) {
+        if (text.isEmpty())
+            return; // a cell beyond the row's end is empty already
+        // Rows grow by a quarter, so a row that gains one column per record keeps
+        // little spare room.
+        if (cells.capacity() < std::size_t(col) + 1)
+            cells.reserve(std::max(std::size_t(col) + 1, cells.capacity() + cells.capacity() / 4 + 2));
+        cells.resize(col + 1);
+    }
+    CellRef &ref = cells[col];
+    ColumnState &column = m_columns[col];
+    if (row < column.measuredRows && !column.stale) {
+        const qreal newWidth = measure(text);
+        if (newWidth >= column.contentWidth)
+            column.contentWidth = newWidth;
+        else if (!ref.isEmpty() && measure(m_text.view(ref)) >= column.contentWidth)
+            column.stale = true; // the widest text shrank
+    }
+    m_text.release(ref);
+    ref = m_text.add(text);
+}
+
+void FlexGrid::dropCell(CellRef &ref)
+{
+    m_text.release(ref);
+    ref = {};
+}
+
+void FlexGrid::compactIfWasteful()
+{
+    if (m_text.garbageChars() < 65536 || m_text.garbageChars() < m_text.liveChars())
+        return;
+    CellTextStore packed;
+    for (CellRow &row : m_cells)
+        for (CellRef &ref : row)
+            ref = packed.add(m_text.view(ref));
+    std::swap(m_text, packed);
+}
+
+int FlexGrid::ColAlignment(int col) const
+{
+    checkColumn(col);
+    return m_columns[col].alignment;
+}
+
+void FlexGrid::setColAlignment(int col, int alignment)
+{
+    checkColumn(col);
+    if (alignment < AlignLeftTop || alignment > AlignGeneral)
+        invalidValue();
+    m_columns[col].alignment = alignment;
+    viewport()->update();
+}
+
+// --- Column widths --------------------------------------------------------------
+
+void FlexGrid::forgetMeasurements()
+{
+    m_advances.clear();
+    for (ColumnState &column : m_columns) {
+        column.contentWidth = 0;
+        column.measuredRows = 0;
+        column.stale = false;
+    }
+}
+
+qreal FlexGrid::measure(QStringView text) const
+{
+    if (text.isEmpty())
+        return 0;
+    if (m_advances.empty())
+        m_advances.assign(0x10000, 0.0f);
+    qreal sum = 0;
+    for (QChar ch : text) {
+        float &advance = m_advances[ch.unicode()];
+        if (advance == 0.0f) {
+            const bool simple = !ch.isSurrogate() && !ch.isMark() && ch.isPrint();
+            const qreal measured = simple ? QFontMetricsF(font()).horizontalAdvance(ch) : 0.0;
+            advance = measured > 0 ? float(measured) : -1.0f;
+        }
+        if (advance < 0)
+            return QFontMetricsF(font()).horizontalAdvance(text.toString());
+        sum += advance;
+    }
+    return sum;
+}
+
+void FlexGrid::AutoSize(int first, int last)
+{
+    if (last < first)
+        return;
+    checkColumn(first);
+    checkColumn(last);
+    const int rows = Rows();
+    for (int col = first; col <= last; ++col) {
+        ColumnState &column = m_columns[col];
+        if (column.stale) {
+            column.contentWidth = 0;
+            column.measuredRows = 0;
+            column.stale = false;
+        }
+        for (int row = column.measuredRows; row < rows; ++row) {
+            const CellRow &cells = m_cells[row];
+            if (std::size_t(col) < cells.size())
+                column.contentWidth = std::max(column.contentWidth, measure(m_text.view(cells[col])));
+        }
+        column.measuredRows = rows;
+        column.width = std::max(MinimumColumnWidth, int(std::ceil(column.contentWidth)) + 2 * CellPadding);
+    }
+    invalidateLayout();
+}
+
+int FlexGrid::defaultColumnWidth() const
+{
+    return std::max(48, QFontMetrics(font()).averageCharWidth() * 8 + 2 * CellPadding);
+}
+
+int FlexGrid::columnWidth(int col) const
+{
+    const int width = m_columns[col].width;
+    return width >= 0 ? width : defaultColumnWidth();
+}
+
+double FlexGrid::ColWidth(int col) const
+{
+    checkColumn(col);
+    return twips::fromPixels(columnWidth(col));
+}
+
+std::size_t FlexGrid::cellBytes() const
+{
+    std::size_t total = m_text.bytes() + m_cells.size() * sizeof(CellRow)
+        + m_columns.capacity() * sizeof(ColumnState) + m_columnLeft.capacity() * sizeof(int);
+    for (const CellRow &row : m_cells)
+        total += row.capacity() * sizeof(CellRef);
+    return total;
+}
+
+// --- Geometry -------------------------------------------------------------------
+
+void FlexGrid::invalidateLayout()
+{
+    m_layoutDirty = true;
+    viewport()->update();
+    // Many changes in a row (a row append per line, a column per record) lay out once.
+    if (!m_layoutPending) {
+        m_layoutPending = true;
+        QMetaObject::invokeMethod(this, [this] {
+            m_layoutPending = false;
+            ensureLayout();
+        }, Qt::QueuedConnection);
+    }
+}
+
+const std::vector<int> &FlexGrid::columnLefts() const
+{
+    if (m_layoutDirty) {
+        m_columnLeft.resize(std::size_t(Cols()) + 1);
+        int x = 0;
+        for (int col = 0; col < Cols(); ++col) {
+            m_columnLeft[col] = x;
+            x += columnWidth(col);
+        }
+        m_columnLeft[Cols()] = x;
+        m_layoutDirty = false;
+    }
+    return m_columnLeft;
+}
+
+void FlexGrid::ensureLayout()
+{
+    columnLefts();
+    updateScrollBars();
+}
+
+void FlexGrid::updateScrollBars()
+{
+    const QSize page = viewport()->size();
+    const int contentWidth = columnLefts()[Cols()] - fixedWidth();
+    const int pageWidth = std::max(0, page.width() - fixedWidth());
+    horizontalScrollBar()->setRange(0, std::max(0, contentWidth - pageWidth));
+    horizontalScrollBar()->setPageStep(pageWidth);
+    horizontalScrollBar()->setSingleStep(std::max(1, defaultColumnWidth() / 2));
+
+    const int contentHeight = (Rows() - shownFixedRows()) * m_rowHeight;
+    const int pageHeight = std::max(0, page.height() - fixedHeight());
+    verticalScrollBar()->setRange(0, std::max(0, contentHeight - pageHeight));
+    verticalScrollBar()->setPageStep(pageHeight);
+    verticalScrollBar()->setSingleStep(m_rowHeight);
+}
+
+int FlexGrid::shownFixedRows() const { return std::min(m_fixedRows, Rows()); }
+int FlexGrid::shownFixedCols() const { return std::min(m_fixedCols, Cols()); }
+int FlexGrid::fixedWidth() const { return columnLefts()[shownFixedCols()]; }
+int FlexGrid::fixedHeight() const { return shownFixedRows() * m_rowHeight; }
+
+QRect FlexGrid::cellRect(int row, int col) const
+{
+    const auto &left = columnLefts();
+    const int x = col < shownFixedCols() ? left[col] : left[col] - horizontalScrollBar()->value();
+    const int y = row < shownFixedRows() ? row * m_rowHeight
+                                         : row * m_rowHeight - verticalScrollBar()->value();
+    return QRect(x, y, left[col + 1] - left[col], m_rowHeight);
+}
+
+// The column whose span holds x, in content coordinates (scrolling undone).
+int FlexGrid::columnAt(int x) const
+{
+    const auto &left = columnLefts();
+    const auto it = std::upper_bound(left.begin(), left.end(), x);
+    return int(it - left.begin()) - 1;
+}
+
+int FlexGrid::rowAt(int y) const
+{
+    return y < 0 ? -1 : y / m_rowHeight;
+}
+
+bool FlexGrid::cellAt(const QPoint &pos, int *row, int *col) const
+{
+    const int x = pos.x() < fixedWidth() ? pos.x() : pos.x() + horizontalScrollBar()->value();
+    const int y = pos.y() < fixedHeight() ? pos.y() : pos.y() + verticalScrollBar()->value();
+    *row = rowAt(y);
+    *col = columnAt(x);
+    return *row >= 0 && *row < Rows() && *col >= 0 && *col < Cols();
+}
+
+void FlexGrid::resizeEvent(QResizeEvent *event)
+{
+    QAbstractScrollArea::resizeEvent(event);
+    updateScrollBars();
+}
+
+void FlexGrid::scrollContentsBy(int, int)
+{
+    viewport()->update();
+}
+
+// --- Painting -------------------------------------------------------------------
+
+void FlexGrid::paintEvent(QPaintEvent *)
+{
+    ensureLayout();
+    QPainter painter(viewport());
+    const QRect area = viewport()->rect();
+    const int fixedRows = shownFixedRows(), fixedCols = shownFixedCols();
+    const int fixedW = fixedWidth(), fixedH = fixedHeight();
+    const int scrollX = horizontalScrollBar()->value(), scrollY = verticalScrollBar()->value();
+
+    // The visible span of the scrolling rows and columns.
+    const int firstRow = fixedRows + scrollY / m_rowHeight;
+    const int lastRow = std::min(Rows() - 1, fixedRows + (scrollY + area.height() - fixedH) / m_rowHeight);
+    const int firstCol = std::max(fixedCols, columnAt(fixedW + scrollX));
+    const int lastCol = std::min(Cols() - 1, columnAt(scrollX + area.width()));
+
+    painter.setClipRect(QRect(fixedW, fixedH, area.width() - fixedW, area.height() - fixedH));
+    for (int row = firstRow; row <= lastRow; ++row)
+        for (int col = firstCol; col <= lastCol; ++col)
+            paintCell(painter, row, col, cellRect(row, col), false);
+
+    painter.setClipRect(QRect(fixedW, 0, area.width() - fixedW, fixedH));
+    for (int row = 0; row < fixedRows; ++row)
+        for (int col = firstCol; col <= lastCol; ++col)
+            paintCell(painter, row, col, cellRect(row, col), true);
+
+    painter.setClipRect(QRect(0, fixedH, fixedW, area.height() - fixedH));
+    for (int row = firstRow; row <= lastRow; ++row)
+        for (int col = 0; col < fixedCols; ++col)
+            paintCell(painter, row, col, cellRect(row, col), true);
+
+    painter.setClipRect(QRect(0, 0, fixedW, fixedH));
+    for (int row = 0; row < fixedRows; ++row)
+        for (int col = 0; col < fixedCols; ++col)
+            paintCell(painter, row, col, cellRect(row, col), true);
+}
+
+void FlexGrid::paintCell(QPainter &painter, int row, int col, const QRect &rect, bool fixed) const
+{
+    const bool selected = !fixed && isSelected(row, col);
+    const QPalette &pal = palette();
+    painter.fillRect(rect, fixed ? pal.color(QPalette::Button)
+                                 : selected ? pal.color(QPalette::Highlight) : pal.color(QPalette::Base));
+    painter.setPen(fixed ? pal.color(QPalette::Mid) : pal.color(QPalette::Midlight).darker(110));
+    painter.drawLine(rect.topRight(), rect.bottomRight());
+    painter.drawLine(rect.bottomLeft(), rect.bottomRight());
+
+    const CellRow &cells = m_cells[row];
+    if (std::size_t(col) < cells.size() && !cells[col].isEmpty()) {
+        const QStringView text = m_text.view(cells[col]);
+        painter.setPen(fixed ? pal.color(QPalette::ButtonText)
+                             : selected ? pal.color(QPalette::HighlightedText) : pal.color(QPalette::Text));
+        painter.drawText(rect.adjusted(CellPadding, 0, -CellPadding, 0),
+                         int(cellAlignment(m_columns[col].alignment, text)) | Qt::TextSingleLine,
+                         text.toString());
+    }
+    if (row == m_row && col == m_col && hasFocus()) {
+        painter.setPen(QPen(pal.color(QPalette::Text), 1, Qt::DotLine));
+        painter.drawRect(rect.adjusted(1, 1, -2, -2));
+    }
+}
+
+// --- Selection, keyboard and mouse ----------------------------------------------
+
+bool FlexGrid::isSelected(int row, int col) const
+{
+    if (m_row < 0)
+        return false;
+    return row >= std::min(m_row, m_anchorRow) && row <= std::max(m_row, m_anchorRow)
+        && col >= std::min(m_col, m_anchorCol) && col <= std::max(m_col, m_anchorCol);
+}
+
+void FlexGrid::select(int row, int col, int anchorRow, int anchorCol)
+{
+    checkCell(row, col);
+    checkCell(anchorRow, anchorCol);
+    m_row = row;
+    m_col = col;
+    m_anchorRow = anchorRow;
+    m_anchorCol = anchorCol;
+    viewport()->update();
+}
+
+void FlexGrid::selectAll()
+{
+    if (Rows() > 0 && Cols() > 0)
+        select(Rows() - 1, Cols() - 1, 0, 0);
+}
+
+void FlexGrid::moveCurrent(int row, int col, bool extend)
+{
+    if (Rows() == 0 || Cols() == 0)
+        return;
+    // Headings are not cells to stand on, unless the grid has nothing else.
+    const int topRow = shownFixedRows() < Rows() ? shownFixedRows() : 0;
+    const int leftCol = shownFixedCols() < Cols() ? shownFixedCols() : 0;
+    row = std::clamp(row, topRow, Rows() - 1);
+    col = std::clamp(col, leftCol, Cols() - 1);
+    if (extend && m_row >= 0)
+        select(row, col, m_anchorRow, m_anchorCol);
+    else
+        select(row, col, row, col);
+    ensureCellVisible(row, col);
+}
+
+void FlexGrid::ensureCellVisible(int row, int col)
+{
+    const QRect cell = cellRect(row, col);
+    const QRect area = viewport()->rect().adjusted(fixedWidth(), fixedHeight(), 0, 0);
+    QScrollBar *h = horizontalScrollBar();
+    QScrollBar *v = verticalScrollBar();
+    if (col >= shownFixedCols()) {
+        if (cell.left() < area.left())
+            h->setValue(h->value() - (area.left() - cell.left()));
+        else if (cell.right() > area.right())
+            h->setValue(h->value() + std::min(cell.left() - area.left(), cell.right() - area.right()));
+    }
+    if (row >= shownFixedRows()) {
+        if (cell.top() < area.top())
+            v->setValue(v->value() - (area.top() - cell.top()));
+        else if (cell.bottom() > area.bottom())
+            v->setValue(v->value() + (cell.bottom() - area.bottom()));
+    }
+}
+
+void FlexGrid::keyPressEvent(QKeyEvent *event)
+{
+    if (event->matches(QKeySequence::Copy)) {
+        copySelection();
+        return;
+    }
+    if (event->matches(QKeySequence::SelectAll)) {
+        selectAll();
+        return;
+    }
+    const bool extend = event->modifiers() & Qt::ShiftModifier;
+    const bool control = event->modifiers() & Qt::ControlModifier;
+    int row = m_row < 0 ? shownFixedRows() : m_row;
+    int col = m_col < 0 ? shownFixedCols() : m_col;
+    const int pageRows = std::max(1, (viewport()->height() - fixedHeight()) / m_rowHeight);
+    const bool fresh = m_row < 0; // the first key only lands on the first cell
+    switch (event->key()) {
+    case Qt::Key_Up: row -= fresh ? 0 : 1; break;
+    case Qt::Key_Down: row += fresh ? 0 : 1; break;
+    case Qt::Key_Left: col -= fresh ? 0 : 1; break;
+    case Qt::Key_Right: col += fresh ? 0 : 1; break;
+    case Qt::Key_PageUp: row -= pageRows; break;
+    case Qt::Key_PageDown: row += pageRows; break;
+    case Qt::Key_Home:
+        col = 0;
+        if (control)
+            row = 0;
+        break;
+    case Qt::Key_End:
+        col = Cols() - 1;
+        if (control)
+            row = Rows() - 1;
+        break;
+    default:
+        event->ignore(); // Enter, Escape and the rest belong to the window
+        return;
+    }
+    moveCurrent(row, col, extend);
+}
+
+void FlexGrid::mousePressEvent(QMouseEvent *event)
+{
+    int row, col;
+    if (event->button() == Qt::LeftButton && cellAt(event->position().toPoint(), &row, &col))
+        moveCurrent(row, col, event->modifiers() & Qt::ShiftModifier);
+    QAbstractScrollArea::mousePressEvent(event);
+}
+
+void FlexGrid::mouseMoveEvent(QMouseEvent *event)
+{
+    int row, col;
+    if ((event->buttons() & Qt::LeftButton) && cellAt(event->position().toPoint(), &row, &col))
+        moveCurrent(row, col, true);
+    QAbstractScrollArea::mouseMoveEvent(event);
+}
+
+void FlexGrid::focusInEvent(QFocusEvent *event)
+{
+    QAbstractScrollArea::focusInEvent(event);
+    viewport()->update();
+}
+
+// --- Copying --------------------------------------------------------------------
+
+QString FlexGrid::rangeText(int top, int left, int bottom, int right) const
+{
+    QString text;
+    for (int row = top; row <= bottom; ++row) {
+        const CellRow &cells = m_cells[row];
+        for (int col = left; col <= right; ++col) {
+            if (col > left)
+                text += u'\t';
+            if (std::size_t(col) < cells.size())
+                text += m_text.view(cells[col]);
+        }
+        text += u'\n';
+    }
+    return text;
+}
+
+QString FlexGrid::selectedText() const
+{
+    if (m_row < 0)
+        return QString();
+    return rangeText(std::min(m_row, m_anchorRow), std::min(m_col, m_anchorCol),
+                     std::max(m_row, m_anchorRow), std::max(m_col, m_anchorCol));
+}
+
+QString FlexGrid::clipText() const
+{
+    return rangeText(0, 0, Rows() - 1, Cols() - 1);
+}
+
+void FlexGrid::copySelection() const
+{
+    QGuiApplication::clipboard()->setText(m_row < 0 ? clipText() : selectedText());
+}
+
+} // namespace controls

@@ -1,0 +1,145 @@
+#pragma once
+
+#include "controls/celltextstore.h"
+
+#include <QAbstractScrollArea>
+
+#include <deque>
+#include <vector>
+
+namespace controls {
+
+// The grid control: a table of text cells, addressed by row and column from 0, whose
+// leading heading rows and columns are drawn as headings and stay in place while the
+// rest scrolls. Cells are packed into one text store; painting touches only the
+// visible cells, and AutoSize after appending rows measures only what was added.
+//
+// Settings that are out of range throw platform::RuntimeError: 380 for an invalid
+// value (a negative count or font size), 381 for a row or column index outside the
+// grid.
+class FlexGrid : public QAbstractScrollArea
+{
+    Q_OBJECT
+
+public:
+    // Column alignments (ColAlignment): left, centre or right, each at the top,
+    // centre or bottom of the cell, and the general setting that places numbers on
+    // the right and other texts on the left.
+    enum Alignment {
+        AlignLeftTop, AlignLeftCenter, AlignLeftBottom,
+        AlignCenterTop, AlignCenterCenter, AlignCenterBottom,
+        AlignRightTop, AlignRightCenter, AlignRightBottom,
+        AlignGeneral
+    };
+
+    explicit FlexGrid(QWidget *parent = nullptr);
+    ~FlexGrid() override;
+
+    int Rows() const { return int(m_cells.size()); }
+    void setRows(int rows);
+    int Cols() const { return int(m_columns.size()); }
+    void setCols(int cols);
+    // Heading counts may exceed the grid's rows or columns; only the existing rows and
+    // columns among them are drawn as headings.
+    int FixedRows() const { return m_fixedRows; }
+    void setFixedRows(int rows);
+    int FixedCols() const { return m_fixedCols; }
+    void setFixedCols(int cols);
+    float FontSize() const;
+    void setFontSize(float points);
+
+    // Appends a row and fills its cells from column 0 on with the tab-separated parts
+    // of item; parts beyond the last column are dropped.
+    void AddItem(const QString &item);
+    QString TextMatrix(int row, int col) const;
+    void setTextMatrix(int row, int col, const QString &text);
+    int ColAlignment(int col) const;
+    void setColAlignment(int col, int alignment);
+    // Column width in twips.
+    double ColWidth(int col) const;
+    // Sizes the columns first to last to their widest cell.
+    void AutoSize(int first, int last);
+
+    // The current cell and the selected range (anchor to current, inclusive);
+    // row and column -1 when nothing is selected.
+    int Row() const { return m_row; }
+    int Col() const { return m_col; }
+    void select(int row, int col, int anchorRow, int anchorCol);
+    void selectAll();
+    // Tab-separated text, rows ending in a line feed: the selection, or every cell.
+    QString selectedText() const;
+    QString clipText() const;
+    void copySelection() const;
+
+    // Bytes held for the cells: texts, cell references and row tables.
+    std::size_t cellBytes() const;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    void scrollContentsBy(int dx, int dy) override;
+
+private:
+    struct ColumnState
+    {
+        int width = -1; // pixels; -1 until sized
+        int alignment = AlignGeneral;
+        qreal contentWidth = 0; // widest text measured in this column
+        int measuredRows = 0;   // rows 0 .. measuredRows-1 are in contentWidth
+        bool stale = false;     // a measured cell shrank: measure the column anew
+    };
+    using CellRow = std::vector<CellRef>;
+
+    void checkCell(int row, int col) const;
+    void checkColumn(int col) const;
+    void writeCell(int row, int col, QStringView text);
+    void dropCell(CellRef &ref);
+    void compactIfWasteful();
+    void forgetMeasurements();
+
+    qreal measure(QStringView text) const;
+    int columnWidth(int col) const;
+    int defaultColumnWidth() const;
+
+    void invalidateLayout();
+    void ensureLayout();
+    const std::vector<int> &columnLefts() const;
+    void updateScrollBars();
+    int shownFixedRows() const;
+    int shownFixedCols() const;
+    int fixedWidth() const;
+    int fixedHeight() const;
+    QRect cellRect(int row, int col) const;
+    int columnAt(int x) const;
+    int rowAt(int y) const;
+    bool cellAt(const QPoint &pos, int *row, int *col) const;
+    void moveCurrent(int row, int col, bool extend);
+    void ensureCellVisible(int row, int col);
+    bool isSelected(int row, int col) const;
+    QString rangeText(int top, int left, int bottom, int right) const;
+    void paintCell(QPainter &painter, int row, int col, const QRect &rect, bool fixed) const;
+
+    CellTextStore m_text;
+    std::deque<CellRow> m_cells; // rows never move as rows are appended
+    std::vector<ColumnState> m_columns;
+    int m_fixedRows = 0;
+    int m_fixedCols = 0;
+    int m_rowHeight = 0;
+    int m_row = -1, m_col = -1, m_anchorRow = -1, m_anchorCol = -1;
+
+    // Advance widths of the font by UTF-16 unit; 0 not yet measured, -1 a unit that
+    // needs the full text layout (surrogates, marks, controls).
+    mutable std::vector<float> m_advances;
+
+    // Left edge of every column (pixels, from the first column), rebuilt lazily.
+    mutable std::vector<int> m_columnLeft;
+    mutable bool m_layoutDirty = true;
+    bool m_layoutPending = false;
+};
+
+} // namespace controls

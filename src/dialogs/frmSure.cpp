@@ -1,0 +1,337 @@
+#include "dialogs/frmSure.h"
+
+#include "base/basBase.h"
+#include "base/failure.h"
+#include "controls/flexgrid.h"
+#include "controls/twips.h"
+#include "dialogs/messagepanel.h"
+#include "platform/runtimeerror.h"
+
+#include <QAccessible>
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QEventLoop>
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+#include <QStyle>
+
+#include <cmath>
+
+namespace dialogs {
+
+using controls::Panel;
+using platform::Value;
+namespace twips = controls::twips;
+
+namespace {
+
+// The design: client area 6195 × 5400 twips inside an outer frame of 6285 × 5910.
+constexpr double ClientWidth = 6195, ClientHeight = 5400;
+constexpr double FrameWidth = 90, FrameHeight = 510;
+constexpr double FullHeight = 5910, ShortHeight = 4200;
+
+QFont designFont(const QString &family, qreal points, bool bold)
+{
+    QFont font(family);
+    font.setPointSizeF(points);
+    font.setBold(bold);
+    return font;
+}
+
+QFont buttonFont() { return designFont(QStringLiteral("新細明體"), 14.25, true); }
+QFont panelFont() { return designFont(QStringLiteral("MS Sans Serif"), 8.25, false); }
+
+// The text with leading and trailing blanks (code 32 only) removed.
+QString trimBlanks(const QString &text)
+{
+    qsizetype first = 0, last = text.size();
+    while (first < last && text[first] == u' ')
+        ++first;
+    while (last > first && text[last - 1] == u' ')
+        --last;
+    return text.mid(first, last - first);
+}
+
+} // namespace
+
+FrmSure::FrmSure(QWidget *parent)
+    : controls::Form(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                                 | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
+{
+    setObjectName(QStringLiteral("frmSure"));
+    setWindowIcon(style()->standardIcon(QStyle::SP_MessageBoxQuestion));
+    setDesignFrame(FrameWidth, FrameHeight);
+    setClientSize(ClientWidth, ClientHeight);
+    setFixedSize(size());
+
+    createButtonBar();
+    createContentPanel();
+    createTabOrder();
+    controls::layOutDockedPanels(this);
+
+    Form_Load();
+}
+
+FrmSure::~FrmSure() = default;
+
+void FrmSure::createButtonBar()
+{
+    elaSure = new Panel(this);
+    elaSure->setObjectName(QStringLiteral("elaSure"));
+    elaSure->setFont(panelFont());
+    twips::setGeometry(elaSure, 0, 4605, 6195, 795);
+    elaSure->setAlign(Panel::Align::Bottom);
+
+    auto makeButton = [this](const char *name, const QString &caption, double left) {
+        auto *button = new QPushButton(caption, elaSure);
+        button->setObjectName(QLatin1String(name));
+        button->setFont(buttonFont());
+        // Enter presses the button that has the focus, as Space does.
+        button->setAutoDefault(true);
+        twips::setGeometry(button, left, 90, 1875, 615);
+        return button;
+    };
+    cmdOK = makeButton("cmdOK", QStringLiteral("確定"), 1320);
+    cmdCancel = makeButton("cmdCancel", QStringLiteral("取消"), 4080);
+    connect(cmdOK, &QPushButton::clicked, this, &FrmSure::cmdOK_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &FrmSure::cmdCancel_Click);
+}
+
+void FrmSure::createContentPanel()
+{
+    vsElastic2 = new Panel(this);
+    vsElastic2->setObjectName(QStringLiteral("vsElastic2"));
+    vsElastic2->setFont(panelFont());
+    twips::setGeometry(vsElastic2, 0, 0, 6195, 4605);
+    vsElastic2->setAlign(Panel::Align::Fill);
+
+    elaList = new Panel(vsElastic2);
+    elaList->setObjectName(QStringLiteral("elaList"));
+    elaList->setFont(panelFont());
+    twips::setGeometry(elaList, 75, 2850, 6015, 1590);
+    elaList->hide();
+
+    fgList = new controls::FlexGrid(elaList);
+    fgList->setObjectName(QStringLiteral("fgList"));
+    QFont gridFont = designFont(QStringLiteral("新細明體"), 12, false);
+    gridFont.setKerning(false);
+    fgList->setFont(gridFont);
+    fgList->setAccessibleName(QStringLiteral("清單"));
+    twips::setGeometry(fgList, 75, 90, 5835, 1410);
+    elaList->setChildSizing(true);
+
+    ela1 = new Panel(vsElastic2);
+    ela1->setObjectName(QStringLiteral("ela1"));
+    ela1->setFont(panelFont());
+    ela1->setBackColor(QColor(0, 0, 192));
+    ela1->setForeColor(QColor(192, 0, 0));
+    twips::setGeometry(ela1, 60, 60, 6060, 4485);
+
+    elaMsg = new MessagePanel(ela1);
+    elaMsg->setObjectName(QStringLiteral("elaMsg"));
+    elaMsg->setBackColor(QColor(255, 255, 192));
+    elaMsg->setForeColor(QColor(192, 0, 0));
+    elaMsg->setFont(designFont(QStringLiteral("Times New Roman"), 15.75, true));
+    twips::setGeometry(elaMsg, 75, 75, 5910, 4335);
+    ela1->setChildSizing(true);
+
+    // Where the list and the shortened message frame overlap, the list stays in view.
+    elaList->raise();
+}
+
+void FrmSure::createTabOrder()
+{
+    for (QWidget *widget : {static_cast<QWidget *>(elaSure), static_cast<QWidget *>(vsElastic2),
+                            static_cast<QWidget *>(elaList), static_cast<QWidget *>(ela1),
+                            static_cast<QWidget *>(elaMsg)})
+        widget->setFocusPolicy(Qt::NoFocus);
+    QWidget::setTabOrder(cmdOK, cmdCancel);
+    QWidget::setTabOrder(cmdCancel, fgList);
+}
+
+void FrmSure::Form_Load()
+{
+    failure::report(QStringLiteral("frmSure_Form_Load"), [this] {
+        elaMsg->setCaption(QString());
+        fgList->setRows(0);
+        fgList->setCols(0);
+        elaList->setVisible(false);
+    });
+}
+
+// --- SHOWMSG --------------------------------------------------------------------
+
+bool FrmSure::SHOWMSG(const Value &pvMsg, const std::optional<Value> &pvTitle,
+                      const std::optional<Value> &pvReturn, adodb::Recordset *pRST,
+                      const std::optional<Value> &pvButtonOKTitle,
+                      const std::optional<Value> &pvButtonCancelTitle,
+                      const std::optional<Value> &pbShortSize)
+{
+    bool result = false;
+    failure::report(QStringLiteral("frmSure_ShowMsg"), [&] {
+        // A call that arrives while the dialog waits for the user (from a timer, say)
+        // must not change the message under the user's eyes.
+        if (isVisible())
+            throw platform::RuntimeError(platform::ErrorNumber::FormAlreadyDisplayed);
+        QCoreApplication::processEvents();
+        if (isVisible())
+            throw platform::RuntimeError(platform::ErrorNumber::FormAlreadyDisplayed);
+
+        const QString message = pvMsg.toText();
+        elaMsg->setCaption(message);
+        if (pRST)
+            PickRST(pRST);
+        elaList->setVisible(!(fgList->Rows() == 0 || fgList->Cols() == 1));
+
+        // The window takes its height before the message frame is fitted into it.
+        const bool shortSize = pbShortSize.value_or(Value(false)).toBoolean();
+        applyOuterHeight(shortSize && fgList->Rows() == 0 ? ShortHeight : FullHeight);
+        setMessageFrame(message);
+
+        cmdOK->setText(pvButtonOKTitle.value_or(Value(u"確定")).toText());
+        cmdCancel->setText(pvButtonCancelTitle.value_or(Value(u"取消")).toText());
+        setCaption(pvTitle.value_or(Value(u"訊息視窗")).toText());
+
+        // A Null mode compares as unequal to "N", as the runtime's comparison does.
+        const Value mode = pvReturn.value_or(Value(u"Y"));
+        placeButtons(!mode.isNull() && mode.toText().toUpper() == u"N");
+
+        basBase::CenterForm(*this);
+        showModally();
+        result = m_fbChoice;
+    });
+    return result;
+}
+
+void FrmSure::applyOuterHeight(double outerTwips)
+{
+    setMinimumSize(0, 0);
+    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    setHeight(outerTwips);
+    setFixedSize(size());
+    // A hidden window gets no resize event until it is shown: dock the panels now,
+    // so the content panel's height is the new one.
+    controls::layOutDockedPanels(this);
+}
+
+void FrmSure::setMessageFrame(const QString &message)
+{
+    if (trimBlanks(message).isEmpty()) {
+        ela1->setVisible(false);
+        return;
+    }
+    const float content = float(vsElastic2->Height());
+    ela1->setHeight(elaList->Visible() ? content - float(elaList->Height()) - 100.0f
+                                       : content - 100.0f);
+    ela1->setVisible(true);
+}
+
+void FrmSure::placeButtons(bool singleButton)
+{
+    const float bar = float(elaSure->Width());
+    const float ok = float(twips::width(cmdOK));
+    if (singleButton) {
+        cmdCancel->setVisible(false);
+        twips::setLeft(cmdOK, (bar - ok) / 2.0f);
+    } else {
+        cmdCancel->setVisible(true);
+        twips::setLeft(cmdOK, std::floor(bar - ok - float(twips::width(cmdCancel))) / 3.0f);
+        twips::setLeft(cmdCancel, 2.0f * float(twips::left(cmdOK)) + ok);
+    }
+}
+
+void FrmSure::showModally()
+{
+    setWindowModality(Qt::ApplicationModal);
+    show();
+    QEventLoop loop;
+    m_modalLoop = &loop;
+    loop.exec(QEventLoop::DialogExec);
+    m_modalLoop = nullptr;
+}
+
+// --- Events ---------------------------------------------------------------------
+
+void FrmSure::cmdOK_Click()
+{
+    m_fbChoice = true;
+    hide();
+}
+
+void FrmSure::cmdCancel_Click()
+{
+    m_fbChoice = false;
+    hide();
+}
+
+bool FrmSure::event(QEvent *event)
+{
+    const bool handled = controls::Form::event(event);
+    // As the window becomes active, let it paint before the user acts.
+    if (event->type() == QEvent::WindowActivate)
+        QCoreApplication::processEvents();
+    return handled;
+}
+
+void FrmSure::showEvent(QShowEvent *event)
+{
+    controls::Form::showEvent(event);
+    setAccessibleName(windowTitle());
+    setAccessibleDescription(elaMsg->Caption());
+    QAccessibleEvent alert(this, QAccessible::Alert);
+    QAccessible::updateAccessibility(&alert);
+}
+
+void FrmSure::hideEvent(QHideEvent *event)
+{
+    controls::Form::hideEvent(event);
+    if (m_modalLoop)
+        m_modalLoop->quit();
+}
+
+// The close box answers as cmdCancel does and keeps the window for the next use.
+void FrmSure::closeEvent(QCloseEvent *event)
+{
+    event->ignore();
+    cmdCancel_Click();
+}
+
+void FrmSure::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        cmdCancel_Click();
+        return;
+    }
+    if (event->matches(QKeySequence::Copy)) {
+        QGuiApplication::clipboard()->setText(clipText());
+        return;
+    }
+    controls::Form::keyPressEvent(event);
+}
+
+QString FrmSure::clipText() const
+{
+    QString text = elaMsg->Caption();
+    if (!text.isEmpty() && !text.endsWith(u'\n'))
+        text += u'\n';
+    if (elaList->Visible())
+        text += fgList->clipText();
+    return text;
+}
+
+FrmSure &frmSure()
+{
+    // Never deleted: the dialog lives as long as the process. The plain pointer keeps
+    // it reachable; the guard notices if someone deletes it all the same.
+    static FrmSure *instance = nullptr;
+    static QPointer<FrmSure> guard;
+    if (!guard) {
+        instance = new FrmSure;
+        guard = instance;
+    }
+    return *instance;
+}
+
+} // namespace dialogs

@@ -1,0 +1,58 @@
+// The record list of the dialog: the list's display settings, and a recordset listed
+// on its side, one column per record beside the field names.
+#include "dialogs/frmSure.h"
+
+#include "adodb/recordset.h"
+#include "base/failure.h"
+#include "controls/flexgrid.h"
+#include "platform/runtimeerror.h"
+
+namespace dialogs {
+
+namespace {
+
+QString cellText(const platform::Value &value)
+{
+    return value.isNull() || value.isEmpty() ? QString() : value.toText();
+}
+
+} // namespace
+
+void FrmSure::SetList(const platform::Value &pvFixedCols, const platform::Value &pvFixedRows,
+                      const platform::Value &pvFontSize)
+{
+    failure::report(QStringLiteral("frmSure_SetList"), [&] {
+        fgList->setFixedCols(pvFixedCols.toLong());
+        fgList->setFixedRows(pvFixedRows.toLong());
+        fgList->setFontSize(pvFontSize.toSingle());
+    });
+}
+
+bool FrmSure::PickRST(adodb::Recordset *pRST)
+{
+    failure::report(QStringLiteral("frmSure_PickRST"), [&] {
+        fgList->setCols(1);
+        fgList->setRows(0);
+        if (!pRST)
+            throw platform::RuntimeError(platform::ErrorNumber::ObjectVariableNotSet);
+        if (pRST->isEOF())
+            return;
+        const int fields = pRST->fieldCount();
+        for (int i = 0; i < fields; ++i)
+            fgList->AddItem(pRST->fieldName(i));
+        fgList->setFixedCols(1);
+        while (!pRST->isEOF()) {
+            fgList->setCols(fgList->Cols() + 1);
+            // Values read from the left, beside their names, as on a card.
+            fgList->setColAlignment(fgList->Cols() - 1, controls::FlexGrid::AlignLeftCenter);
+            const int count = pRST->fieldCount();
+            for (int j = 0; j < count; ++j)
+                fgList->setTextMatrix(j, fgList->Cols() - 1, cellText(pRST->fieldValue(j)));
+            pRST->MoveNext();
+        }
+        fgList->AutoSize(0, fgList->Cols() - 1);
+    });
+    return false;
+}
+
+} // namespace dialogs

@@ -1,0 +1,279 @@
+// The grid control: shape, cells, column sizing, frozen headings, keyboard and copy.
+#include "controls/flexgrid.h"
+
+#include "controls/fonts.h"
+#include "platform/runtimeerror.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QScrollBar>
+#include <QtTest>
+
+using controls::FlexGrid;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+int errorNumberOf(const std::function<void()> &body)
+{
+    try {
+        body();
+    } catch (const platform::RuntimeError &error) {
+        return error.number();
+    }
+    return 0;
+}
+
+// Runs one step of a script on the grid: "add:<line>", "set:<row>:<col>:<text>",
+// "rows:<n>", "cols:<n>", "font:<points>". Each step is followed by an auto-size of
+// all columns, as the message lines do after every line.
+void runStep(FlexGrid &grid, const QString &step)
+{
+    const QString verb = step.section(u':', 0, 0);
+    const QString rest = step.section(u':', 1);
+    if (verb == u"add") {
+        if (grid.Cols() < rest.count(u'\t') + 1)
+            grid.setCols(int(rest.count(u'\t')) + 1);
+        grid.AddItem(rest);
+    } else if (verb == u"set") {
+        grid.setTextMatrix(rest.section(u':', 0, 0).toInt(), rest.section(u':', 1, 1).toInt(),
+                           rest.section(u':', 2));
+    } else if (verb == u"rows") {
+        grid.setRows(rest.toInt());
+    } else if (verb == u"cols") {
+        grid.setCols(rest.toInt());
+    } else if (verb == u"font") {
+        grid.setFontSize(rest.toFloat());
+    }
+    grid.AutoSize(0, grid.Cols() - 1);
+}
+
+} // namespace
+
+class TestFlexGrid : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { controls::installFontSubstitutes(); }
+
+    void rowAppendSplitsAtTabs();
+    void columnCountTrimsAndExtendsRows();
+    void refusedSettings_data();
+    void refusedSettings();
+    void incrementalAutoSizeMatchesFullMeasure_data();
+    void incrementalAutoSizeMatchesFullMeasure();
+    void overwrittenCellsKeepTheirTextsAndStorageStaysBounded();
+    void longTextsRoundTrip();
+    void headingsStayWhileTheRestScrolls();
+    void keyboardSelectsAndCopiesTabSeparated();
+
+private:
+    static QFont gridFont()
+    {
+        QFont font(u"新細明體"_s);
+        font.setPointSizeF(12);
+        font.setKerning(false);
+        return font;
+    }
+};
+
+void TestFlexGrid::rowAppendSplitsAtTabs()
+{
+    FlexGrid grid;
+    grid.setCols(3);
+    grid.AddItem(u"a\tb"_s);
+    grid.AddItem(u"1\t2\t3\t4"_s);
+    grid.AddItem(QString());
+    QCOMPARE(grid.Rows(), 3);
+    QCOMPARE(grid.TextMatrix(0, 0), u"a"_s);
+    QCOMPARE(grid.TextMatrix(0, 1), u"b"_s);
+    QCOMPARE(grid.TextMatrix(0, 2), QString());
+    QCOMPARE(grid.TextMatrix(1, 2), u"3"_s); // the fourth part has no column
+    QCOMPARE(grid.TextMatrix(2, 0), QString());
+}
+
+void TestFlexGrid::columnCountTrimsAndExtendsRows()
+{
+    FlexGrid grid;
+    grid.setCols(3);
+    grid.AddItem(u"a\tb\tc"_s);
+    grid.setCols(2);
+    grid.setCols(3);
+    QCOMPARE(grid.TextMatrix(0, 1), u"b"_s);
+    QCOMPARE(grid.TextMatrix(0, 2), QString()); // lost with the column, not restored
+    grid.setRows(0);
+    QCOMPARE(grid.Cols(), 3);
+    grid.setRows(2);
+    QCOMPARE(grid.TextMatrix(1, 2), QString());
+}
+
+void TestFlexGrid::refusedSettings_data()
+{
+    QTest::addColumn<int>("step");
+    QTest::addColumn<int>("number");
+    QTest::newRow("negative rows") << 0 << 380;
+    QTest::newRow("negative columns") << 1 << 380;
+    QTest::newRow("negative heading rows") << 2 << 380;
+    QTest::newRow("zero font size") << 3 << 380;
+    QTest::newRow("cell below the last row") << 4 << 381;
+    QTest::newRow("cell right of the last column") << 5 << 381;
+    QTest::newRow("alignment out of range") << 6 << 380;
+    QTest::newRow("auto-size past the last column") << 7 << 381;
+    QTest::newRow("auto-size of no columns") << 8 << 0;
+}
+
+void TestFlexGrid::refusedSettings()
+{
+    QFETCH(int, step);
+    QFETCH(int, number);
+    FlexGrid grid;
+    grid.setCols(2);
+    grid.setRows(2);
+    const std::function<void()> steps[] = {
+        [&] { grid.setRows(-1); },
+        [&] { grid.setCols(-1); },
+        [&] { grid.setFixedRows(-1); },
+        [&] { grid.setFontSize(0); },
+        [&] { grid.setTextMatrix(2, 0, u"x"_s); },
+        [&] { (void)grid.TextMatrix(0, 2); },
+        [&] { grid.setColAlignment(0, 10); },
+        [&] { grid.AutoSize(0, 2); },
+        [&] { grid.AutoSize(0, -1); },
+    };
+    QCOMPARE(errorNumberOf(steps[step]), number);
+    QCOMPARE(grid.Rows(), 2);
+    QCOMPARE(grid.Cols(), 2);
+}
+
+void TestFlexGrid::incrementalAutoSizeMatchesFullMeasure_data()
+{
+    QTest::addColumn<QStringList>("script");
+    QTest::newRow("appended rows") << QStringList{u"add:短\tx"_s, u"add:很長的一個標籤\ty"_s,
+                                                  u"add:中等\t很長很長很長的值"_s};
+    QTest::newRow("widest cell shrinks") << QStringList{u"add:很長的一個標籤\ty"_s, u"add:ab\tc"_s,
+                                                        u"set:0:0:短"_s};
+    QTest::newRow("a cell other than the widest shrinks")
+        << QStringList{u"add:很長的一個標籤\ty"_s, u"add:中等\tc"_s, u"set:1:0:a"_s};
+    QTest::newRow("row with widest cell removed")
+        << QStringList{u"add:a\tb"_s, u"add:很長的一個標籤\ty"_s, u"rows:1"_s};
+    QTest::newRow("rows cleared then refilled")
+        << QStringList{u"add:很長的一個標籤\ty"_s, u"rows:0"_s, u"add:a\tb"_s};
+    QTest::newRow("font grows") << QStringList{u"add:abc\t一二三"_s, u"font:20"_s, u"add:d\te"_s};
+    QTest::newRow("columns narrowed and widened")
+        << QStringList{u"add:a\tb\t很長的第三欄"_s, u"cols:2"_s, u"cols:3"_s, u"set:0:2:c"_s};
+    QTest::newRow("combining marks and surrogates")
+        << QStringList{u"add:e\u0301\u0301\tx"_s, u"add:𠀀𠀁\ty"_s, u"add:ab\tz"_s};
+}
+
+// Sizing after each step must give the widths of measuring the final cells at once.
+void TestFlexGrid::incrementalAutoSizeMatchesFullMeasure()
+{
+    QFETCH(QStringList, script);
+    FlexGrid incremental;
+    incremental.setFont(gridFont());
+    for (const QString &step : script)
+        runStep(incremental, step);
+
+    FlexGrid measuredOnce;
+    measuredOnce.setFont(incremental.font());
+    measuredOnce.setCols(incremental.Cols());
+    measuredOnce.setRows(incremental.Rows());
+    for (int row = 0; row < incremental.Rows(); ++row)
+        for (int col = 0; col < incremental.Cols(); ++col)
+            measuredOnce.setTextMatrix(row, col, incremental.TextMatrix(row, col));
+    measuredOnce.AutoSize(0, measuredOnce.Cols() - 1);
+
+    for (int col = 0; col < incremental.Cols(); ++col)
+        QCOMPARE(incremental.ColWidth(col), measuredOnce.ColWidth(col));
+}
+
+void TestFlexGrid::overwrittenCellsKeepTheirTextsAndStorageStaysBounded()
+{
+    FlexGrid grid;
+    grid.setCols(10);
+    grid.setRows(10);
+    for (int round = 0; round < 2000; ++round)
+        for (int cell = 0; cell < 100; ++cell)
+            grid.setTextMatrix(cell / 10, cell % 10, u"round %1 cell %2"_s.arg(round).arg(cell));
+    for (int cell = 0; cell < 100; ++cell)
+        QCOMPARE(grid.TextMatrix(cell / 10, cell % 10), u"round 1999 cell %1"_s.arg(cell));
+    // 200,000 writes of about 20 characters: old texts are reclaimed, not kept.
+    QVERIFY2(grid.cellBytes() < 2 * 1024 * 1024, qPrintable(QString::number(grid.cellBytes())));
+}
+
+void TestFlexGrid::longTextsRoundTrip()
+{
+    FlexGrid grid;
+    grid.setCols(2);
+    grid.setRows(1);
+    const QString longText = u"長"_s.repeated(100000);
+    grid.setTextMatrix(0, 0, longText);
+    grid.setTextMatrix(0, 1, u"short"_s);
+    QCOMPARE(grid.TextMatrix(0, 0), longText);
+    grid.setTextMatrix(0, 0, u"x"_s);
+    QCOMPARE(grid.TextMatrix(0, 0), u"x"_s);
+    QCOMPARE(grid.TextMatrix(0, 1), u"short"_s);
+}
+
+void TestFlexGrid::headingsStayWhileTheRestScrolls()
+{
+    FlexGrid grid;
+    grid.setFont(gridFont());
+    grid.setCols(40);
+    grid.setRows(300);
+    grid.setFixedRows(1);
+    grid.setFixedCols(1);
+    grid.resize(300, 200);
+    grid.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&grid));
+    grid.horizontalScrollBar()->setValue(grid.horizontalScrollBar()->maximum());
+    grid.verticalScrollBar()->setValue(grid.verticalScrollBar()->maximum());
+    QVERIFY(grid.verticalScrollBar()->maximum() > 0);
+    QVERIFY(grid.horizontalScrollBar()->maximum() > 0);
+
+    const QImage image = grid.viewport()->grab().toImage();
+    const QColor heading = grid.palette().color(QPalette::Button);
+    const QColor body = grid.palette().color(QPalette::Base);
+    const int headingWidth = int(grid.ColWidth(0) / 15);
+    QCOMPARE(image.pixelColor(5, 5), heading);                  // corner
+    QCOMPARE(image.pixelColor(headingWidth + 20, 5), heading);  // heading row, scrolled across
+    QCOMPARE(image.pixelColor(5, 100), heading);                // heading column, scrolled down
+    QCOMPARE(image.pixelColor(headingWidth + 20, 100), body);
+}
+
+void TestFlexGrid::keyboardSelectsAndCopiesTabSeparated()
+{
+    FlexGrid grid;
+    grid.setCols(3);
+    grid.AddItem(u"\tH1\tH2"_s);
+    grid.AddItem(u"R1\ta\tb"_s);
+    grid.AddItem(u"R2\tc\td"_s);
+    grid.setFixedRows(1);
+    grid.setFixedCols(1);
+    grid.resize(300, 200);
+    grid.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&grid));
+
+    // Nothing selected: the whole grid.
+    QTest::keyClick(&grid, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QGuiApplication::clipboard()->text(), u"\tH1\tH2\nR1\ta\tb\nR2\tc\td\n"_s);
+
+    QTest::keyClick(&grid, Qt::Key_Down); // lands on the first cell that is no heading
+    QCOMPARE(grid.Row(), 1);
+    QCOMPARE(grid.Col(), 1);
+    QTest::keyClick(&grid, Qt::Key_Down, Qt::ShiftModifier);
+    QTest::keyClick(&grid, Qt::Key_Right, Qt::ShiftModifier);
+    QTest::keyClick(&grid, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QGuiApplication::clipboard()->text(), u"a\tb\nc\td\n"_s);
+
+    QTest::keyClick(&grid, Qt::Key_Up); // no further than the headings
+    QTest::keyClick(&grid, Qt::Key_Up);
+    QCOMPARE(grid.Row(), 1);
+    QTest::keyClick(&grid, Qt::Key_End, Qt::ControlModifier);
+    QCOMPARE(grid.Row(), 2);
+    QCOMPARE(grid.Col(), 2);
+}
+
+QTEST_MAIN(TestFlexGrid)
+#include "tst_flexgrid.moc"

@@ -1,0 +1,85 @@
+#pragma once
+
+// Helpers for tests that drive the real modal message dialog: wait until a modal
+// window is up, act on it as a user would, and capture the error reports.
+
+#include "controls/fonts.h"
+#include "dialogs/frmSure.h"
+#include "platform/desktop.h"
+#include "support/desktopcapture.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPointer>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+
+#include <functional>
+
+namespace dialogtesting {
+
+// Runs action once a modal window of type W is active, from inside its modal loop.
+// Polls from a timer because the modal loop starts only after the call under test.
+class ModalDriver
+{
+public:
+    template<typename W>
+    void whenShown(std::function<void(W *)> action)
+    {
+        stop();
+        m_seen = false;
+        m_timer = new QTimer;
+        m_timer->setInterval(5);
+        QObject::connect(m_timer, &QTimer::timeout, m_timer, [this, action] {
+            auto *window = qobject_cast<W *>(QApplication::activeModalWidget());
+            if (!window || !window->isVisible())
+                return;
+            m_timer->stop();
+            m_seen = true;
+            action(window);
+        });
+        m_timer->start();
+    }
+
+    // Whether the awaited window showed up.
+    bool seen() const { return m_seen; }
+
+    void stop()
+    {
+        delete m_timer;
+        m_timer = nullptr;
+    }
+
+    ~ModalDriver() { stop(); }
+
+private:
+    QPointer<QTimer> m_timer;
+    bool m_seen = false;
+};
+
+// Error reports as they would reach the user's warning box.
+class ReportCapture : public DesktopCapture
+{
+public:
+    // How many reports name the procedure.
+    int count(const QString &procedure) const { return int(procedures().count(procedure)); }
+};
+
+inline void clickButton(QPushButton *button)
+{
+    QTest::mouseClick(button, Qt::LeftButton);
+}
+
+// Visible top-level windows: a test must leave none behind.
+inline QStringList visibleWindows()
+{
+    QStringList names;
+    for (QWidget *widget : QApplication::topLevelWidgets())
+        if (widget->isVisible())
+            names << (widget->objectName().isEmpty() ? widget->metaObject()->className()
+                                                     : widget->objectName());
+    return names;
+}
+
+} // namespace dialogtesting
