@@ -5,7 +5,6 @@
 
 #include "controls/panel.h"
 
-#include <QApplication>
 #include <QLabel>
 #include <QVBoxLayout>
 
@@ -23,11 +22,5 @@ protected:
 
 int main(int argc, char *argv[])
 {
-    QApplication application(argc, argv);
-    application.setApplicationName(QStringLiteral("範例程式"));
-    frame::startUp(application);
-
-    ExampleWindow window;
-    window.show();
-    return application.exec();
+    return frame::runProgram<ExampleWindow>(argc, argv, QStringLiteral("範例程式"));
 }

@@ -3,7 +3,6 @@
 #include "base/startupsettings.h"
 #include "controls/fonts.h"
 
-#include <QApplication>
 
 namespace frame {
 

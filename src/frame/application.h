@@ -1,6 +1,6 @@
 #pragma once
 
-class QApplication;
+#include <QApplication>
 
 // What every program of the suite does at start-up before it shows its main window:
 // names the application, maps the design fonts to their Linux substitutes, and reads
@@ -8,5 +8,18 @@ class QApplication;
 namespace frame {
 
 void startUp(QApplication &application);
+
+// The whole life of a program of the suite: starts up, loads and shows its main window
+// (FmMain or a window derived from it), and runs until the window's Exit ends it.
+template<typename MainWindow>
+int runProgram(int &argc, char **argv, const QString &applicationName)
+{
+    QApplication application(argc, argv);
+    application.setApplicationName(applicationName);
+    startUp(application);
+    MainWindow window;
+    window.show();
+    return application.exec();
+}
 
 } // namespace frame
