@@ -3,6 +3,8 @@
 #include "platform/regional.h"
 #include "platform/runtimeerror.h"
 
+#include <QStringList>
+
 #include <cmath>
 #include <limits>
 
@@ -72,9 +74,21 @@ Int toIntegerChecked(double value)
     return static_cast<Int>(rounded);
 }
 
+// An exact decimal is written without the trailing zeros of its column's scale (a
+// numeric(12,2) 1.50 as 1.5, 0.00 as 0), as the runtime writes its decimals.
 QString decimalTextInLocale(const QString &digits)
 {
     QString text = digits;
+    if (text.contains(QLatin1Char('.'))) {
+        while (text.endsWith(QLatin1Char('0')))
+            text.chop(1);
+        if (text.endsWith(QLatin1Char('.')))
+            text.chop(1);
+        static const QStringList zeros{QString(), QStringLiteral("-"), QStringLiteral("+"),
+                                       QStringLiteral("-0"), QStringLiteral("+0")};
+        if (zeros.contains(text))
+            text = QStringLiteral("0");
+    }
     text.replace(QLatin1Char('.'), regional::systemLocale().decimalPoint());
     return text;
 }

@@ -81,6 +81,10 @@ private slots:
         QTest::newRow("zero") << Value(0) << "0";
         QTest::newRow("double") << Value(1.25) << "1.25";
         QTest::newRow("exact decimal") << Value::fromDecimalText(QStringLiteral("-12345678901234567.89")) << "-12345678901234567.89";
+        QTest::newRow("decimal without its scale's trailing zeros") << Value::fromDecimalText(QStringLiteral("12.50")) << "12.5";
+        QTest::newRow("decimal zero of scale 2") << Value::fromDecimalText(QStringLiteral("0.00")) << "0";
+        QTest::newRow("decimal negative zero") << Value::fromDecimalText(QStringLiteral("-0.00")) << "0";
+        QTest::newRow("decimal integer keeps its zeros") << Value::fromDecimalText(QStringLiteral("1200")) << "1200";
         QTest::newRow("date only") << Value(QDate(2012, 12, 8)) << "2012/12/8";
         QTest::newRow("text") << Value("中文") << "中文";
     }
