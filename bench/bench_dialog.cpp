@@ -1,7 +1,7 @@
 // The message dialog's costs: message lines added one by one, a large recordset
 // listed as a card, the bytes its grid holds, and the time to a painted dialog.
 #include "adodb/memoryrecordset.h"
-#include "controls/flexgrid.h"
+#include "controls/grid.h"
 #include "controls/fonts.h"
 #include "dialogs/frmSure.h"
 
@@ -59,11 +59,11 @@ static void BM_PickRST(benchmark::State &state)
         state.ResumeTiming();
         frmSure().PickRST(&records);
     }
-    const controls::FlexGrid *grid = frmSure().fgList;
+    const controls::Grid *grid = frmSure().fgList;
     double textBytes = 0;
     for (int row = 0; row < grid->Rows(); ++row)
         for (int col = 0; col < grid->Cols(); ++col)
-            textBytes += double(grid->TextMatrix(row, col).size()) * 2;
+            textBytes += double(grid->cellText(row, col).size()) * 2;
     state.counters["cols"] = grid->Cols();
     state.counters["text_MB"] = textBytes / 1e6;
     state.counters["grid_MB"] = double(grid->cellBytes()) / 1e6;

@@ -8,7 +8,7 @@
 
 #include "adodb/connection.h"
 #include "adodb/queryrecordset.h"
-#include "controls/flexgrid.h"
+#include "controls/grid.h"
 #include "dialogs/frmSure.h"
 #include "platform/value.h"
 

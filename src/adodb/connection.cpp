@@ -42,7 +42,7 @@ void Connection::setConnectionString(const QString &connectionString)
 void Connection::Open(const QString &userId, const QString &password, qint32 options)
 {
     requireClosed();
-    if (options != adConnectUnspecified && options != 0)
+    if (options != ConnectUnspecified && options != 0)
         throw invalidArgumentError();
 
     // A log-in given here takes the place of the one in the string; drivers differ in
@@ -66,21 +66,21 @@ void Connection::Open(const QString &userId, const QString &password, qint32 opt
 
     const odbc::Utf8CharacterSet utf8;
     auto dbc = std::make_shared<odbc::Dbc>();
+    // The connection time-out bounds the wait for the server while logging in only;
+    // what commands may take is CommandTimeout's alone.
     dbc->setAttribute(SQL_ATTR_LOGIN_TIMEOUT, SQLULEN(m_connectionTimeout));
-    // Bounds later waits for the server as well, where the driver offers it.
-    dbc->setOptionalAttribute(SQL_ATTR_CONNECTION_TIMEOUT, SQLULEN(m_connectionTimeout));
     dbc->connect(connectionString, secrets);
     m_dbc = std::move(dbc);
 }
 
 qint32 Connection::State() const
 {
-    return m_dbc && m_dbc->isConnected() ? adStateOpen : adStateClosed;
+    return m_dbc && m_dbc->isConnected() ? StateOpen : StateClosed;
 }
 
 void Connection::Close()
 {
-    if (State() != adStateOpen)
+    if (State() != StateOpen)
         throw objectClosedError();
     m_dbc->disconnect();
     m_dbc.reset();
@@ -88,7 +88,7 @@ void Connection::Close()
 
 std::unique_ptr<QueryRecordset> Connection::Execute(const QString &sql)
 {
-    if (State() != adStateOpen)
+    if (State() != StateOpen)
         throw objectClosedError();
     auto statement = std::make_unique<odbc::Statement>(m_dbc);
     statement->setAttribute(SQL_ATTR_QUERY_TIMEOUT, SQLULEN(m_commandTimeout));
@@ -98,7 +98,7 @@ std::unique_ptr<QueryRecordset> Connection::Execute(const QString &sql)
 
 void Connection::requireClosed() const
 {
-    if (State() == adStateOpen)
+    if (State() == StateOpen)
         throw objectOpenError();
 }
 

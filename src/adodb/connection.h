@@ -10,9 +10,9 @@ class QueryRecordset;
 namespace odbc { class Dbc; }
 
 // The state a connection answers.
-enum ObjectStateEnum : qint32 { adStateClosed = 0, adStateOpen = 1 };
+enum ObjectState : qint32 { StateClosed = 0, StateOpen = 1 };
 // Options of Open: only a synchronous connect is offered.
-enum ConnectOptionEnum : qint32 { adConnectUnspecified = -1, adAsyncConnect = 0x10 };
+enum ConnectOption : qint32 { ConnectUnspecified = -1, AsyncConnect = 0x10 };
 
 // A database connection over ODBC. The connection string goes to the driver manager
 // unchanged, so it is written in ODBC's syntax, e.g. "Driver=SQLite3;Database=/path/file.db".
@@ -41,8 +41,8 @@ public:
     // Connects. A user name or password given here takes the place of the one in the
     // connection string; with both empty the string alone decides.
     void Open(const QString &userId = QString(), const QString &password = QString(),
-              qint32 options = adConnectUnspecified);
-    // adStateOpen or adStateClosed.
+              qint32 options = ConnectUnspecified);
+    // StateOpen or StateClosed.
     qint32 State() const;
     // Disconnects; the recordsets opened on this connection are closed with it.
     void Close();

@@ -239,11 +239,6 @@ void Dbc::setAttribute(SQLINTEGER attribute, SQLULEN value)
           SQL_HANDLE_DBC, get(), m_secrets);
 }
 
-void Dbc::setOptionalAttribute(SQLINTEGER attribute, SQLULEN value)
-{
-    SQLSetConnectAttrW(get(), attribute, reinterpret_cast<SQLPOINTER>(value), SQL_IS_UINTEGER);
-}
-
 void Dbc::connect(const QString &connectionString, const QStringList &secrets)
 {
     m_secrets = secrets;

@@ -98,8 +98,6 @@ public:
     const QStringList &secrets() const { return m_secrets; }
 
     void setAttribute(SQLINTEGER attribute, SQLULEN value);
-    // Sets an attribute that not every driver offers; a refusal is ignored.
-    void setOptionalAttribute(SQLINTEGER attribute, SQLULEN value);
     // SQLDriverConnectW without prompting; the string reaches the driver manager as is.
     void connect(const QString &connectionString, const QStringList &secrets);
     bool isConnected() const { return m_connected; }

@@ -14,7 +14,7 @@ bool ConnectADO(const platform::Value &connectionString, std::unique_ptr<adodb::
         connection->setCommandTimeout(0);
         connection->setConnectionString(connectionString.toText());
         // No user name, no password, no options: the connection string alone decides.
-        connection->Open(QString(), QString(), adodb::adConnectUnspecified);
+        connection->Open(QString(), QString(), adodb::ConnectUnspecified);
         connected = true;
     });
     return connected;

@@ -2,7 +2,7 @@
 
 #include "base/basBase.h"
 #include "base/failure.h"
-#include "controls/flexgrid.h"
+#include "controls/grid.h"
 #include "controls/twips.h"
 #include "dialogs/messagepanel.h"
 #include "platform/runtimeerror.h"
@@ -113,7 +113,7 @@ void FrmSure::createContentPanel()
     twips::setGeometry(elaList, 75, 2850, 6015, 1590);
     elaList->hide();
 
-    fgList = new controls::FlexGrid(elaList);
+    fgList = new controls::Grid(elaList);
     fgList->setObjectName(QStringLiteral("fgList"));
     QFont gridFont = designFont(QStringLiteral("新細明體"), 12, false);
     gridFont.setKerning(false);
@@ -245,11 +245,18 @@ void FrmSure::placeButtons(bool singleButton)
 void FrmSure::showModally()
 {
     setWindowModality(Qt::ApplicationModal);
-    show();
     QEventLoop loop;
+    // Set before showing: showing processes events, and a button pressed then must
+    // find the loop to end.
     m_modalLoop = &loop;
-    loop.exec(QEventLoop::DialogExec);
+    show();
+    if (isVisible())
+        loop.exec(QEventLoop::DialogExec);
     m_modalLoop = nullptr;
+    // An application that quits ends the wait without a button: that answers no,
+    // never the choice of an earlier use.
+    if (isVisible())
+        cmdCancel_Click();
 }
 
 // --- Events ---------------------------------------------------------------------

@@ -9,7 +9,7 @@ class QEventLoop;
 class QPushButton;
 
 namespace adodb { class Recordset; }
-namespace controls { class FlexGrid; class Panel; }
+namespace controls { class Grid; class Panel; }
 
 namespace dialogs {
 
@@ -69,7 +69,7 @@ public:
     QPushButton *cmdCancel = nullptr;
     controls::Panel *vsElastic2 = nullptr;
     controls::Panel *elaList = nullptr;
-    controls::FlexGrid *fgList = nullptr;
+    controls::Grid *fgList = nullptr;
     controls::Panel *ela1 = nullptr;
     MessagePanel *elaMsg = nullptr;
 

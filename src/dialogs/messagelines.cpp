@@ -3,7 +3,7 @@
 #include "dialogs/frmSure.h"
 
 #include "base/failure.h"
-#include "controls/flexgrid.h"
+#include "controls/grid.h"
 #include "dialogs/messagepanel.h"
 #include "platform/runtimeerror.h"
 
@@ -23,8 +23,8 @@ void FrmSure::AddLine(const platform::Value &pvLine)
             throw platform::RuntimeError(platform::ErrorNumber::SubscriptOutOfRange);
         fgList->setCols(*parts);
     });
-    failure::report(procedure, [&] { fgList->AddItem(pvLine.toText()); });
-    failure::report(procedure, [&] { fgList->AutoSize(0, fgList->Cols() - 1); });
+    failure::report(procedure, [&] { fgList->appendRow(pvLine.toText()); });
+    failure::report(procedure, [&] { fgList->autoSizeColumns(0, fgList->Cols() - 1); });
 }
 
 void FrmSure::ClearMsgFrom()

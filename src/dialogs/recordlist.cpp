@@ -4,7 +4,7 @@
 
 #include "adodb/recordset.h"
 #include "base/failure.h"
-#include "controls/flexgrid.h"
+#include "controls/grid.h"
 #include "platform/runtimeerror.h"
 
 namespace dialogs {
@@ -39,18 +39,18 @@ bool FrmSure::PickRST(adodb::Recordset *pRST)
             return;
         const int fields = pRST->fieldCount();
         for (int i = 0; i < fields; ++i)
-            fgList->AddItem(pRST->fieldName(i));
+            fgList->appendRow(pRST->fieldName(i));
         fgList->setFixedCols(1);
         while (!pRST->isEOF()) {
             fgList->setCols(fgList->Cols() + 1);
             // Values read from the left, beside their names, as on a card.
-            fgList->setColAlignment(fgList->Cols() - 1, controls::FlexGrid::AlignLeftCenter);
+            fgList->setColumnAlignment(fgList->Cols() - 1, controls::Grid::AlignLeftCenter);
             const int count = pRST->fieldCount();
             for (int j = 0; j < count; ++j)
-                fgList->setTextMatrix(j, fgList->Cols() - 1, cellText(pRST->fieldValue(j)));
+                fgList->setCellText(j, fgList->Cols() - 1, cellText(pRST->fieldValue(j)));
             pRST->MoveNext();
         }
-        fgList->AutoSize(0, fgList->Cols() - 1);
+        fgList->autoSizeColumns(0, fgList->Cols() - 1);
     });
     return false;
 }

@@ -89,7 +89,7 @@ std::unique_ptr<adodb::Connection> tst_Connection::openPostgres()
 void tst_Connection::startsClosedWithDefaults()
 {
     adodb::Connection connection;
-    QCOMPARE(connection.State(), qint32(adodb::adStateClosed));
+    QCOMPARE(connection.State(), qint32(adodb::StateClosed));
     QCOMPARE(connection.ConnectionTimeout(), 15);
     QCOMPARE(connection.CommandTimeout(), 30);
     QCOMPARE(connection.ConnectionString(), QString());
@@ -100,15 +100,15 @@ void tst_Connection::openAndCloseChangeTheState()
     adodb::Connection connection;
     const QString text = u"Driver=SQLite3;Database="_s + m_dir.filePath(u"state.db"_s);
     connection.setConnectionString(text);
-    connection.Open(QString(), QString(), adodb::adConnectUnspecified);
-    QCOMPARE(connection.State(), qint32(adodb::adStateOpen));
+    connection.Open(QString(), QString(), adodb::ConnectUnspecified);
+    QCOMPARE(connection.State(), qint32(adodb::StateOpen));
     QCOMPARE(connection.ConnectionString(), text);
 
     connection.Close();
-    QCOMPARE(connection.State(), qint32(adodb::adStateClosed));
+    QCOMPARE(connection.State(), qint32(adodb::StateClosed));
     // A closed connection opens again.
     connection.Open();
-    QCOMPARE(connection.State(), qint32(adodb::adStateOpen));
+    QCOMPARE(connection.State(), qint32(adodb::StateOpen));
 }
 
 void tst_Connection::callsOutOfOrderRaiseTheirErrors_data()
@@ -134,7 +134,7 @@ void tst_Connection::callsOutOfOrderRaiseTheirErrors_data()
     QTest::newRow("negative command time-out")
         << true << Step([](adodb::Connection &c) { c.setCommandTimeout(-1); }) << adodb::ErrorNumber::InvalidArgument;
     QTest::newRow("asynchronous connect")
-        << false << Step([](adodb::Connection &c) { c.Open(QString(), QString(), adodb::adAsyncConnect); })
+        << false << Step([](adodb::Connection &c) { c.Open(QString(), QString(), adodb::AsyncConnect); })
         << adodb::ErrorNumber::InvalidArgument;
 }
 
@@ -149,7 +149,7 @@ void tst_Connection::callsOutOfOrderRaiseTheirErrors()
     if (open)
         connection.Open();
     QCOMPARE(errorNumberOf([&] { step(connection); }), number);
-    QCOMPARE(connection.State(), open ? qint32(adodb::adStateOpen) : qint32(adodb::adStateClosed));
+    QCOMPARE(connection.State(), open ? qint32(adodb::StateOpen) : qint32(adodb::StateClosed));
 }
 
 void tst_Connection::logInOfOpenTakesPrecedence_data()
@@ -182,7 +182,7 @@ void tst_Connection::logInOfOpenTakesPrecedence()
     adodb::Connection connection;
     connection.setConnectionString(m_postgres.connectionString(stringUser, stringPassword));
     const QString description = descriptionOf([&] { connection.Open(openUser, openPassword); });
-    QVERIFY2((connection.State() == adodb::adStateOpen) == opens, qPrintable(description));
+    QVERIFY2((connection.State() == adodb::StateOpen) == opens, qPrintable(description));
     if (!opens) {
         QVERIFY2(description.contains(u"SQLSTATE"_s), qPrintable(description));
         QVERIFY(!description.contains(openPassword));
@@ -230,7 +230,7 @@ void tst_Connection::commandTimeoutEndsALongQuery()
     const QString description = descriptionOf([&] { connection->Execute(u"SELECT pg_sleep(30)"_s); });
     // psqlODBC cancels the statement when the query time-out strikes.
     QVERIFY2(description.contains(u"57014"_s) || description.contains(u"HYT00"_s), qPrintable(description));
-    QCOMPARE(connection->State(), qint32(adodb::adStateOpen));
+    QCOMPARE(connection->State(), qint32(adodb::StateOpen));
 }
 
 void tst_Connection::zeroCommandTimeoutLetsAQueryRun()

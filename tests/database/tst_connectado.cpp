@@ -5,6 +5,7 @@
 #include "adodb/queryrecordset.h"
 #include "base/basBase.h"
 #include "platform/runtimeerror.h"
+#include "support/desktopcapture.h"
 #include "support/postgresserver.h"
 #include "support/silentserver.h"
 
@@ -114,7 +115,7 @@ void tst_ConnectADO::opensWithTheCallersString()
     QVERIFY(basADODB::ConnectADO(Value(connectionString), connection));
 
     QVERIFY(connection);
-    QCOMPARE(connection->State(), qint32(adodb::adStateOpen));
+    QCOMPARE(connection->State(), qint32(adodb::StateOpen));
     QCOMPARE(connection->ConnectionString(), connectionString);
     QCOMPARE(connection->ConnectionTimeout(), 10);
     QCOMPARE(connection->CommandTimeout(), 0);
@@ -150,11 +151,15 @@ void tst_ConnectADO::failureLogsOnceAndLeavesAnUnopenedConnection()
     QFETCH(qint32, number);
     QFETCH(QString, secret);
     std::unique_ptr<adodb::Connection> connection;
+    DesktopCapture desktop;
 
     QVERIFY(!basADODB::ConnectADO(connectionString, connection));
 
     QVERIFY(connection);
-    QCOMPARE(connection->State(), qint32(adodb::adStateClosed));
+    QCOMPARE(connection->State(), qint32(adodb::StateClosed));
+    QCOMPARE(desktop.beeps, 0);
+    QCOMPARE(desktop.warnings.size(), 0);
+    QVERIFY(!anyWindowVisible());
     QCOMPARE(logRecords(), 1);
     const QString log = logText();
     QVERIFY2(log.contains(u"執行錯誤, 代碼: "_s + (number < 0 ? QString() : u" "_s) + QString::number(number)),
@@ -178,7 +183,7 @@ void tst_ConnectADO::closedPortFailsAtOnce()
 
     // A refused connection is answered by the system at once, well before the time-out.
     QCOMPARE_LT(timer.elapsed(), 8000);
-    QCOMPARE(connection->State(), qint32(adodb::adStateClosed));
+    QCOMPARE(connection->State(), qint32(adodb::StateClosed));
     QCOMPARE(logRecords(), 1);
 }
 
@@ -197,7 +202,7 @@ void tst_ConnectADO::silentServerFailsAfterTheConnectionTimeout()
     // The 10-second connection time-out ends the wait; broad bounds, not a stopwatch.
     QCOMPARE_GT(timer.elapsed(), 8000);
     QCOMPARE_LT(timer.elapsed(), 20000);
-    QCOMPARE(connection->State(), qint32(adodb::adStateClosed));
+    QCOMPARE(connection->State(), qint32(adodb::StateClosed));
     QCOMPARE(logRecords(), 1);
 }
 
@@ -224,13 +229,13 @@ void tst_ConnectADO::failureReplacesAnOpenConnection()
     std::unique_ptr<adodb::Connection> connection;
     QVERIFY(basADODB::ConnectADO(Value(sqliteString(u"open.db"_s)), connection));
     const adodb::Connection *first = connection.get();
-    QCOMPARE(first->State(), qint32(adodb::adStateOpen));
+    QCOMPARE(first->State(), qint32(adodb::StateOpen));
 
     QVERIFY(!basADODB::ConnectADO(Value(u""_s), connection));
 
     QVERIFY(connection);
     QCOMPARE(connection->ConnectionString(), QString());
-    QCOMPARE(connection->State(), qint32(adodb::adStateClosed));
+    QCOMPARE(connection->State(), qint32(adodb::StateClosed));
     QCOMPARE(logRecords(), 1);
 }
 

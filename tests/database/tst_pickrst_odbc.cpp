@@ -4,7 +4,7 @@
 
 #include "adodb/connection.h"
 #include "adodb/queryrecordset.h"
-#include "controls/flexgrid.h"
+#include "controls/grid.h"
 #include "controls/panel.h"
 #include "support/postgresserver.h"
 
@@ -41,11 +41,11 @@ void createOrders(adodb::Connection &connection)
                        "'1999-12-31 23:59:59', '末筆')"_s);
 }
 
-QStringList column(const controls::FlexGrid *grid, int col)
+QStringList column(const controls::Grid *grid, int col)
 {
     QStringList texts;
     for (int row = 0; row < grid->Rows(); ++row)
-        texts << grid->TextMatrix(row, col);
+        texts << grid->cellText(row, col);
     return texts;
 }
 
@@ -141,7 +141,7 @@ void tst_PickRSTOdbc::listsEveryRecordBesideTheFieldNames()
 
     QCOMPARE(frmSure().PickRST(records.get()), false);
 
-    const controls::FlexGrid *grid = frmSure().fgList;
+    const controls::Grid *grid = frmSure().fgList;
     QCOMPARE(grid->Rows(), FieldNames.size());
     QCOMPARE(grid->Cols(), 5);
     QCOMPARE(grid->FixedCols(), 1);
@@ -201,7 +201,7 @@ void tst_PickRSTOdbc::cellsInTheRegionalForm()
 
     frmSure().PickRST(records.get());
 
-    QCOMPARE(frmSure().fgList->TextMatrix(field, record), expected);
+    QCOMPARE(frmSure().fgList->cellText(field, record), expected);
 }
 
 void tst_PickRSTOdbc::listsFromWhereTheRecordsetStands_data()
@@ -227,16 +227,16 @@ void tst_PickRSTOdbc::listsFromWhereTheRecordsetStands()
 
     frmSure().PickRST(records.get());
 
-    const controls::FlexGrid *grid = frmSure().fgList;
+    const controls::Grid *grid = frmSure().fgList;
     QCOMPARE(grid->Cols(), cols);
     if (cols == 1) {
         QCOMPARE(grid->Rows(), 0); // no field names either
         return;
     }
     QCOMPARE(column(grid, 0), FieldNames);
-    QCOMPARE(grid->TextMatrix(Number, 1), u"3"_s);
-    QCOMPARE(grid->TextMatrix(Name, 1), u"龍眼"_s);
-    QCOMPARE(grid->TextMatrix(Name, 2), u"荔枝"_s);
+    QCOMPARE(grid->cellText(Number, 1), u"3"_s);
+    QCOMPARE(grid->cellText(Name, 1), u"龍眼"_s);
+    QCOMPARE(grid->cellText(Name, 2), u"荔枝"_s);
     QVERIFY(records->isEOF());
 }
 

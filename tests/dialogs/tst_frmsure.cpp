@@ -3,7 +3,7 @@
 #include "dialogtesting.h"
 
 #include "adodb/memoryrecordset.h"
-#include "controls/flexgrid.h"
+#include "controls/grid.h"
 #include "controls/panel.h"
 #include "controls/twips.h"
 #include "dialogs/messagepanel.h"
@@ -52,6 +52,7 @@ private slots:
     void blankMessageHidesFrame();
     void closingAnswersFalseAfterEarlierTrue_data();
     void closingAnswersFalseAfterEarlierTrue();
+    void quittingDuringTheWaitAnswersFalse();
     void enterAndSpacePressFocusedButton_data();
     void enterAndSpacePressFocusedButton();
     void nullParameterIsReportedAndNothingShown_data();
@@ -301,6 +302,25 @@ void TestFrmSure::closingAnswersFalseAfterEarlierTrue()
     QCOMPARE(frmSure().fgList->Rows(), 1);
 }
 
+// An application told to quit ends every event loop, the dialog's too: that is no
+// answer, and must never pass for the choice of an earlier use.
+void TestFrmSure::quittingDuringTheWaitAnswersFalse()
+{
+    m_driver.whenShown<FrmSure>([](FrmSure *dialog) { clickButton(dialog->cmdOK); });
+    QVERIFY(frmSure().SHOWMSG(Value(u"第一次")));
+
+    m_driver.whenShown<FrmSure>([](FrmSure *) { QCoreApplication::exit(0); });
+    QCOMPARE(frmSure().SHOWMSG(Value(u"第二次")), false);
+    QVERIFY(m_driver.seen());
+    QVERIFY(!frmSure().isVisible());
+    // The quit stays pending until an application loop takes it; take it here.
+    QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
+    QCoreApplication::exec();
+
+    m_driver.whenShown<FrmSure>([](FrmSure *dialog) { clickButton(dialog->cmdOK); });
+    QVERIFY(frmSure().SHOWMSG(Value(u"第三次")));
+}
+
 void TestFrmSure::enterAndSpacePressFocusedButton_data()
 {
     QTest::addColumn<bool>("onOK");
@@ -402,8 +422,8 @@ void TestFrmSure::recordsetReplacesLinesAndShowsList()
     QVERIFY(frmSure().SHOWMSG(Value(u"卡片"), std::nullopt, std::nullopt, &records));
     QVERIFY(listShown);
     QCOMPARE(frmSure().fgList->Rows(), 2);
-    QCOMPARE(frmSure().fgList->TextMatrix(0, 0), QStringLiteral("編號"));
-    QCOMPARE(frmSure().fgList->TextMatrix(1, 1), QStringLiteral("七"));
+    QCOMPARE(frmSure().fgList->cellText(0, 0), QStringLiteral("編號"));
+    QCOMPARE(frmSure().fgList->cellText(1, 1), QStringLiteral("七"));
 
     // A recordset without records leaves one column and no rows: no list.
     adodb::MemoryRecordset empty({u"編號"_s});

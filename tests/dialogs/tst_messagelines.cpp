@@ -1,7 +1,7 @@
 // Message lines of the dialog: AddLine and ClearMsgFrom.
 #include "dialogtesting.h"
 
-#include "controls/flexgrid.h"
+#include "controls/grid.h"
 #include "dialogs/messagepanel.h"
 
 using namespace dialogtesting;
@@ -62,12 +62,12 @@ void TestMessageLines::linesShapeTheGrid()
     ReportCapture reports;
     for (const QString &line : lines)
         frmSure().AddLine(Value(line));
-    controls::FlexGrid *grid = frmSure().fgList;
+    controls::Grid *grid = frmSure().fgList;
     QCOMPARE(grid->Rows(), rows);
     QCOMPARE(grid->Cols(), cols);
     QStringList actual;
     for (int col = 0; col < cols; ++col)
-        actual << grid->TextMatrix(0, col);
+        actual << grid->cellText(0, col);
     QCOMPARE(actual, firstRow);
     QCOMPARE(reports.warnings.size(), 0);
 }
@@ -98,8 +98,8 @@ void TestMessageLines::linesAccumulateAcrossShows()
     });
     QVERIFY(frmSure().SHOWMSG(Value(u"two")));
     QCOMPARE(rowsShown, 2);
-    QCOMPARE(frmSure().fgList->TextMatrix(0, 0), u"first"_s);
-    QCOMPARE(frmSure().fgList->TextMatrix(1, 0), u"second"_s);
+    QCOMPARE(frmSure().fgList->cellText(0, 0), u"first"_s);
+    QCOMPARE(frmSure().fgList->cellText(1, 0), u"second"_s);
 }
 
 void TestMessageLines::clearResetsGridAndSettings()
@@ -130,10 +130,10 @@ void TestMessageLines::columnsFitTheirWidestCell()
 {
     FrmSure &dialog = frmSure();
     dialog.AddLine(Value(u"短\t x"));
-    const double narrow = dialog.fgList->ColWidth(0);
+    const double narrow = dialog.fgList->columnWidthTwips(0);
     dialog.AddLine(Value(u"很長很長很長的標籤\ty"));
-    QVERIFY(dialog.fgList->ColWidth(0) > narrow);
-    QVERIFY(dialog.fgList->ColWidth(0) > dialog.fgList->ColWidth(1));
+    QVERIFY(dialog.fgList->columnWidthTwips(0) > narrow);
+    QVERIFY(dialog.fgList->columnWidthTwips(0) > dialog.fgList->columnWidthTwips(1));
 }
 
 QTEST_MAIN(TestMessageLines)

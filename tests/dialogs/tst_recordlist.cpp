@@ -2,7 +2,7 @@
 #include "dialogtesting.h"
 
 #include "adodb/memoryrecordset.h"
-#include "controls/flexgrid.h"
+#include "controls/grid.h"
 #include "platform/runtimeerror.h"
 
 using namespace dialogtesting;
@@ -39,11 +39,11 @@ private:
     int m_record, m_field;
 };
 
-QStringList column(const controls::FlexGrid *grid, int col)
+QStringList column(const controls::Grid *grid, int col)
 {
     QStringList texts;
     for (int row = 0; row < grid->Rows(); ++row)
-        texts << grid->TextMatrix(row, col);
+        texts << grid->cellText(row, col);
     return texts;
 }
 
@@ -76,15 +76,15 @@ void TestRecordList::recordsBecomeColumns()
     MemoryRecordset records = threeFieldsTwoRecords();
     ReportCapture reports;
     QCOMPARE(frmSure().PickRST(&records), false);
-    const controls::FlexGrid *grid = frmSure().fgList;
+    const controls::Grid *grid = frmSure().fgList;
     QCOMPARE(grid->Rows(), 3);
     QCOMPARE(grid->Cols(), 3);
     QCOMPARE(grid->FixedCols(), 1);
     QCOMPARE(column(grid, 0), (QStringList{u"編號"_s, u"姓名"_s, u"金額"_s}));
     QCOMPARE(column(grid, 1), (QStringList{u"1"_s, u"王小明"_s, u"12.5"_s}));
     QCOMPARE(column(grid, 2), (QStringList{u"2"_s, u"李大華"_s, u"0"_s})); // zero is no empty cell
-    QCOMPARE(grid->ColAlignment(1), int(controls::FlexGrid::AlignLeftCenter));
-    QCOMPARE(grid->ColAlignment(2), int(controls::FlexGrid::AlignLeftCenter));
+    QCOMPARE(grid->columnAlignment(1), int(controls::Grid::AlignLeftCenter));
+    QCOMPARE(grid->columnAlignment(2), int(controls::Grid::AlignLeftCenter));
     QVERIFY(records.isEOF());
     QCOMPARE(reports.warnings.size(), 0);
 }
@@ -111,16 +111,16 @@ void TestRecordList::startsWhereTheRecordsetStands()
         records.MoveNext();
     frmSure().SetList(Value(qint32(2)), Value(qint32(0)), Value(qint32(12)));
     frmSure().PickRST(&records);
-    const controls::FlexGrid *grid = frmSure().fgList;
+    const controls::Grid *grid = frmSure().fgList;
     QCOMPARE(grid->Cols(), cols);
     QCOMPARE(grid->Rows(), rows);
     if (rows == 0) {
         QCOMPARE(grid->FixedCols(), 2); // no names listed, the heading count untouched
         return;
     }
-    QCOMPARE(grid->TextMatrix(0, 1), QString::number(alreadyRead + 1));
+    QCOMPARE(grid->cellText(0, 1), QString::number(alreadyRead + 1));
     if (alreadyRead == 2)
-        QCOMPARE(grid->TextMatrix(1, 1), QString()); // the Null note of record 3
+        QCOMPARE(grid->cellText(1, 1), QString()); // the Null note of record 3
 }
 
 void TestRecordList::replacesLinesKeepsFontSize()
@@ -150,14 +150,14 @@ void TestRecordList::failureOnFifthRecordKeepsWhatWasListed()
     for (int i = 0; i < 10; ++i)
         records.addRecord({Value(u"很長的一段值 %1"_s.arg(i)), Value(qint32(i)), Value(u"c")});
     const double unsized = [] {
-        controls::FlexGrid fresh;
+        controls::Grid fresh;
         fresh.setFont(frmSure().fgList->font());
         fresh.setCols(1);
-        return fresh.ColWidth(0);
+        return fresh.columnWidthTwips(0);
     }();
     ReportCapture reports;
     frmSure().PickRST(&records);
-    const controls::FlexGrid *grid = frmSure().fgList;
+    const controls::Grid *grid = frmSure().fgList;
     QCOMPARE(reports.warnings.size(), 1);
     QCOMPARE(reports.count(u"frmSure_PickRST"_s), 1);
     QCOMPARE(grid->Cols(), 6);
@@ -166,7 +166,7 @@ void TestRecordList::failureOnFifthRecordKeepsWhatWasListed()
                                                  QString::number(col - 1), u"c"_s}));
     QCOMPARE(column(grid, 5), (QStringList{u"很長的一段值 4"_s, u"4"_s, QString()}));
     for (int col = 0; col < grid->Cols(); ++col)
-        QCOMPARE(grid->ColWidth(col), unsized);
+        QCOMPARE(grid->columnWidthTwips(col), unsized);
     QCOMPARE(records.position(), 4);
 }
 
@@ -202,13 +202,13 @@ void TestRecordList::setList()
     frmSure().AddLine(Value(u"a\tb"));
     ReportCapture reports;
     frmSure().SetList(fixedCols, fixedRows, fontSize);
-    const controls::FlexGrid *grid = frmSure().fgList;
+    const controls::Grid *grid = frmSure().fgList;
     QCOMPARE(grid->FixedCols(), expectedCols);
     QCOMPARE(grid->FixedRows(), expectedRows);
     QCOMPARE(grid->FontSize(), expectedSize);
     QCOMPARE(reports.count(u"frmSure_SetList"_s), reportCount);
     QCOMPARE(grid->Rows(), 1); // cells untouched
-    QCOMPARE(grid->TextMatrix(0, 1), u"b"_s);
+    QCOMPARE(grid->cellText(0, 1), u"b"_s);
 }
 
 QTEST_MAIN(TestRecordList)

@@ -1,4 +1,4 @@
-#include "controls/flexgrid.h"
+#include "controls/grid.h"
 
 #include "controls/twips.h"
 #include "platform/runtimeerror.h"
@@ -43,7 +43,7 @@ bool looksNumeric(QStringView text)
 
 Qt::Alignment cellAlignment(int setting, QStringView text)
 {
-    if (setting == FlexGrid::AlignGeneral)
+    if (setting == Grid::AlignGeneral)
         return Qt::AlignVCenter | (looksNumeric(text) ? Qt::AlignRight : Qt::AlignLeft);
     static constexpr Qt::AlignmentFlag horizontal[] = {Qt::AlignLeft, Qt::AlignHCenter, Qt::AlignRight};
     static constexpr Qt::AlignmentFlag vertical[] = {Qt::AlignTop, Qt::AlignVCenter, Qt::AlignBottom};
@@ -52,7 +52,7 @@ Qt::Alignment cellAlignment(int setting, QStringView text)
 
 } // namespace
 
-FlexGrid::FlexGrid(QWidget *parent)
+Grid::Grid(QWidget *parent)
     : QAbstractScrollArea(parent)
 {
     QFont f = font();
@@ -67,11 +67,11 @@ FlexGrid::FlexGrid(QWidget *parent)
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
 }
 
-FlexGrid::~FlexGrid() = default;
+Grid::~Grid() = default;
 
 // --- Shape and settings ---------------------------------------------------------
 
-void FlexGrid::setRows(int rows)
+void Grid::setRows(int rows)
 {
     if (rows < 0)
         invalidValue();
@@ -103,7 +103,7 @@ void FlexGrid::setRows(int rows)
     invalidateLayout();
 }
 
-void FlexGrid::setCols(int cols)
+void Grid::setCols(int cols)
 {
     if (cols < 0)
         invalidValue();
@@ -128,7 +128,7 @@ void FlexGrid::setCols(int cols)
     invalidateLayout();
 }
 
-void FlexGrid::setFixedRows(int rows)
+void Grid::setFixedRows(int rows)
 {
     if (rows < 0)
         invalidValue();
@@ -136,7 +136,7 @@ void FlexGrid::setFixedRows(int rows)
     invalidateLayout();
 }
 
-void FlexGrid::setFixedCols(int cols)
+void Grid::setFixedCols(int cols)
 {
     if (cols < 0)
         invalidValue();
@@ -144,12 +144,12 @@ void FlexGrid::setFixedCols(int cols)
     invalidateLayout();
 }
 
-float FlexGrid::FontSize() const
+float Grid::FontSize() const
 {
     return float(font().pointSizeF());
 }
 
-void FlexGrid::setFontSize(float points)
+void Grid::setFontSize(float points)
 {
     if (!(points > 0.0f) || points > 2048.0f)
         invalidValue();
@@ -158,7 +158,7 @@ void FlexGrid::setFontSize(float points)
     setFont(f);
 }
 
-void FlexGrid::changeEvent(QEvent *event)
+void Grid::changeEvent(QEvent *event)
 {
     QAbstractScrollArea::changeEvent(event);
     if (event->type() == QEvent::FontChange) {
@@ -170,20 +170,20 @@ void FlexGrid::changeEvent(QEvent *event)
 
 // --- Cells ----------------------------------------------------------------------
 
-void FlexGrid::checkCell(int row, int col) const
+void Grid::checkCell(int row, int col) const
 {
     if (row < 0 || row >= Rows())
         invalidIndex();
     checkColumn(col);
 }
 
-void FlexGrid::checkColumn(int col) const
+void Grid::checkColumn(int col) const
 {
     if (col < 0 || col >= Cols())
         invalidIndex();
 }
 
-void FlexGrid::AddItem(const QString &item)
+void Grid::appendRow(const QString &item)
 {
     m_cells.emplace_back();
     const int row = Rows() - 1;
@@ -196,14 +196,14 @@ void FlexGrid::AddItem(const QString &item)
     invalidateLayout();
 }
 
-QString FlexGrid::TextMatrix(int row, int col) const
+QString Grid::cellText(int row, int col) const
 {
     checkCell(row, col);
     const CellRow &cells = m_cells[row];
     return std::size_t(col) < cells.size() ? m_text.view(cells[col]).toString() : QString();
 }
 
-void FlexGrid::setTextMatrix(int row, int col, const QString &text)
+void Grid::setCellText(int row, int col, const QString &text)
 {
     checkCell(row, col);
     writeCell(row, col, text);
@@ -211,7 +211,7 @@ void FlexGrid::setTextMatrix(int row, int col, const QString &text)
     viewport()->update();
 }
 
-void FlexGrid::writeCell(int row, int col, QStringView text)
+void Grid::writeCell(int row, int col, QStringView text)
 {
     CellRow &cells = m_cells[row];
     if (std::size_t(col) >= cells.size()) {
@@ -236,13 +236,13 @@ void FlexGrid::writeCell(int row, int col, QStringView text)
     ref = m_text.add(text);
 }
 
-void FlexGrid::dropCell(CellRef &ref)
+void Grid::dropCell(CellRef &ref)
 {
     m_text.release(ref);
     ref = {};
 }
 
-void FlexGrid::compactIfWasteful()
+void Grid::compactIfWasteful()
 {
     if (m_text.garbageChars() < 65536 || m_text.garbageChars() < m_text.liveChars())
         return;
@@ -253,13 +253,13 @@ void FlexGrid::compactIfWasteful()
     std::swap(m_text, packed);
 }
 
-int FlexGrid::ColAlignment(int col) const
+int Grid::columnAlignment(int col) const
 {
     checkColumn(col);
     return m_columns[col].alignment;
 }
 
-void FlexGrid::setColAlignment(int col, int alignment)
+void Grid::setColumnAlignment(int col, int alignment)
 {
     checkColumn(col);
     if (alignment < AlignLeftTop || alignment > AlignGeneral)
@@ -270,7 +270,7 @@ void FlexGrid::setColAlignment(int col, int alignment)
 
 // --- Column widths --------------------------------------------------------------
 
-void FlexGrid::forgetMeasurements()
+void Grid::forgetMeasurements()
 {
     m_advances.clear();
     for (ColumnState &column : m_columns) {
@@ -280,7 +280,7 @@ void FlexGrid::forgetMeasurements()
     }
 }
 
-qreal FlexGrid::measure(QStringView text) const
+qreal Grid::measure(QStringView text) const
 {
     if (text.isEmpty())
         return 0;
@@ -301,7 +301,7 @@ qreal FlexGrid::measure(QStringView text) const
     return sum;
 }
 
-void FlexGrid::AutoSize(int first, int last)
+void Grid::autoSizeColumns(int first, int last)
 {
     if (last < first)
         return;
@@ -326,24 +326,24 @@ void FlexGrid::AutoSize(int first, int last)
     invalidateLayout();
 }
 
-int FlexGrid::defaultColumnWidth() const
+int Grid::defaultColumnWidth() const
 {
     return std::max(48, QFontMetrics(font()).averageCharWidth() * 8 + 2 * CellPadding);
 }
 
-int FlexGrid::columnWidth(int col) const
+int Grid::columnWidth(int col) const
 {
     const int width = m_columns[col].width;
     return width >= 0 ? width : defaultColumnWidth();
 }
 
-double FlexGrid::ColWidth(int col) const
+double Grid::columnWidthTwips(int col) const
 {
     checkColumn(col);
     return twips::fromPixels(columnWidth(col));
 }
 
-std::size_t FlexGrid::cellBytes() const
+std::size_t Grid::cellBytes() const
 {
     std::size_t total = m_text.bytes() + m_cells.size() * sizeof(CellRow)
         + m_columns.capacity() * sizeof(ColumnState) + m_columnLeft.capacity() * sizeof(int);
@@ -354,7 +354,7 @@ std::size_t FlexGrid::cellBytes() const
 
 // --- Geometry -------------------------------------------------------------------
 
-void FlexGrid::invalidateLayout()
+void Grid::invalidateLayout()
 {
     m_layoutDirty = true;
     viewport()->update();
@@ -368,7 +368,7 @@ void FlexGrid::invalidateLayout()
     }
 }
 
-const std::vector<int> &FlexGrid::columnLefts() const
+const std::vector<int> &Grid::columnLefts() const
 {
     if (m_layoutDirty) {
         m_columnLeft.resize(std::size_t(Cols()) + 1);
@@ -383,13 +383,13 @@ const std::vector<int> &FlexGrid::columnLefts() const
     return m_columnLeft;
 }
 
-void FlexGrid::ensureLayout()
+void Grid::ensureLayout()
 {
     columnLefts();
     updateScrollBars();
 }
 
-void FlexGrid::updateScrollBars()
+void Grid::updateScrollBars()
 {
     const QSize page = viewport()->size();
     const int contentWidth = columnLefts()[Cols()] - fixedWidth();
@@ -405,12 +405,12 @@ void FlexGrid::updateScrollBars()
     verticalScrollBar()->setSingleStep(m_rowHeight);
 }
 
-int FlexGrid::shownFixedRows() const { return std::min(m_fixedRows, Rows()); }
-int FlexGrid::shownFixedCols() const { return std::min(m_fixedCols, Cols()); }
-int FlexGrid::fixedWidth() const { return columnLefts()[shownFixedCols()]; }
-int FlexGrid::fixedHeight() const { return shownFixedRows() * m_rowHeight; }
+int Grid::shownFixedRows() const { return std::min(m_fixedRows, Rows()); }
+int Grid::shownFixedCols() const { return std::min(m_fixedCols, Cols()); }
+int Grid::fixedWidth() const { return columnLefts()[shownFixedCols()]; }
+int Grid::fixedHeight() const { return shownFixedRows() * m_rowHeight; }
 
-QRect FlexGrid::cellRect(int row, int col) const
+QRect Grid::cellRect(int row, int col) const
 {
     const auto &left = columnLefts();
     const int x = col < shownFixedCols() ? left[col] : left[col] - horizontalScrollBar()->value();
@@ -420,19 +420,19 @@ QRect FlexGrid::cellRect(int row, int col) const
 }
 
 // The column whose span holds x, in content coordinates (scrolling undone).
-int FlexGrid::columnAt(int x) const
+int Grid::columnAt(int x) const
 {
     const auto &left = columnLefts();
     const auto it = std::upper_bound(left.begin(), left.end(), x);
     return int(it - left.begin()) - 1;
 }
 
-int FlexGrid::rowAt(int y) const
+int Grid::rowAt(int y) const
 {
     return y < 0 ? -1 : y / m_rowHeight;
 }
 
-bool FlexGrid::cellAt(const QPoint &pos, int *row, int *col) const
+bool Grid::cellAt(const QPoint &pos, int *row, int *col) const
 {
     const int x = pos.x() < fixedWidth() ? pos.x() : pos.x() + horizontalScrollBar()->value();
     const int y = pos.y() < fixedHeight() ? pos.y() : pos.y() + verticalScrollBar()->value();
@@ -441,20 +441,20 @@ bool FlexGrid::cellAt(const QPoint &pos, int *row, int *col) const
     return *row >= 0 && *row < Rows() && *col >= 0 && *col < Cols();
 }
 
-void FlexGrid::resizeEvent(QResizeEvent *event)
+void Grid::resizeEvent(QResizeEvent *event)
 {
     QAbstractScrollArea::resizeEvent(event);
     updateScrollBars();
 }
 
-void FlexGrid::scrollContentsBy(int, int)
+void Grid::scrollContentsBy(int, int)
 {
     viewport()->update();
 }
 
 // --- Painting -------------------------------------------------------------------
 
-void FlexGrid::paintEvent(QPaintEvent *)
+void Grid::paintEvent(QPaintEvent *)
 {
     ensureLayout();
     QPainter painter(viewport());
@@ -490,7 +490,7 @@ void FlexGrid::paintEvent(QPaintEvent *)
             paintCell(painter, row, col, cellRect(row, col), true);
 }
 
-void FlexGrid::paintCell(QPainter &painter, int row, int col, const QRect &rect, bool fixed) const
+void Grid::paintCell(QPainter &painter, int row, int col, const QRect &rect, bool fixed) const
 {
     const bool selected = !fixed && isSelected(row, col);
     const QPalette &pal = palette();
@@ -517,7 +517,7 @@ void FlexGrid::paintCell(QPainter &painter, int row, int col, const QRect &rect,
 
 // --- Selection, keyboard and mouse ----------------------------------------------
 
-bool FlexGrid::isSelected(int row, int col) const
+bool Grid::isSelected(int row, int col) const
 {
     if (m_row < 0)
         return false;
@@ -525,7 +525,7 @@ bool FlexGrid::isSelected(int row, int col) const
         && col >= std::min(m_col, m_anchorCol) && col <= std::max(m_col, m_anchorCol);
 }
 
-void FlexGrid::select(int row, int col, int anchorRow, int anchorCol)
+void Grid::select(int row, int col, int anchorRow, int anchorCol)
 {
     checkCell(row, col);
     checkCell(anchorRow, anchorCol);
@@ -536,13 +536,13 @@ void FlexGrid::select(int row, int col, int anchorRow, int anchorCol)
     viewport()->update();
 }
 
-void FlexGrid::selectAll()
+void Grid::selectAll()
 {
     if (Rows() > 0 && Cols() > 0)
         select(Rows() - 1, Cols() - 1, 0, 0);
 }
 
-void FlexGrid::moveCurrent(int row, int col, bool extend)
+void Grid::moveCurrent(int row, int col, bool extend)
 {
     if (Rows() == 0 || Cols() == 0)
         return;
@@ -558,7 +558,7 @@ void FlexGrid::moveCurrent(int row, int col, bool extend)
     ensureCellVisible(row, col);
 }
 
-void FlexGrid::ensureCellVisible(int row, int col)
+void Grid::ensureCellVisible(int row, int col)
 {
     const QRect cell = cellRect(row, col);
     const QRect area = viewport()->rect().adjusted(fixedWidth(), fixedHeight(), 0, 0);
@@ -578,7 +578,7 @@ void FlexGrid::ensureCellVisible(int row, int col)
     }
 }
 
-void FlexGrid::keyPressEvent(QKeyEvent *event)
+void Grid::keyPressEvent(QKeyEvent *event)
 {
     if (event->matches(QKeySequence::Copy)) {
         copySelection();
@@ -618,7 +618,7 @@ void FlexGrid::keyPressEvent(QKeyEvent *event)
     moveCurrent(row, col, extend);
 }
 
-void FlexGrid::mousePressEvent(QMouseEvent *event)
+void Grid::mousePressEvent(QMouseEvent *event)
 {
     int row, col;
     if (event->button() == Qt::LeftButton && cellAt(event->position().toPoint(), &row, &col))
@@ -626,7 +626,7 @@ void FlexGrid::mousePressEvent(QMouseEvent *event)
     QAbstractScrollArea::mousePressEvent(event);
 }
 
-void FlexGrid::mouseMoveEvent(QMouseEvent *event)
+void Grid::mouseMoveEvent(QMouseEvent *event)
 {
     int row, col;
     if ((event->buttons() & Qt::LeftButton) && cellAt(event->position().toPoint(), &row, &col))
@@ -634,7 +634,7 @@ void FlexGrid::mouseMoveEvent(QMouseEvent *event)
     QAbstractScrollArea::mouseMoveEvent(event);
 }
 
-void FlexGrid::focusInEvent(QFocusEvent *event)
+void Grid::focusInEvent(QFocusEvent *event)
 {
     QAbstractScrollArea::focusInEvent(event);
     viewport()->update();
@@ -642,7 +642,7 @@ void FlexGrid::focusInEvent(QFocusEvent *event)
 
 // --- Copying --------------------------------------------------------------------
 
-QString FlexGrid::rangeText(int top, int left, int bottom, int right) const
+QString Grid::rangeText(int top, int left, int bottom, int right) const
 {
     QString text;
     for (int row = top; row <= bottom; ++row) {
@@ -658,7 +658,7 @@ QString FlexGrid::rangeText(int top, int left, int bottom, int right) const
     return text;
 }
 
-QString FlexGrid::selectedText() const
+QString Grid::selectedText() const
 {
     if (m_row < 0)
         return QString();
@@ -666,12 +666,12 @@ QString FlexGrid::selectedText() const
                      std::max(m_row, m_anchorRow), std::max(m_col, m_anchorCol));
 }
 
-QString FlexGrid::clipText() const
+QString Grid::clipText() const
 {
     return rangeText(0, 0, Rows() - 1, Cols() - 1);
 }
 
-void FlexGrid::copySelection() const
+void Grid::copySelection() const
 {
     QGuiApplication::clipboard()->setText(m_row < 0 ? clipText() : selectedText());
 }

@@ -1,5 +1,5 @@
 // The grid control: shape, cells, column sizing, frozen headings, keyboard and copy.
-#include "controls/flexgrid.h"
+#include "controls/grid.h"
 
 #include "controls/fonts.h"
 #include "platform/runtimeerror.h"
@@ -9,7 +9,7 @@
 #include <QScrollBar>
 #include <QtTest>
 
-using controls::FlexGrid;
+using controls::Grid;
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -27,16 +27,16 @@ int errorNumberOf(const std::function<void()> &body)
 // Runs one step of a script on the grid: "add:<line>", "set:<row>:<col>:<text>",
 // "rows:<n>", "cols:<n>", "font:<points>". Each step is followed by an auto-size of
 // all columns, as the message lines do after every line.
-void runStep(FlexGrid &grid, const QString &step)
+void runStep(Grid &grid, const QString &step)
 {
     const QString verb = step.section(u':', 0, 0);
     const QString rest = step.section(u':', 1);
     if (verb == u"add") {
         if (grid.Cols() < rest.count(u'\t') + 1)
             grid.setCols(int(rest.count(u'\t')) + 1);
-        grid.AddItem(rest);
+        grid.appendRow(rest);
     } else if (verb == u"set") {
-        grid.setTextMatrix(rest.section(u':', 0, 0).toInt(), rest.section(u':', 1, 1).toInt(),
+        grid.setCellText(rest.section(u':', 0, 0).toInt(), rest.section(u':', 1, 1).toInt(),
                            rest.section(u':', 2));
     } else if (verb == u"rows") {
         grid.setRows(rest.toInt());
@@ -45,12 +45,12 @@ void runStep(FlexGrid &grid, const QString &step)
     } else if (verb == u"font") {
         grid.setFontSize(rest.toFloat());
     }
-    grid.AutoSize(0, grid.Cols() - 1);
+    grid.autoSizeColumns(0, grid.Cols() - 1);
 }
 
 } // namespace
 
-class TestFlexGrid : public QObject
+class TestGrid : public QObject
 {
     Q_OBJECT
 
@@ -78,37 +78,37 @@ private:
     }
 };
 
-void TestFlexGrid::rowAppendSplitsAtTabs()
+void TestGrid::rowAppendSplitsAtTabs()
 {
-    FlexGrid grid;
+    Grid grid;
     grid.setCols(3);
-    grid.AddItem(u"a\tb"_s);
-    grid.AddItem(u"1\t2\t3\t4"_s);
-    grid.AddItem(QString());
+    grid.appendRow(u"a\tb"_s);
+    grid.appendRow(u"1\t2\t3\t4"_s);
+    grid.appendRow(QString());
     QCOMPARE(grid.Rows(), 3);
-    QCOMPARE(grid.TextMatrix(0, 0), u"a"_s);
-    QCOMPARE(grid.TextMatrix(0, 1), u"b"_s);
-    QCOMPARE(grid.TextMatrix(0, 2), QString());
-    QCOMPARE(grid.TextMatrix(1, 2), u"3"_s); // the fourth part has no column
-    QCOMPARE(grid.TextMatrix(2, 0), QString());
+    QCOMPARE(grid.cellText(0, 0), u"a"_s);
+    QCOMPARE(grid.cellText(0, 1), u"b"_s);
+    QCOMPARE(grid.cellText(0, 2), QString());
+    QCOMPARE(grid.cellText(1, 2), u"3"_s); // the fourth part has no column
+    QCOMPARE(grid.cellText(2, 0), QString());
 }
 
-void TestFlexGrid::columnCountTrimsAndExtendsRows()
+void TestGrid::columnCountTrimsAndExtendsRows()
 {
-    FlexGrid grid;
+    Grid grid;
     grid.setCols(3);
-    grid.AddItem(u"a\tb\tc"_s);
+    grid.appendRow(u"a\tb\tc"_s);
     grid.setCols(2);
     grid.setCols(3);
-    QCOMPARE(grid.TextMatrix(0, 1), u"b"_s);
-    QCOMPARE(grid.TextMatrix(0, 2), QString()); // lost with the column, not restored
+    QCOMPARE(grid.cellText(0, 1), u"b"_s);
+    QCOMPARE(grid.cellText(0, 2), QString()); // lost with the column, not restored
     grid.setRows(0);
     QCOMPARE(grid.Cols(), 3);
     grid.setRows(2);
-    QCOMPARE(grid.TextMatrix(1, 2), QString());
+    QCOMPARE(grid.cellText(1, 2), QString());
 }
 
-void TestFlexGrid::refusedSettings_data()
+void TestGrid::refusedSettings_data()
 {
     QTest::addColumn<int>("step");
     QTest::addColumn<int>("number");
@@ -123,11 +123,11 @@ void TestFlexGrid::refusedSettings_data()
     QTest::newRow("auto-size of no columns") << 8 << 0;
 }
 
-void TestFlexGrid::refusedSettings()
+void TestGrid::refusedSettings()
 {
     QFETCH(int, step);
     QFETCH(int, number);
-    FlexGrid grid;
+    Grid grid;
     grid.setCols(2);
     grid.setRows(2);
     const std::function<void()> steps[] = {
@@ -135,18 +135,18 @@ void TestFlexGrid::refusedSettings()
         [&] { grid.setCols(-1); },
         [&] { grid.setFixedRows(-1); },
         [&] { grid.setFontSize(0); },
-        [&] { grid.setTextMatrix(2, 0, u"x"_s); },
-        [&] { (void)grid.TextMatrix(0, 2); },
-        [&] { grid.setColAlignment(0, 10); },
-        [&] { grid.AutoSize(0, 2); },
-        [&] { grid.AutoSize(0, -1); },
+        [&] { grid.setCellText(2, 0, u"x"_s); },
+        [&] { (void)grid.cellText(0, 2); },
+        [&] { grid.setColumnAlignment(0, 10); },
+        [&] { grid.autoSizeColumns(0, 2); },
+        [&] { grid.autoSizeColumns(0, -1); },
     };
     QCOMPARE(errorNumberOf(steps[step]), number);
     QCOMPARE(grid.Rows(), 2);
     QCOMPARE(grid.Cols(), 2);
 }
 
-void TestFlexGrid::incrementalAutoSizeMatchesFullMeasure_data()
+void TestGrid::incrementalAutoSizeMatchesFullMeasure_data()
 {
     QTest::addColumn<QStringList>("script");
     QTest::newRow("appended rows") << QStringList{u"add:短\tx"_s, u"add:很長的一個標籤\ty"_s,
@@ -167,58 +167,58 @@ void TestFlexGrid::incrementalAutoSizeMatchesFullMeasure_data()
 }
 
 // Sizing after each step must give the widths of measuring the final cells at once.
-void TestFlexGrid::incrementalAutoSizeMatchesFullMeasure()
+void TestGrid::incrementalAutoSizeMatchesFullMeasure()
 {
     QFETCH(QStringList, script);
-    FlexGrid incremental;
+    Grid incremental;
     incremental.setFont(gridFont());
     for (const QString &step : script)
         runStep(incremental, step);
 
-    FlexGrid measuredOnce;
+    Grid measuredOnce;
     measuredOnce.setFont(incremental.font());
     measuredOnce.setCols(incremental.Cols());
     measuredOnce.setRows(incremental.Rows());
     for (int row = 0; row < incremental.Rows(); ++row)
         for (int col = 0; col < incremental.Cols(); ++col)
-            measuredOnce.setTextMatrix(row, col, incremental.TextMatrix(row, col));
-    measuredOnce.AutoSize(0, measuredOnce.Cols() - 1);
+            measuredOnce.setCellText(row, col, incremental.cellText(row, col));
+    measuredOnce.autoSizeColumns(0, measuredOnce.Cols() - 1);
 
     for (int col = 0; col < incremental.Cols(); ++col)
-        QCOMPARE(incremental.ColWidth(col), measuredOnce.ColWidth(col));
+        QCOMPARE(incremental.columnWidthTwips(col), measuredOnce.columnWidthTwips(col));
 }
 
-void TestFlexGrid::overwrittenCellsKeepTheirTextsAndStorageStaysBounded()
+void TestGrid::overwrittenCellsKeepTheirTextsAndStorageStaysBounded()
 {
-    FlexGrid grid;
+    Grid grid;
     grid.setCols(10);
     grid.setRows(10);
     for (int round = 0; round < 2000; ++round)
         for (int cell = 0; cell < 100; ++cell)
-            grid.setTextMatrix(cell / 10, cell % 10, u"round %1 cell %2"_s.arg(round).arg(cell));
+            grid.setCellText(cell / 10, cell % 10, u"round %1 cell %2"_s.arg(round).arg(cell));
     for (int cell = 0; cell < 100; ++cell)
-        QCOMPARE(grid.TextMatrix(cell / 10, cell % 10), u"round 1999 cell %1"_s.arg(cell));
+        QCOMPARE(grid.cellText(cell / 10, cell % 10), u"round 1999 cell %1"_s.arg(cell));
     // 200,000 writes of about 20 characters: old texts are reclaimed, not kept.
     QVERIFY2(grid.cellBytes() < 2 * 1024 * 1024, qPrintable(QString::number(grid.cellBytes())));
 }
 
-void TestFlexGrid::longTextsRoundTrip()
+void TestGrid::longTextsRoundTrip()
 {
-    FlexGrid grid;
+    Grid grid;
     grid.setCols(2);
     grid.setRows(1);
     const QString longText = u"長"_s.repeated(100000);
-    grid.setTextMatrix(0, 0, longText);
-    grid.setTextMatrix(0, 1, u"short"_s);
-    QCOMPARE(grid.TextMatrix(0, 0), longText);
-    grid.setTextMatrix(0, 0, u"x"_s);
-    QCOMPARE(grid.TextMatrix(0, 0), u"x"_s);
-    QCOMPARE(grid.TextMatrix(0, 1), u"short"_s);
+    grid.setCellText(0, 0, longText);
+    grid.setCellText(0, 1, u"short"_s);
+    QCOMPARE(grid.cellText(0, 0), longText);
+    grid.setCellText(0, 0, u"x"_s);
+    QCOMPARE(grid.cellText(0, 0), u"x"_s);
+    QCOMPARE(grid.cellText(0, 1), u"short"_s);
 }
 
-void TestFlexGrid::headingsStayWhileTheRestScrolls()
+void TestGrid::headingsStayWhileTheRestScrolls()
 {
-    FlexGrid grid;
+    Grid grid;
     grid.setFont(gridFont());
     grid.setCols(40);
     grid.setRows(300);
@@ -235,20 +235,20 @@ void TestFlexGrid::headingsStayWhileTheRestScrolls()
     const QImage image = grid.viewport()->grab().toImage();
     const QColor heading = grid.palette().color(QPalette::Button);
     const QColor body = grid.palette().color(QPalette::Base);
-    const int headingWidth = int(grid.ColWidth(0) / 15);
+    const int headingWidth = int(grid.columnWidthTwips(0) / 15);
     QCOMPARE(image.pixelColor(5, 5), heading);                  // corner
     QCOMPARE(image.pixelColor(headingWidth + 20, 5), heading);  // heading row, scrolled across
     QCOMPARE(image.pixelColor(5, 100), heading);                // heading column, scrolled down
     QCOMPARE(image.pixelColor(headingWidth + 20, 100), body);
 }
 
-void TestFlexGrid::keyboardSelectsAndCopiesTabSeparated()
+void TestGrid::keyboardSelectsAndCopiesTabSeparated()
 {
-    FlexGrid grid;
+    Grid grid;
     grid.setCols(3);
-    grid.AddItem(u"\tH1\tH2"_s);
-    grid.AddItem(u"R1\ta\tb"_s);
-    grid.AddItem(u"R2\tc\td"_s);
+    grid.appendRow(u"\tH1\tH2"_s);
+    grid.appendRow(u"R1\ta\tb"_s);
+    grid.appendRow(u"R2\tc\td"_s);
     grid.setFixedRows(1);
     grid.setFixedCols(1);
     grid.resize(300, 200);
@@ -275,5 +275,5 @@ void TestFlexGrid::keyboardSelectsAndCopiesTabSeparated()
     QCOMPARE(grid.Col(), 2);
 }
 
-QTEST_MAIN(TestFlexGrid)
-#include "tst_flexgrid.moc"
+QTEST_MAIN(TestGrid)
+#include "tst_grid.moc"

@@ -12,17 +12,17 @@ namespace controls {
 // The grid control: a table of text cells, addressed by row and column from 0, whose
 // leading heading rows and columns are drawn as headings and stay in place while the
 // rest scrolls. Cells are packed into one text store; painting touches only the
-// visible cells, and AutoSize after appending rows measures only what was added.
+// visible cells, and autoSizeColumns after appending rows measures only what was added.
 //
 // Settings that are out of range throw platform::RuntimeError: 380 for an invalid
 // value (a negative count or font size), 381 for a row or column index outside the
 // grid.
-class FlexGrid : public QAbstractScrollArea
+class Grid : public QAbstractScrollArea
 {
     Q_OBJECT
 
 public:
-    // Column alignments (ColAlignment): left, centre or right, each at the top,
+    // Column alignments (columnAlignment): left, centre or right, each at the top,
     // centre or bottom of the cell, and the general setting that places numbers on
     // the right and other texts on the left.
     enum Alignment {
@@ -32,8 +32,8 @@ public:
         AlignGeneral
     };
 
-    explicit FlexGrid(QWidget *parent = nullptr);
-    ~FlexGrid() override;
+    explicit Grid(QWidget *parent = nullptr);
+    ~Grid() override;
 
     int Rows() const { return int(m_cells.size()); }
     void setRows(int rows);
@@ -50,15 +50,15 @@ public:
 
     // Appends a row and fills its cells from column 0 on with the tab-separated parts
     // of item; parts beyond the last column are dropped.
-    void AddItem(const QString &item);
-    QString TextMatrix(int row, int col) const;
-    void setTextMatrix(int row, int col, const QString &text);
-    int ColAlignment(int col) const;
-    void setColAlignment(int col, int alignment);
+    void appendRow(const QString &item);
+    QString cellText(int row, int col) const;
+    void setCellText(int row, int col, const QString &text);
+    int columnAlignment(int col) const;
+    void setColumnAlignment(int col, int alignment);
     // Column width in twips.
-    double ColWidth(int col) const;
+    double columnWidthTwips(int col) const;
     // Sizes the columns first to last to their widest cell.
-    void AutoSize(int first, int last);
+    void autoSizeColumns(int first, int last);
 
     // The current cell and the selected range (anchor to current, inclusive);
     // row and column -1 when nothing is selected.
