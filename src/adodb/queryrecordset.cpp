@@ -1,5 +1,7 @@
 #include "adodb/queryrecordset.h"
 
+#include "platform/runtimeerror.h"
+
 #include "adodb/errors.h"
 #include "adodb/odbc.h"
 
@@ -145,11 +147,16 @@ std::optional<QString> QueryRecordset::Private::readText(SQLUSMALLINT column) co
 {
     constexpr SQLLEN unit = sizeof(SQLWCHAR);
     QString text;
-    for (;;) {
+    for (bool first = true;; first = false) {
         SQLLEN indicator = 0;
         const SQLLEN capacity = SQLLEN(textBuffer.size()) - 1; // characters, without the terminator
         const SQLRETURN rc = SQLGetData(statement->get(), column, SQL_C_WCHAR, textBuffer.data(),
                                         SQLLEN(textBuffer.size()) * unit, &indicator);
+        // A text whose reading failed part-way cannot be read again; an empty text
+        // would pass for its value.
+        if (rc == SQL_NO_DATA && first)
+            throw platform::RuntimeError(platform::ErrorNumber::ProviderFailure,
+                                         QStringLiteral("欄位資料已讀取，無法再次讀取"));
         if (rc == SQL_NO_DATA)
             return text; // the last piece came with the previous call
         statement->check(rc);
