@@ -1,9 +1,8 @@
 #include "adodb/queryrecordset.h"
 
-#include "platform/runtimeerror.h"
-
 #include "adodb/errors.h"
 #include "adodb/odbc.h"
+#include "platform/runtimeerror.h"
 
 #include <QRegularExpression>
 
