@@ -41,14 +41,6 @@ void createOrders(adodb::Connection &connection)
                        "'1999-12-31 23:59:59', '末筆')"_s);
 }
 
-QStringList column(const controls::Grid *grid, int col)
-{
-    QStringList texts;
-    for (int row = 0; row < grid->Rows(); ++row)
-        texts << grid->cellText(row, col);
-    return texts;
-}
-
 } // namespace
 
 class tst_PickRSTOdbc : public QObject

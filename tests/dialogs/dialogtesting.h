@@ -4,6 +4,7 @@
 // window is up, act on it as a user would, and capture the error reports.
 
 #include "controls/fonts.h"
+#include "controls/grid.h"
 #include "dialogs/frmSure.h"
 #include "platform/desktop.h"
 #include "support/desktopcapture.h"
@@ -69,6 +70,15 @@ public:
 inline void clickButton(QPushButton *button)
 {
     QTest::mouseClick(button, Qt::LeftButton);
+}
+
+// The texts of one grid column, top to bottom.
+inline QStringList column(const controls::Grid *grid, int col)
+{
+    QStringList texts;
+    for (int row = 0; row < grid->Rows(); ++row)
+        texts << grid->cellText(row, col);
+    return texts;
 }
 
 // Visible top-level windows: a test must leave none behind.

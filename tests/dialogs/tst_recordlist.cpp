@@ -39,14 +39,6 @@ private:
     int m_record, m_field;
 };
 
-QStringList column(const controls::Grid *grid, int col)
-{
-    QStringList texts;
-    for (int row = 0; row < grid->Rows(); ++row)
-        texts << grid->cellText(row, col);
-    return texts;
-}
-
 } // namespace
 
 class TestRecordList : public QObject
