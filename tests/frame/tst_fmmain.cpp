@@ -80,7 +80,7 @@ int exitChild(int argc, char *argv[])
         QTest::mouseClick(window.cmdExit, Qt::LeftButton);
     else
         QTest::keyClick(window.windowHandle(), Qt::Key_Z, Qt::AltModifier);
-    QTest::qWait(2000); // an access key presses its button after a short animation
+    QTest::qWait(10000); // an access key presses its button after a short animation
     return 3;
 }
 
