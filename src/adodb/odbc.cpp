@@ -2,6 +2,8 @@
 
 #include "adodb/errors.h"
 
+#include <QStringDecoder>
+
 #include <algorithm>
 
 namespace adodb::odbc {
@@ -21,6 +23,20 @@ QString diagnosticRecord(const SQLWCHAR *state, SQLINTEGER native, const SQLWCHA
         .arg(fromWide(state, 5))
         .arg(native)
         .arg(fromWide(message, messageLength).trimmed());
+}
+
+// The driver manager takes a narrow driver's messages to UTF-16 as it records them; where
+// that conversion fails (it is UCS-2) it widens each UTF-8 byte to a unit of its own,
+// which this undoes.
+QString withoutByteWidening(const QString &text)
+{
+    const bool widened = std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x100; });
+    if (!widened)
+        return text;
+    const QByteArray bytes = text.toLatin1();
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString decoded = utf8(bytes);
+    return utf8.hasError() ? text : decoded;
 }
 
 // Splits "key=value;key={va;lue}" into pairs, as the driver manager reads it.
@@ -66,7 +82,7 @@ std::vector<std::pair<QString, QString>> attributesOf(const QString &connectionS
 
 } // namespace
 
-QString diagnostics(SQLSMALLINT handleType, SQLHANDLE handle, const QStringList &secrets)
+QString diagnostics(SQLSMALLINT handleType, SQLHANDLE handle, const QStringList &secrets, TextCalls calls)
 {
     QStringList records;
     for (SQLSMALLINT record = 1;; ++record) {
@@ -83,8 +99,9 @@ QString diagnostics(SQLSMALLINT handleType, SQLHANDLE handle, const QStringList 
         }
         if (!SQL_SUCCEEDED(rc))
             break;
-        records << diagnosticRecord(state, native, message.data(),
-                                    std::min<SQLSMALLINT>(length, SQLSMALLINT(message.size() - 1)));
+        const QString text = diagnosticRecord(state, native, message.data(),
+                                              std::min<SQLSMALLINT>(length, SQLSMALLINT(message.size() - 1)));
+        records << (calls == TextCalls::NarrowUtf8 ? withoutByteWidening(text) : text);
     }
     QString text = records.isEmpty() ? QStringLiteral("the driver gave no diagnostics")
                                      : records.join(QStringLiteral("; "));
@@ -99,13 +116,13 @@ QString diagnostics(SQLSMALLINT handleType, SQLHANDLE handle, const QStringList 
     return text;
 }
 
-void check(SQLRETURN rc, SQLSMALLINT handleType, SQLHANDLE handle, const QStringList &secrets)
+void check(SQLRETURN rc, SQLSMALLINT handleType, SQLHANDLE handle, const QStringList &secrets, TextCalls calls)
 {
     if (SQL_SUCCEEDED(rc))
         return;
     if (rc == SQL_INVALID_HANDLE)
         throw platform::RuntimeError(ErrorNumber::ProviderFailure, QStringLiteral("invalid ODBC handle"));
-    throw platform::RuntimeError(ErrorNumber::ProviderFailure, diagnostics(handleType, handle, secrets));
+    throw platform::RuntimeError(ErrorNumber::ProviderFailure, diagnostics(handleType, handle, secrets, calls));
 }
 
 QStringList secretsOf(const QString &connectionString)
@@ -249,6 +266,23 @@ void Dbc::connect(const QString &connectionString, const QStringList &secrets)
                                            &outLength, SQL_DRIVER_NOPROMPT);
     check(rc, SQL_HANDLE_DBC, get(), m_secrets);
     m_connected = true;
+    m_textCalls = probeTextCalls();
+}
+
+TextCalls Dbc::probeTextCalls() const
+{
+    // What the driver manager makes of a character outside the basic plane in a wide
+    // call tells whether the driver has wide calls of its own; a driver that cannot
+    // answer keeps the wide calls.
+    const QString probe = QStringLiteral("'\U0002000B'");
+    std::vector<SQLWCHAR> in = toWide(probe);
+    SQLWCHAR out[16] = {};
+    SQLINTEGER outLength = 0;
+    const SQLRETURN rc = SQLNativeSqlW(get(), in.data(), SQL_NTS, out, SQLINTEGER(std::size(out)), &outLength);
+    const SQLWCHAR *end = std::find(std::begin(out), std::end(out), SQLWCHAR(0));
+    if (!SQL_SUCCEEDED(rc) || fromWide(out, end - out) == probe)
+        return TextCalls::Wide;
+    return TextCalls::NarrowUtf8;
 }
 
 void Dbc::disconnect()
@@ -295,7 +329,7 @@ SQLHSTMT Statement::get() const
 
 void Statement::check(SQLRETURN rc) const
 {
-    odbc::check(rc, SQL_HANDLE_STMT, get(), m_connection->secrets());
+    odbc::check(rc, SQL_HANDLE_STMT, get(), m_connection->secrets(), textCalls());
 }
 
 void Statement::setAttribute(SQLINTEGER attribute, SQLULEN value)
@@ -305,8 +339,14 @@ void Statement::setAttribute(SQLINTEGER attribute, SQLULEN value)
 
 void Statement::execute(const QString &sql)
 {
-    std::vector<SQLWCHAR> text = toWide(sql);
-    const SQLRETURN rc = SQLExecDirectW(get(), text.data(), SQL_NTS);
+    SQLRETURN rc;
+    if (textCalls() == TextCalls::Wide) {
+        std::vector<SQLWCHAR> text = toWide(sql);
+        rc = SQLExecDirectW(get(), text.data(), SQL_NTS);
+    } else {
+        QByteArray text = sql.toUtf8();
+        rc = SQLExecDirect(get(), reinterpret_cast<SQLCHAR *>(text.data()), SQLINTEGER(text.size()));
+    }
     // A statement that touches no rows answers SQL_NO_DATA; that is no failure.
     if (rc != SQL_NO_DATA)
         check(rc);

@@ -15,12 +15,20 @@
 // call becomes a platform::RuntimeError carrying the driver's diagnostics.
 namespace adodb::odbc {
 
+// How texts cross to a driver. The driver manager converts the wide calls' UTF-16 for a
+// driver without wide-character calls through UCS-2, which loses every character outside
+// the basic multilingual plane; such a driver takes UTF-8 through the narrow calls as is.
+// Diagnostics stay wide calls: the driver manager has converted them already.
+enum class TextCalls { Wide, NarrowUtf8 };
+
 // The diagnostic records of a handle, one "SQLSTATE xxxxx, native n: message" each,
 // joined by "; ". Each of the secrets (connection string, password) is masked.
-QString diagnostics(SQLSMALLINT handleType, SQLHANDLE handle, const QStringList &secrets);
+QString diagnostics(SQLSMALLINT handleType, SQLHANDLE handle, const QStringList &secrets,
+                    TextCalls calls = TextCalls::Wide);
 
 // Throws RuntimeError(ProviderFailure, diagnostics) when rc reports a failure.
-void check(SQLRETURN rc, SQLSMALLINT handleType, SQLHANDLE handle, const QStringList &secrets);
+void check(SQLRETURN rc, SQLSMALLINT handleType, SQLHANDLE handle, const QStringList &secrets,
+           TextCalls calls = TextCalls::Wide);
 
 // What must never appear in a diagnostic: the whole connection string and the values
 // of its password attributes.
@@ -101,6 +109,8 @@ public:
     // SQLDriverConnectW without prompting; the string reaches the driver manager as is.
     void connect(const QString &connectionString, const QStringList &secrets);
     bool isConnected() const { return m_connected; }
+    // Known once connected.
+    TextCalls textCalls() const { return m_textCalls; }
     // Frees the statements still open on this connection, then disconnects.
     void disconnect();
 
@@ -108,10 +118,12 @@ private:
     friend class Statement;
     void attach(Statement *statement);
     void detach(Statement *statement);
+    TextCalls probeTextCalls() const;
 
     std::shared_ptr<Environment> m_environment;
     Handle m_handle;
     bool m_connected = false;
+    TextCalls m_textCalls = TextCalls::Wide;
     QStringList m_secrets;
     std::vector<Statement *> m_statements;
 };
@@ -130,6 +142,7 @@ public:
     // The handle; throws when the statement has been closed with its connection.
     SQLHSTMT get() const;
     void check(SQLRETURN rc) const;
+    TextCalls textCalls() const { return m_connection->textCalls(); }
     void setAttribute(SQLINTEGER attribute, SQLULEN value);
     void execute(const QString &sql);
     void free();

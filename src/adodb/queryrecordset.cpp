@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <type_traits>
 
 namespace adodb {
 
@@ -63,6 +64,16 @@ QDateTime timeOfDay(int hour, int minute, int second)
     return QDateTime(QDate(1899, 12, 30), QTime(hour, minute, second));
 }
 
+QString decode(const SQLWCHAR *text, qsizetype length)
+{
+    return odbc::fromWide(text, length);
+}
+
+QString decode(const SQLCHAR *text, qsizetype length)
+{
+    return QString::fromUtf8(reinterpret_cast<const char *>(text), length);
+}
+
 bool isPlainDecimal(const QString &text)
 {
     static const QRegularExpression pattern(QStringLiteral("^[-+]?[0-9]+(\\.[0-9]*)?$|^[-+]?\\.[0-9]+$"));
@@ -79,42 +90,60 @@ struct QueryRecordset::Private
     // The current row's cells read so far; cells are read in column order.
     mutable std::vector<Value> cells;
     mutable int cellsRead = 0;
+    // Texts cross in UTF-16 through the wide calls, or in UTF-8 for a driver without them.
+    bool wide = true;
     // Reused for every text cell, so reading allocates only what the texts need.
-    mutable std::vector<SQLWCHAR> textBuffer = std::vector<SQLWCHAR>(512);
+    mutable std::vector<SQLWCHAR> wideBuffer = std::vector<SQLWCHAR>(512);
+    mutable std::vector<SQLCHAR> narrowBuffer = std::vector<SQLCHAR>(1024);
 
+    template<typename Unit>
+    Column describeColumn(SQLUSMALLINT column) const;
     void describeColumns();
     void fetch();
     Value readCell(int index) const;
     template<typename T>
     std::optional<T> readFixed(SQLUSMALLINT column, SQLSMALLINT cType) const;
     std::optional<QString> readText(SQLUSMALLINT column) const;
+    template<typename Unit>
+    std::optional<QString> readText(SQLUSMALLINT column, SQLSMALLINT cType, std::vector<Unit> &buffer) const;
     Value decimal(const QString &text) const;
 };
+
+template<typename Unit>
+Column QueryRecordset::Private::describeColumn(SQLUSMALLINT column) const
+{
+    std::vector<Unit> name(128);
+    SQLSMALLINT nameLength = 0;
+    SQLSMALLINT sqlType = 0;
+    SQLULEN size = 0;
+    SQLSMALLINT digits = 0;
+    SQLSMALLINT nullable = 0;
+    const auto describe = [&] {
+        if constexpr (std::is_same_v<Unit, SQLWCHAR>)
+            statement->check(SQLDescribeColW(statement->get(), column, name.data(), SQLSMALLINT(name.size()),
+                                             &nameLength, &sqlType, &size, &digits, &nullable));
+        else
+            statement->check(SQLDescribeCol(statement->get(), column, name.data(), SQLSMALLINT(name.size()),
+                                            &nameLength, &sqlType, &size, &digits, &nullable));
+    };
+    describe();
+    if (nameLength >= SQLSMALLINT(name.size())) {
+        name.resize(nameLength + 1);
+        describe();
+    }
+    // The driver manager answers a converted name's length in bytes; the name ends at
+    // its terminator.
+    const auto end = std::find(name.begin(), name.begin() + std::min<qsizetype>(nameLength, name.size()), 0);
+    return {decode(name.data(), end - name.begin()), kindOf(sqlType)};
+}
 
 void QueryRecordset::Private::describeColumns()
 {
     SQLSMALLINT count = 0;
     statement->check(SQLNumResultCols(statement->get(), &count));
     columns.reserve(count);
-    for (SQLUSMALLINT i = 1; i <= count; ++i) {
-        std::vector<SQLWCHAR> name(128);
-        SQLSMALLINT nameLength = 0;
-        SQLSMALLINT sqlType = 0;
-        SQLULEN size = 0;
-        SQLSMALLINT digits = 0;
-        SQLSMALLINT nullable = 0;
-        statement->check(SQLDescribeColW(statement->get(), i, name.data(), SQLSMALLINT(name.size()), &nameLength,
-                                         &sqlType, &size, &digits, &nullable));
-        if (nameLength >= SQLSMALLINT(name.size())) {
-            name.resize(nameLength + 1);
-            statement->check(SQLDescribeColW(statement->get(), i, name.data(), SQLSMALLINT(name.size()),
-                                             &nameLength, &sqlType, &size, &digits, &nullable));
-        }
-        // The driver manager answers a converted name's length in bytes; the name ends
-        // at its terminator.
-        const auto end = std::find(name.begin(), name.begin() + std::min<qsizetype>(nameLength, name.size()), 0);
-        columns.push_back({odbc::fromWide(name.data(), end - name.begin()), kindOf(sqlType)});
-    }
+    for (SQLUSMALLINT i = 1; i <= count; ++i)
+        columns.push_back(wide ? describeColumn<SQLWCHAR>(i) : describeColumn<SQLCHAR>(i));
     cells.resize(count);
 }
 
@@ -144,32 +173,42 @@ std::optional<T> QueryRecordset::Private::readFixed(SQLUSMALLINT column, SQLSMAL
 
 std::optional<QString> QueryRecordset::Private::readText(SQLUSMALLINT column) const
 {
-    constexpr SQLLEN unit = sizeof(SQLWCHAR);
-    QString text;
+    return wide ? readText(column, SQL_C_WCHAR, wideBuffer) : readText(column, SQL_C_CHAR, narrowBuffer);
+}
+
+template<typename Unit>
+std::optional<QString> QueryRecordset::Private::readText(SQLUSMALLINT column, SQLSMALLINT cType,
+                                                         std::vector<Unit> &buffer) const
+{
+    constexpr SQLLEN unit = sizeof(Unit);
+    // The pieces of a long text, decoded together: a piece may end inside a character.
+    std::vector<Unit> pieces;
     for (bool first = true;; first = false) {
         SQLLEN indicator = 0;
-        const SQLLEN capacity = SQLLEN(textBuffer.size()) - 1; // characters, without the terminator
-        const SQLRETURN rc = SQLGetData(statement->get(), column, SQL_C_WCHAR, textBuffer.data(),
-                                        SQLLEN(textBuffer.size()) * unit, &indicator);
+        const SQLLEN capacity = SQLLEN(buffer.size()) - 1; // units, without the terminator
+        const SQLRETURN rc = SQLGetData(statement->get(), column, cType, buffer.data(),
+                                        SQLLEN(buffer.size()) * unit, &indicator);
         // A text whose reading failed part-way cannot be read again; an empty text
         // would pass for its value.
         if (rc == SQL_NO_DATA && first)
             throw platform::RuntimeError(platform::ErrorNumber::ProviderFailure,
                                          QStringLiteral("欄位資料已讀取，無法再次讀取"));
         if (rc == SQL_NO_DATA)
-            return text; // the last piece came with the previous call
+            return decode(pieces.data(), pieces.size()); // the last piece came with the previous call
         statement->check(rc);
         if (indicator == SQL_NULL_DATA)
             return std::nullopt;
         const bool truncated = indicator == SQL_NO_TOTAL || indicator / unit > capacity;
+        if (!truncated && first)
+            return decode(buffer.data(), indicator / unit);
         if (!truncated) {
-            const QString piece = odbc::fromWide(textBuffer.data(), indicator / unit);
-            return text.isEmpty() ? piece : text + piece;
+            pieces.insert(pieces.end(), buffer.begin(), buffer.begin() + indicator / unit);
+            return decode(pieces.data(), pieces.size());
         }
         // A long text comes in pieces; the buffer grows to take the rest at once.
-        text += odbc::fromWide(textBuffer.data(), capacity);
+        pieces.insert(pieces.end(), buffer.begin(), buffer.begin() + capacity);
         const SQLLEN remaining = indicator == SQL_NO_TOTAL ? capacity * 2 : indicator / unit - capacity;
-        textBuffer.resize(std::max<size_t>(textBuffer.size(), size_t(remaining) + 1));
+        buffer.resize(std::max<size_t>(buffer.size(), size_t(remaining) + 1));
     }
 }
 
@@ -248,6 +287,7 @@ QueryRecordset::QueryRecordset(std::unique_ptr<odbc::Statement> statement)
     : d(std::make_unique<Private>())
 {
     d->statement = std::move(statement);
+    d->wide = d->statement->textCalls() == odbc::TextCalls::Wide;
     d->describeColumns();
     d->fetch();
 }

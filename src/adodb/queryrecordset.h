@@ -14,7 +14,8 @@ namespace odbc { class Statement; }
 // integers are Integer and Long (a value too large for its column's kind is Decimal),
 // 64-bit integers and exact decimals are Decimal,
 // single and double floats are Single and Double, dates, times and time stamps are
-// Date, bit columns are Boolean, and everything else is text read as UTF-16.
+// Date, bit columns are Boolean, and everything else is text, read as UTF-16 (as UTF-8
+// from a driver without wide-character calls, so that every character passes).
 class QueryRecordset final : public Recordset
 {
 public:

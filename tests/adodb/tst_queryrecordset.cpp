@@ -36,6 +36,8 @@ private slots:
     void statementWithoutRowsStandsAtTheEnd();
     void longTextsComeWhole_data();
     void longTextsComeWhole();
+    void charactersOutsideTheBasicPlaneRoundTrip_data();
+    void charactersOutsideTheBasicPlaneRoundTrip();
     void integersTooLargeForTheirColumnStayWhole();
     void cellsReadInAnyOrder_data();
     void cellsReadInAnyOrder();
@@ -93,8 +95,10 @@ void tst_QueryRecordset::initTestCase()
     m_postgresConnection = std::make_unique<adodb::Connection>();
     m_postgresConnection->setConnectionString(m_postgres.connectionString());
     m_postgresConnection->Open();
-    createTypedTable(*m_sqlite);
-    createTypedTable(*m_postgresConnection);
+    for (adodb::Connection *connection : {m_sqlite.get(), m_postgresConnection.get()}) {
+        createTypedTable(*connection);
+        execute(*connection, QStringLiteral("CREATE TABLE names (id integer, name varchar(100))"));
+    }
 }
 
 void tst_QueryRecordset::cleanupTestCase()
@@ -245,11 +249,14 @@ void tst_QueryRecordset::longTextsComeWhole_data()
         QTest::newRow(qPrintable(database + u": 10,000 chinese characters"_s))
             << database << QString(10000, QChar(u'漢'));
     }
-    // Pairs of UTF-16 units across the boundaries of the pieces a long text comes in. The
-    // driver manager's conversion for drivers without wide calls is UCS-2, so SQLite's
-    // driver cannot carry characters outside the basic plane.
-    QTest::newRow("postgres: 70,000 units outside the basic plane")
-        << u"postgres"_s << QString(u"𠀀"_s).repeated(35000);
+    // Pairs of UTF-16 units, and for SQLite's driver the four bytes of their UTF-8, across
+    // the boundaries of the pieces a long text comes in.
+    for (const QString &database : QStringList{u"sqlite"_s, u"postgres"_s}) {
+        QTest::newRow(qPrintable(database + u": 70,000 units outside the basic plane"_s))
+            << database << QString(u"𠀀"_s).repeated(35000);
+        QTest::newRow(qPrintable(database + u": 3,001 units, mixed widths"_s))
+            << database << QString(u"a𠀋漢"_s).repeated(750) + u"😀a"_s;
+    }
 }
 
 void tst_QueryRecordset::longTextsComeWhole()
@@ -262,6 +269,39 @@ void tst_QueryRecordset::longTextsComeWhole()
     QCOMPARE(int(value.type()), int(Value::Type::String));
     QCOMPARE(value.toText().size(), text.size());
     QVERIFY(value.toText() == text);
+}
+
+void tst_QueryRecordset::charactersOutsideTheBasicPlaneRoundTrip_data()
+{
+    QTest::addColumn<QString>("database");
+    QTest::addColumn<int>("id");
+    QTest::addColumn<QString>("text");
+    int id = 0;
+    for (const QString &database : QStringList{u"sqlite"_s, u"postgres"_s}) {
+        const auto row = [&](const char *name, const QString &text) {
+            QTest::newRow(qPrintable(database + u": "_s + QLatin1StringView(name))) << database << ++id << text;
+        };
+        row("taiwanese name", u"林𠀋"_s);
+        row("two in a row", u"𡃁𠀋"_s);
+        row("emoji", u"😀"_s);
+        row("among chinese and ascii", u"王𡃁明 A1 😀 測試"_s);
+    }
+}
+
+void tst_QueryRecordset::charactersOutsideTheBasicPlaneRoundTrip()
+{
+    QFETCH(QString, database);
+    QFETCH(int, id);
+    QFETCH(QString, text);
+    adodb::Connection &db = connection(database);
+    execute(db, QStringLiteral("INSERT INTO names VALUES (%1, '%2')").arg(id).arg(text));
+
+    // The text is compared inside the statement too: it must reach the database whole.
+    auto records = db.Execute(QStringLiteral("SELECT name AS \"%1\" FROM names WHERE id = %2 AND name = '%1'")
+                                  .arg(text).arg(id));
+    QCOMPARE(records->fieldName(0), text);
+    QVERIFY2(!records->isEOF(), "the stored text differs from the one in the statement");
+    QCOMPARE(records->fieldValue(0), Value(text));
 }
 
 void tst_QueryRecordset::integersTooLargeForTheirColumnStayWhole()
@@ -294,9 +334,15 @@ void tst_QueryRecordset::failedQueryCarriesDiagnostics_data()
     QTest::addColumn<QString>("database");
     QTest::addColumn<QString>("sql");
     QTest::addColumn<QString>("sqlState");
-    QTest::newRow("postgres: syntax") << u"postgres"_s << u"SELEC 1"_s << u"42601"_s;
-    QTest::newRow("postgres: missing table") << u"postgres"_s << u"SELECT * FROM missing"_s << u"42P01"_s;
-    QTest::newRow("sqlite: syntax") << u"sqlite"_s << u"SELEC 1"_s << u"HY000"_s;
+    QTest::addColumn<QString>("named");
+    QTest::newRow("postgres: syntax") << u"postgres"_s << u"SELEC 1"_s << u"42601"_s << u"SELEC"_s;
+    QTest::newRow("postgres: missing table") << u"postgres"_s << u"SELECT * FROM missing"_s << u"42P01"_s
+                                             << u"missing"_s;
+    QTest::newRow("postgres: missing column outside the basic plane")
+        << u"postgres"_s << u"SELECT 欄𠀋 FROM typed"_s << u"42703"_s << u"欄𠀋"_s;
+    QTest::newRow("sqlite: syntax") << u"sqlite"_s << u"SELEC 1"_s << u"HY000"_s << u"SELEC"_s;
+    QTest::newRow("sqlite: missing column outside the basic plane")
+        << u"sqlite"_s << u"SELECT 欄𠀋 FROM typed"_s << u"HY000"_s << u"欄𠀋"_s;
 }
 
 void tst_QueryRecordset::failedQueryCarriesDiagnostics()
@@ -304,12 +350,14 @@ void tst_QueryRecordset::failedQueryCarriesDiagnostics()
     QFETCH(QString, database);
     QFETCH(QString, sql);
     QFETCH(QString, sqlState);
+    QFETCH(QString, named);
     try {
         connection(database).Execute(sql);
         QFAIL("a faulty statement ran");
     } catch (const platform::RuntimeError &error) {
         QCOMPARE(error.number(), adodb::ErrorNumber::ProviderFailure);
         QVERIFY2(error.description().contains(u"SQLSTATE "_s + sqlState), qPrintable(error.description()));
+        QVERIFY2(error.description().contains(named), qPrintable(error.description()));
         QVERIFY(!error.description().contains(PostgresServer::Password));
     }
 }
