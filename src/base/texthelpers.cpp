@@ -5,6 +5,7 @@
 #include "base/failure.h"
 #include "platform/codepage.h"
 #include "platform/runtimeerror.h"
+#include "platform/trim.h"
 
 #include <QHash>
 
@@ -14,18 +15,6 @@
 namespace basBase {
 
 namespace {
-
-// Removes the blank character (code 32) at both ends; tabs and inner blanks stay.
-QString trimBlanks(const QString &text)
-{
-    qsizetype first = 0;
-    qsizetype last = text.size();
-    while (first < last && text.at(first) == u' ')
-        ++first;
-    while (last > first && text.at(last - 1) == u' ')
-        --last;
-    return text.mid(first, last - first);
-}
 
 // The characters that the code page in force stores in a single byte, and their bytes.
 // A byte counts only when it decodes alone to one character that encodes back to it,
@@ -107,7 +96,7 @@ QString SQLQuote(const Value &value)
         QString quoted = text;
         if (text.contains(u'\''))
             quoted.replace(u'\'', QStringLiteral("''"));
-        result = u'\'' + trimBlanks(quoted) + u'\'';
+        result = u'\'' + platform::trimBlanks(quoted) + u'\'';
     });
     return result;
 }

@@ -1,8 +1,17 @@
 #include "controls/fonts.h"
 
 #include <QFont>
+#include <QString>
 
 namespace controls {
+
+QFont designFont(const QString &family, double points, bool bold)
+{
+    QFont font(family);
+    font.setPointSizeF(points);
+    font.setBold(bold);
+    return font;
+}
 
 void installFontSubstitutes()
 {

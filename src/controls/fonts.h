@@ -4,8 +4,14 @@
 // that Chinese captions render in a Ming face and Latin text keeps its metrics:
 // 新細明體 and 細明體 → AR PL UMing TW, Times New Roman → Liberation Serif,
 // Courier New → Liberation Mono, MS Sans Serif → Liberation Sans.
+class QFont;
+class QString;
+
 namespace controls {
 
 void installFontSubstitutes();
+
+// A font as the window designs state it: face, size in points, weight.
+QFont designFont(const QString &family, double points, bool bold = false);
 
 } // namespace controls

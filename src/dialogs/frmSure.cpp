@@ -2,10 +2,12 @@
 
 #include "base/basBase.h"
 #include "base/failure.h"
+#include "controls/fonts.h"
 #include "controls/grid.h"
 #include "controls/twips.h"
 #include "dialogs/messagepanel.h"
 #include "platform/runtimeerror.h"
+#include "platform/trim.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -32,27 +34,8 @@ constexpr double ClientWidth = 6195, ClientHeight = 5400;
 constexpr double FrameWidth = 90, FrameHeight = 510;
 constexpr double FullHeight = 5910, ShortHeight = 4200;
 
-QFont designFont(const QString &family, qreal points, bool bold)
-{
-    QFont font(family);
-    font.setPointSizeF(points);
-    font.setBold(bold);
-    return font;
-}
-
-QFont buttonFont() { return designFont(QStringLiteral("新細明體"), 14.25, true); }
-QFont panelFont() { return designFont(QStringLiteral("MS Sans Serif"), 8.25, false); }
-
-// The text with leading and trailing blanks (code 32 only) removed.
-QString trimBlanks(const QString &text)
-{
-    qsizetype first = 0, last = text.size();
-    while (first < last && text[first] == u' ')
-        ++first;
-    while (last > first && text[last - 1] == u' ')
-        --last;
-    return text.mid(first, last - first);
-}
+QFont buttonFont() { return controls::designFont(QStringLiteral("新細明體"), 14.25, true); }
+QFont panelFont() { return controls::designFont(QStringLiteral("MS Sans Serif"), 8.25, false); }
 
 } // namespace
 
@@ -115,7 +98,7 @@ void FrmSure::createContentPanel()
 
     fgList = new controls::Grid(elaList);
     fgList->setObjectName(QStringLiteral("fgList"));
-    QFont gridFont = designFont(QStringLiteral("新細明體"), 12, false);
+    QFont gridFont = controls::designFont(QStringLiteral("新細明體"), 12, false);
     gridFont.setKerning(false);
     fgList->setFont(gridFont);
     fgList->setAccessibleName(QStringLiteral("清單"));
@@ -133,7 +116,7 @@ void FrmSure::createContentPanel()
     elaMsg->setObjectName(QStringLiteral("elaMsg"));
     elaMsg->setBackColor(QColor(255, 255, 192));
     elaMsg->setForeColor(QColor(192, 0, 0));
-    elaMsg->setFont(designFont(QStringLiteral("Times New Roman"), 15.75, true));
+    elaMsg->setFont(controls::designFont(QStringLiteral("Times New Roman"), 15.75, true));
     twips::setGeometry(elaMsg, 75, 75, 5910, 4335);
     ela1->setChildSizing(true);
 
@@ -218,7 +201,7 @@ void FrmSure::applyOuterHeight(double outerTwips)
 
 void FrmSure::setMessageFrame(const QString &message)
 {
-    if (trimBlanks(message).isEmpty()) {
+    if (platform::trimBlanks(message).isEmpty()) {
         ela1->setVisible(false);
         return;
     }

@@ -3,6 +3,7 @@
 #include "base/basBase.h"
 #include "base/failure.h"
 #include "controls/colors.h"
+#include "controls/fonts.h"
 #include "controls/panel.h"
 #include "controls/twips.h"
 #include "platform/regional.h"
@@ -20,14 +21,6 @@ namespace {
 
 using controls::Panel;
 namespace twips = controls::twips;
-
-QFont designFont(const QString &family, double points, bool bold = false)
-{
-    QFont font(family);
-    font.setPointSizeF(points);
-    font.setBold(bold);
-    return font;
-}
 
 QLabel *createHeadLabel(QWidget *parent, const QString &caption, const QColor &back,
                         const QFont &font, double left, double top, double width, double height)
@@ -48,7 +41,7 @@ FmMain::FmMain(const platform::AppInfo &app, QWidget *parent)
 {
     setObjectName(QStringLiteral("fmMain"));
     setWindowTitle(m_app.title);
-    setFont(designFont(QStringLiteral("新細明體"), 12));
+    setFont(controls::designFont(QStringLiteral("新細明體"), 12));
     setClientSize(8970, 6255);
 
     createHeaderBand();
@@ -60,15 +53,15 @@ void FmMain::createHeaderBand()
 {
     elaHead = new Panel(this);
     elaHead->setObjectName(QStringLiteral("elaHead"));
-    elaHead->setFont(designFont(QStringLiteral("Courier New"), 11.25));
+    elaHead->setFont(controls::designFont(QStringLiteral("Courier New"), 11.25));
     twips::setGeometry(elaHead, 0, 0, 8970, 495);
     elaHead->setAlign(Panel::Align::Top);
 
-    const QFont roman = designFont(QStringLiteral("Times New Roman"), 15.75);
+    const QFont roman = controls::designFont(QStringLiteral("Times New Roman"), 15.75);
     lblHead[0] = createHeadLabel(elaHead, m_app.exeName(), QColor(192, 192, 192), roman,
                                  45, 120, 1425, 330);
     lblHead[1] = createHeadLabel(elaHead, m_app.title, QColor(192, 255, 192),
-                                 designFont(QStringLiteral("細明體"), 18), 2055, 75, 4770, 405);
+                                 controls::designFont(QStringLiteral("細明體"), 18), 2055, 75, 4770, 405);
     lblHead[2] = createHeadLabel(elaHead, QStringLiteral("2000/00/00"), QColor(128, 255, 128),
                                  roman, 7215, 120, 1710, 330);
     for (int i = 0; i < int(lblHead.size()); ++i)
@@ -79,7 +72,7 @@ void FmMain::createBody()
 {
     vsElastic1 = new Panel(this);
     vsElastic1->setObjectName(QStringLiteral("vsElastic1"));
-    vsElastic1->setFont(designFont(QStringLiteral("新細明體"), 12));
+    vsElastic1->setFont(controls::designFont(QStringLiteral("新細明體"), 12));
     twips::setGeometry(vsElastic1, 0, 495, 8970, 5205);
 }
 
@@ -87,7 +80,7 @@ void FmMain::createStatusBar()
 {
     elaSBar = new Panel(this);
     elaSBar->setObjectName(QStringLiteral("elaSBar"));
-    elaSBar->setFont(designFont(QStringLiteral("細明體"), 11.25));
+    elaSBar->setFont(controls::designFont(QStringLiteral("細明體"), 11.25));
     twips::setGeometry(elaSBar, 0, 5700, 8970, 555);
     elaSBar->setAlign(Panel::Align::Bottom);
     // The body fills what the two bands leave; it is docked after them.
@@ -98,7 +91,7 @@ void FmMain::createStatusBar()
     elaMsg->setCaption(QStringLiteral("訊息列"));
     elaMsg->setBackColor(QColor(255, 255, 192));
     elaMsg->setForeColor(QColor(0, 0, 192));
-    elaMsg->setFont(designFont(QStringLiteral("細明體"), 12));
+    elaMsg->setFont(controls::designFont(QStringLiteral("細明體"), 12));
     elaMsg->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     twips::setGeometry(elaMsg, 60, 105, 7875, 360);
 
