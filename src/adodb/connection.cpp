@@ -1,5 +1,6 @@
 #include "adodb/connection.h"
 
+#include "adodb/connectionstring_p.h"
 #include "adodb/errors.h"
 #include "adodb/odbc.h"
 #include "adodb/queryrecordset.h"
@@ -48,7 +49,7 @@ void Connection::Open(const QString &userId, const QString &password, qint32 opt
     // A log-in given here takes the place of the one in the string; drivers differ in
     // which of repeated attributes they take, so the string's own are left out.
     QString connectionString = m_connectionString;
-    QStringList secrets = odbc::secretsOf(m_connectionString);
+    QStringList secrets = connectionstring::secretsOf(m_connectionString);
     if (!userId.isEmpty() || !password.isEmpty()) {
         QStringList removed;
         std::vector<std::pair<QString, QString>> added;
@@ -60,8 +61,8 @@ void Connection::Open(const QString &userId, const QString &password, qint32 opt
             removed << QStringLiteral("PWD") << QStringLiteral("PASSWORD");
             added.emplace_back(QStringLiteral("PWD"), password);
         }
-        connectionString = odbc::withAttributes(m_connectionString, removed, added);
-        secrets << odbc::secretsOf(connectionString);
+        connectionString = connectionstring::withAttributes(m_connectionString, removed, added);
+        secrets << connectionstring::secretsOf(connectionString);
     }
 
     const odbc::Utf8CharacterSet utf8;

@@ -1,5 +1,7 @@
 #include "adodb/odbc.h"
 
+#include "adodb/connectionstring_p.h"
+#include "adodb/driverlibrary_p.h"
 #include "adodb/errors.h"
 
 #include <QStringDecoder>
@@ -9,12 +11,6 @@
 namespace adodb::odbc {
 
 namespace {
-
-const QString &mask()
-{
-    static const QString text = QStringLiteral("***");
-    return text;
-}
 
 QString diagnosticRecord(const SQLWCHAR *state, SQLINTEGER native, const SQLWCHAR *message,
                          SQLSMALLINT messageLength)
@@ -37,47 +33,6 @@ QString withoutByteWidening(const QString &text)
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     const QString decoded = utf8(bytes);
     return utf8.hasError() ? text : decoded;
-}
-
-// Splits "key=value;key={va;lue}" into pairs, as the driver manager reads it.
-std::vector<std::pair<QString, QString>> attributesOf(const QString &connectionString)
-{
-    std::vector<std::pair<QString, QString>> attributes;
-    qsizetype i = 0;
-    const qsizetype n = connectionString.size();
-    while (i < n) {
-        const qsizetype equals = connectionString.indexOf(u'=', i);
-        if (equals < 0)
-            break;
-        const QString key = connectionString.mid(i, equals - i).trimmed();
-        QString value;
-        i = equals + 1;
-        if (i < n && connectionString.at(i) == u'{') {
-            // A braced value runs to the closing brace; "}}" stands for one brace.
-            ++i;
-            while (i < n) {
-                if (connectionString.at(i) == u'}') {
-                    if (i + 1 < n && connectionString.at(i + 1) == u'}') {
-                        value += u'}';
-                        i += 2;
-                        continue;
-                    }
-                    ++i;
-                    break;
-                }
-                value += connectionString.at(i++);
-            }
-            const qsizetype semicolon = connectionString.indexOf(u';', i);
-            i = semicolon < 0 ? n : semicolon + 1;
-        } else {
-            const qsizetype semicolon = connectionString.indexOf(u';', i);
-            const qsizetype end = semicolon < 0 ? n : semicolon;
-            value = connectionString.mid(i, end - i);
-            i = end + 1;
-        }
-        attributes.emplace_back(key, value);
-    }
-    return attributes;
 }
 
 } // namespace
@@ -103,17 +58,9 @@ QString diagnostics(SQLSMALLINT handleType, SQLHANDLE handle, const QStringList 
                                               std::min<SQLSMALLINT>(length, SQLSMALLINT(message.size() - 1)));
         records << (calls == TextCalls::NarrowUtf8 ? withoutByteWidening(text) : text);
     }
-    QString text = records.isEmpty() ? QStringLiteral("the driver gave no diagnostics")
-                                     : records.join(QStringLiteral("; "));
-    // Longest first, so that a password inside the connection string is masked with it.
-    QStringList ordered = secrets;
-    std::sort(ordered.begin(), ordered.end(),
-              [](const QString &a, const QString &b) { return a.size() > b.size(); });
-    for (const QString &secret : std::as_const(ordered)) {
-        if (!secret.isEmpty())
-            text.replace(secret, mask());
-    }
-    return text;
+    const QString text = records.isEmpty() ? QStringLiteral("the driver gave no diagnostics")
+                                           : records.join(QStringLiteral("; "));
+    return connectionstring::masked(text, secrets);
 }
 
 void check(SQLRETURN rc, SQLSMALLINT handleType, SQLHANDLE handle, const QStringList &secrets, TextCalls calls)
@@ -123,41 +70,6 @@ void check(SQLRETURN rc, SQLSMALLINT handleType, SQLHANDLE handle, const QString
     if (rc == SQL_INVALID_HANDLE)
         throw platform::RuntimeError(ErrorNumber::ProviderFailure, QStringLiteral("invalid ODBC handle"));
     throw platform::RuntimeError(ErrorNumber::ProviderFailure, diagnostics(handleType, handle, secrets, calls));
-}
-
-QStringList secretsOf(const QString &connectionString)
-{
-    QStringList secrets;
-    if (connectionString.isEmpty())
-        return secrets;
-    secrets << connectionString;
-    for (const auto &[key, value] : attributesOf(connectionString)) {
-        if (key.compare(u"PWD", Qt::CaseInsensitive) == 0
-            || key.compare(u"PASSWORD", Qt::CaseInsensitive) == 0)
-            secrets << value;
-    }
-    return secrets;
-}
-
-QString withAttributes(const QString &connectionString, const QStringList &removedKeys,
-                       const std::vector<std::pair<QString, QString>> &added)
-{
-    // Braces only where the value needs them: not every driver takes them off every value.
-    const auto written = [](const QString &key, QString value) {
-        if (value.contains(u';') || value.contains(u'}') || value.startsWith(u'{') || value.trimmed() != value) {
-            value.replace(u'}', QStringLiteral("}}"));
-            value = u'{' + value + u'}';
-        }
-        return key + u'=' + value;
-    };
-    QStringList parts;
-    for (const auto &[key, value] : attributesOf(connectionString)) {
-        if (!removedKeys.contains(key, Qt::CaseInsensitive))
-            parts << written(key, value);
-    }
-    for (const auto &[key, value] : added)
-        parts << written(key, value);
-    return parts.join(u';');
 }
 
 std::vector<SQLWCHAR> toWide(const QString &text)
@@ -259,14 +171,49 @@ void Dbc::setAttribute(SQLINTEGER attribute, SQLULEN value)
 void Dbc::connect(const QString &connectionString, const QStringList &secrets)
 {
     m_secrets = secrets;
-    std::vector<SQLWCHAR> in = toWide(connectionString);
-    SQLWCHAR out[1024];
-    SQLSMALLINT outLength = 0;
-    const SQLRETURN rc = SQLDriverConnectW(get(), nullptr, in.data(), SQL_NTS, out, SQLSMALLINT(std::size(out)),
-                                           &outLength, SQL_DRIVER_NOPROMPT);
-    check(rc, SQL_HANDLE_DBC, get(), m_secrets);
+    const TextCalls calls = connectCalls(connectionString);
+    SQLRETURN rc;
+    if (calls == TextCalls::Wide) {
+        std::vector<SQLWCHAR> in = toWide(connectionString);
+        SQLWCHAR out[1024];
+        SQLSMALLINT outLength = 0;
+        rc = SQLDriverConnectW(get(), nullptr, in.data(), SQL_NTS, out, SQLSMALLINT(std::size(out)), &outLength,
+                               SQL_DRIVER_NOPROMPT);
+    } else {
+        QByteArray in = connectionString.toUtf8();
+        SQLCHAR out[4096];
+        SQLSMALLINT outLength = 0;
+        rc = SQLDriverConnect(get(), nullptr, reinterpret_cast<SQLCHAR *>(in.data()), SQLSMALLINT(in.size()), out,
+                              SQLSMALLINT(std::size(out)), &outLength, SQL_DRIVER_NOPROMPT);
+    }
+    check(rc, SQL_HANDLE_DBC, get(), m_secrets, calls);
     m_connected = true;
     m_textCalls = probeTextCalls();
+}
+
+TextCalls Dbc::connectCalls(const QString &connectionString)
+{
+    // Plain ASCII reaches every driver intact through the wide call. The driver manager
+    // cuts each UTF-16 unit of any other text to its low byte on the way to a driver
+    // without wide calls, before it knows the connection's character set, so such a
+    // driver is given the UTF-8 text through the narrow call instead.
+    const bool ascii = std::all_of(connectionString.begin(), connectionString.end(),
+                                   [](QChar c) { return c.unicode() < 0x80; });
+    if (ascii)
+        return TextCalls::Wide;
+    switch (driverlibrary::connectCalls(connectionString)) {
+    case driverlibrary::Calls::Wide:
+        return TextCalls::Wide;
+    case driverlibrary::Calls::Narrow:
+        return TextCalls::NarrowUtf8;
+    case driverlibrary::Calls::Unknown:
+        break;
+    }
+    throw platform::RuntimeError(
+        ErrorNumber::ProviderFailure,
+        QStringLiteral("the connection string holds characters other than ASCII, and its driver cannot be found "
+                       "to tell whether they would reach it intact: %1")
+            .arg(connectionstring::masked(connectionString, m_secrets)));
 }
 
 TextCalls Dbc::probeTextCalls() const

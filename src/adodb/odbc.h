@@ -30,15 +30,6 @@ QString diagnostics(SQLSMALLINT handleType, SQLHANDLE handle, const QStringList 
 void check(SQLRETURN rc, SQLSMALLINT handleType, SQLHANDLE handle, const QStringList &secrets,
            TextCalls calls = TextCalls::Wide);
 
-// What must never appear in a diagnostic: the whole connection string and the values
-// of its password attributes.
-QStringList secretsOf(const QString &connectionString);
-
-// The string without the attributes named by keys (compared without regard to case),
-// with the given attributes appended.
-QString withAttributes(const QString &connectionString, const QStringList &removedKeys,
-                       const std::vector<std::pair<QString, QString>> &added);
-
 // Text in the driver manager's wide characters (UTF-16 in unixODBC).
 std::vector<SQLWCHAR> toWide(const QString &text);
 QString fromWide(const SQLWCHAR *text, qsizetype length);
@@ -106,7 +97,8 @@ public:
     const QStringList &secrets() const { return m_secrets; }
 
     void setAttribute(SQLINTEGER attribute, SQLULEN value);
-    // SQLDriverConnectW without prompting; the string reaches the driver manager as is.
+    // SQLDriverConnect without prompting; the string reaches the driver manager as is,
+    // in the text calls that carry it to the driver intact.
     void connect(const QString &connectionString, const QStringList &secrets);
     bool isConnected() const { return m_connected; }
     // Known once connected.
@@ -118,6 +110,7 @@ private:
     friend class Statement;
     void attach(Statement *statement);
     void detach(Statement *statement);
+    TextCalls connectCalls(const QString &connectionString);
     TextCalls probeTextCalls() const;
 
     std::shared_ptr<Environment> m_environment;

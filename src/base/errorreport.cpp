@@ -5,14 +5,8 @@
 #include "platform/codepage.h"
 #include "platform/desktop.h"
 #include "platform/regional.h"
+#include "platform/regularfile_p.h"
 #include "platform/runtimeerror.h"
-
-#include <QFile>
-
-#include <cerrno>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace basBase {
 
@@ -33,35 +27,13 @@ QString procedureText(const Value &procedureName)
     return text;
 }
 
-// Appends the record after the file's last byte with one write in append mode, so
-// that programs reporting into the same log at the same moment never overwrite or
-// tear each other's records. Every failure leaves the log as it was, silently.
-void appendToLog(const QString &record)
-{
-    if (LogFilePath.isEmpty())
-        return;
-    const QByteArray path = QFile::encodeName(LogFilePath);
-    // Never wait on a FIFO or a terminal named as the log: the report must not hang.
-    const int fd = ::open(path.constData(),
-                          O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NONBLOCK | O_NOCTTY, 0666);
-    if (fd < 0)
-        return;
-    struct stat status;
-    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
-        ::close(fd);
-        return;
-    }
-    const QByteArray bytes = platform::codepage::fromUnicode(record);
-    ssize_t written;
-    do {
-        written = ::write(fd, bytes.constData(), size_t(bytes.size()));
-    } while (written < 0 && errno == EINTR);
-    ::close(fd);
-}
-
 void writeLogRecord(const QString &message)
 {
-    failure::skip([&] { appendToLog(logRecord(QDateTime::currentDateTime(), message)); });
+    failure::skip([&] {
+        // Every failure leaves the log as it was, silently.
+        platform::regularfile::append(LogFilePath,
+                                      platform::codepage::fromUnicode(logRecord(QDateTime::currentDateTime(), message)));
+    });
 }
 
 } // namespace

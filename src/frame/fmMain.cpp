@@ -165,7 +165,9 @@ QDateTime FmMain::programFileDate(const QString &path) const
     const QDateTime modified = info.lastModified();
     if (!modified.isValid())
         throw platform::RuntimeError(platform::ErrorNumber::FileNotFound);
-    return modified;
+    // File times are kept to the second: the fraction would round the shown time up,
+    // into the next day at 23:59:59.5.
+    return modified.addMSecs(-modified.time().msec());
 }
 
 QString FmMain::versionText(const QString &separatorAfterV) const

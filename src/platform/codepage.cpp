@@ -17,6 +17,7 @@ struct State
 {
     QMutex mutex;
     QString overridden;
+    QHash<QString, bool> known; // iconv names already tried, and whether iconv has them
 };
 
 State &state()
@@ -25,16 +26,47 @@ State &state()
     return s;
 }
 
-QString environmentName()
+bool opens(const QString &to, const QString &from)
 {
-    const QByteArray fromEnvironment = qgetenv("SUITEFRAME_CODEPAGE").trimmed();
-    if (!fromEnvironment.isEmpty())
-        return QString::fromLatin1(fromEnvironment);
+    const iconv_t cd = iconv_open(to.toLatin1().constData(), from.toLatin1().constData());
+    if (cd == reinterpret_cast<iconv_t>(-1))
+        return false;
+    iconv_close(cd);
+    return true;
+}
+
+// Whether iconv converts both ways between the name and the Unicode forms used here.
+// Asking iconv loads its conversion modules, so each name is asked once.
+bool isKnown(State &s, const QString &iconvName)
+{
+    auto it = s.known.constFind(iconvName);
+    if (it == s.known.constEnd()) {
+        const bool known = !iconvName.isEmpty()
+                           && opens(QStringLiteral("UTF-16LE"), iconvName)
+                           && opens(iconvName, QStringLiteral("UTF-32LE"));
+        it = s.known.insert(iconvName, known);
+    }
+    return *it;
+}
+
+QString fromEnvironment()
+{
+    return QString::fromLatin1(qgetenv("SUITEFRAME_CODEPAGE").trimmed());
+}
+
+QString localeName()
+{
     const QString locale = QString::fromLatin1(nl_langinfo(CODESET));
     if (locale.isEmpty() || locale == QLatin1String("ANSI_X3.4-1968")
         || locale.compare(QLatin1String("ASCII"), Qt::CaseInsensitive) == 0)
         return QStringLiteral("UTF-8");
     return locale;
+}
+
+QString environmentName(State &s)
+{
+    const QString named = fromEnvironment();
+    return !named.isEmpty() && isKnown(s, named) ? named : localeName();
 }
 
 bool isUtf8(const QString &iconvName)
@@ -116,14 +148,25 @@ QString name()
 {
     State &s = state();
     QMutexLocker lock(&s.mutex);
-    return s.overridden.isEmpty() ? environmentName() : s.overridden;
+    return s.overridden.isEmpty() ? environmentName(s) : s.overridden;
 }
 
-void setName(const QString &iconvName)
+bool setName(const QString &iconvName)
 {
     State &s = state();
     QMutexLocker lock(&s.mutex);
+    if (!iconvName.isEmpty() && !isKnown(s, iconvName))
+        return false;
     s.overridden = iconvName;
+    return true;
+}
+
+QString refusedEnvironmentName()
+{
+    State &s = state();
+    QMutexLocker lock(&s.mutex);
+    const QString named = fromEnvironment();
+    return named.isEmpty() || isKnown(s, named) ? QString() : named;
 }
 
 QByteArray fromUnicode(const QString &text)

@@ -6,7 +6,9 @@
 // The system's ANSI code page: the character set in which log file, INI files and the
 // text scrambling see text as bytes. It is the locale's character set, UTF-8 where
 // that is plain ASCII, and the environment variable SUITEFRAME_CODEPAGE (an iconv
-// name such as CP950 or BIG5) sets it for the whole process.
+// name such as CP950 or BIG5) sets it for the whole process. A name iconv does not know
+// is never in force: every conversion would come out empty, and files written from it
+// would lose what they held.
 namespace platform::codepage {
 
 // The iconv name of the code page in force.
@@ -21,7 +23,12 @@ QString toUnicode(const QByteArray &bytes);
 
 // Overrides the code page for the rest of the process (tests and programs that
 // share files with machines of another code page). An empty name returns to the
-// environment's choice.
-void setName(const QString &iconvName);
+// environment's choice. Answers false, keeping the code page in force, for a name iconv
+// cannot convert to and from.
+bool setName(const QString &iconvName);
+
+// The value of SUITEFRAME_CODEPAGE when iconv does not know it, so that the locale's
+// character set is in force instead; empty otherwise. Start-up tells the user.
+QString refusedEnvironmentName();
 
 } // namespace platform::codepage

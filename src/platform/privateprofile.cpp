@@ -1,6 +1,7 @@
 #include "platform/privateprofile.h"
 
 #include "platform/codepage.h"
+#include "platform/regularfile_p.h"
 
 #include <QByteArrayList>
 #include <QFile>
@@ -187,17 +188,11 @@ Location locate(const QStringList &lines, const QString &section, const QString 
     return at;
 }
 
-std::optional<QByteArray> readFile(const QString &filePath)
-{
-    QFile file(filePath);
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    return file.readAll();
-}
-
 // The text in the code page, cut to at most limit bytes at a character boundary. A
 // character split by the cut decodes differently from the whole text (as U+FFFD), so
-// the cut keeps only the characters that decode as they do in the whole.
+// the cut keeps only the characters that decode as they do in the whole. A U+FFFD that
+// stood for invalid bytes in the file encodes to more bytes than it came from, so the
+// kept characters are shortened further until their bytes fit.
 QByteArray fitted(const QString &text, qsizetype limit)
 {
     const QByteArray whole = codepage::fromUnicode(text);
@@ -208,9 +203,14 @@ QByteArray fitted(const QString &text, qsizetype limit)
     qsizetype kept = 0;
     while (kept < cutText.size() && kept < wholeText.size() && cutText.at(kept) == wholeText.at(kept))
         ++kept;
-    if (kept > 0 && wholeText.at(kept - 1).isHighSurrogate())
+    for (;;) {
+        if (kept > 0 && wholeText.at(kept - 1).isHighSurrogate())
+            --kept;
+        QByteArray bytes = codepage::fromUnicode(wholeText.left(kept));
+        if (bytes.size() <= limit)
+            return bytes;
         --kept;
-    return codepage::fromUnicode(wholeText.left(kept));
+    }
 }
 
 // --- Writing -------------------------------------------------------------------------
@@ -243,7 +243,7 @@ void setEntry(QByteArrayList &lines, const QByteArray &section, const QByteArray
 }
 
 // Holds an exclusive flock() on "<file>.lock" beside the settings file, and removes the
-// lock file again when released. A writer that waited on a lock file which its holder
+// lock file again when released. The path is the settings file's, known to hold no NUL. A writer that waited on a lock file which its holder
 // has removed meanwhile finds the inode gone from the path and starts over with the
 // new lock file, so two writers never hold locks on different inodes of one path.
 class WriterLock
@@ -253,9 +253,12 @@ public:
         : m_path(QFile::encodeName(filePath + QStringLiteral(".lock")))
     {
         for (;;) {
-            const int fd = ::open(m_path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+            // flock() needs no write access, so every user who may read the lock file
+            // can take the lock; one who creates it lets every other user read it.
+            const int fd = ::open(m_path.constData(), O_RDONLY | O_CREAT | O_CLOEXEC | O_NOCTTY, 0644);
             if (fd < 0)
                 return;
+            ::fchmod(fd, 0644);
             if (!lockExclusively(fd)) {
                 ::close(fd);
                 return;
@@ -325,7 +328,7 @@ qsizetype getPrivateProfileString(const QByteArray &section, const QByteArray &k
         return 0;
 
     std::optional<QString> value;
-    if (const auto content = readFile(filePath)) {
+    if (const auto content = regularfile::read(filePath)) {
         const Location at = locate(splitLines(codepage::toUnicode(*content)), nameParameter(section),
                                    nameParameter(key));
         if (at.entry >= 0)
@@ -350,7 +353,7 @@ bool writePrivateProfileString(const QByteArray &section, const QByteArray &key,
     const QByteArray sectionName = trimSpaces(cString(section));
     const QByteArray keyName = trimSpaces(cString(key));
     const QByteArray text = cString(value);
-    if (filePath.isEmpty() || holdsLineBreak(sectionName) || holdsLineBreak(keyName)
+    if (!regularfile::nativePath(filePath) || holdsLineBreak(sectionName) || holdsLineBreak(keyName)
         || holdsLineBreak(text))
         return false;
 
@@ -360,7 +363,7 @@ bool writePrivateProfileString(const QByteArray &section, const QByteArray &key,
 
     QByteArray content;
     if (QFile::exists(filePath)) {
-        const auto existing = readFile(filePath);
+        const auto existing = regularfile::read(filePath);
         if (!existing)
             return false;
         content = *existing;

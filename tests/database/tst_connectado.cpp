@@ -10,8 +10,11 @@
 #include "support/silentserver.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWidget>
@@ -35,6 +38,9 @@ private slots:
 
     void opensWithTheCallersString_data();
     void opensWithTheCallersString();
+    void sqliteFileIsTheNamedOne_data();
+    void sqliteFileIsTheNamedOne();
+    void postgresLogInOutsideAscii();
     void failureLogsOnceAndLeavesAnUnopenedConnection_data();
     void failureLogsOnceAndLeavesAnUnopenedConnection();
     void closedPortFailsAtOnce();
@@ -122,6 +128,55 @@ void tst_ConnectADO::opensWithTheCallersString()
     auto records = connection->Execute(u"SELECT 1 AS one"_s);
     QCOMPARE(records->fieldValue(0).toLong(), 1);
     QCOMPARE(logRecords(), 0);
+}
+
+void tst_ConnectADO::sqliteFileIsTheNamedOne_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::newRow("chinese folder") << u"中文目錄/x.db"_s;
+    QTest::newRow("chinese file name") << u"資料.db"_s;
+    QTest::newRow("outside the basic plane") << u"中文/資料\U0002000B.db"_s;
+}
+
+// What the driver opens is the file named, byte for byte: the rows land there, and no
+// file of another name appears.
+void tst_ConnectADO::sqliteFileIsTheNamedOne()
+{
+    QFETCH(QString, file);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(file);
+    QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()));
+    std::unique_ptr<adodb::Connection> connection;
+
+    QVERIFY(basADODB::ConnectADO(Value(u"Driver=SQLite3;Database="_s + path), connection));
+    connection->Execute(u"CREATE TABLE t (name varchar(20))"_s);
+    connection->Execute(u"INSERT INTO t VALUES ('row-in-the-named-file')"_s);
+    connection->Close();
+
+    QFile written(path);
+    QVERIFY(written.open(QIODevice::ReadOnly));
+    QVERIFY(written.readAll().contains("row-in-the-named-file"));
+    QDirIterator all(dir.path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    QStringList files;
+    while (all.hasNext())
+        files << all.next();
+    QCOMPARE(files, QStringList{path});
+    QCOMPARE(logRecords(), 0);
+}
+
+void tst_ConnectADO::postgresLogInOutsideAscii()
+{
+    const QString user = u"會計員\U0002000B"_s;
+    const QString password = u"密碼-\U0002000B-ü"_s;
+    std::unique_ptr<adodb::Connection> admin;
+    QVERIFY(basADODB::ConnectADO(Value(m_postgres.connectionString()), admin));
+    admin->Execute(u"CREATE ROLE \"%1\" LOGIN PASSWORD '%2'"_s.arg(user, password));
+
+    std::unique_ptr<adodb::Connection> connection;
+    QVERIFY(basADODB::ConnectADO(Value(m_postgres.connectionString(user, password)), connection));
+    QCOMPARE(connection->Execute(u"SELECT current_user"_s)->fieldValue(0).toText(), user);
+    QVERIFY(!basADODB::ConnectADO(Value(m_postgres.connectionString(user, u"密碼-錯"_s)), connection));
+    QCOMPARE(logRecords(), 1);
 }
 
 void tst_ConnectADO::failureLogsOnceAndLeavesAnUnopenedConnection_data()

@@ -1,0 +1,131 @@
+#include "adodb/connectionstring_p.h"
+
+#include <algorithm>
+
+namespace adodb::connectionstring {
+
+namespace {
+
+const QString &mask()
+{
+    static const QString text = QStringLiteral("***");
+    return text;
+}
+
+bool isMaskLike(const QString &secret)
+{
+    return std::all_of(secret.begin(), secret.end(), [](QChar c) { return c == u'*'; });
+}
+
+} // namespace
+
+Attributes attributesOf(const QString &connectionString)
+{
+    Attributes attributes;
+    qsizetype i = 0;
+    const qsizetype n = connectionString.size();
+    while (i < n) {
+        const qsizetype equals = connectionString.indexOf(u'=', i);
+        if (equals < 0)
+            break;
+        const QString key = connectionString.mid(i, equals - i).trimmed();
+        QString value;
+        i = equals + 1;
+        if (i < n && connectionString.at(i) == u'{') {
+            // A braced value runs to the closing brace; "}}" stands for one brace.
+            ++i;
+            while (i < n) {
+                if (connectionString.at(i) == u'}') {
+                    if (i + 1 < n && connectionString.at(i + 1) == u'}') {
+                        value += u'}';
+                        i += 2;
+                        continue;
+                    }
+                    ++i;
+                    break;
+                }
+                value += connectionString.at(i++);
+            }
+            const qsizetype semicolon = connectionString.indexOf(u';', i);
+            i = semicolon < 0 ? n : semicolon + 1;
+        } else {
+            const qsizetype semicolon = connectionString.indexOf(u';', i);
+            const qsizetype end = semicolon < 0 ? n : semicolon;
+            value = connectionString.mid(i, end - i);
+            i = end + 1;
+        }
+        attributes.emplace_back(key, value);
+    }
+    return attributes;
+}
+
+QString attribute(const QString &connectionString, const QString &key)
+{
+    for (const auto &[name, value] : attributesOf(connectionString)) {
+        if (name.compare(key, Qt::CaseInsensitive) == 0)
+            return value;
+    }
+    return QString();
+}
+
+QStringList secretsOf(const QString &connectionString)
+{
+    QStringList secrets;
+    if (connectionString.isEmpty())
+        return secrets;
+    secrets << connectionString;
+    for (const auto &[key, value] : attributesOf(connectionString)) {
+        if (key.compare(u"PWD", Qt::CaseInsensitive) == 0
+            || key.compare(u"PASSWORD", Qt::CaseInsensitive) == 0)
+            secrets << value;
+    }
+    return secrets;
+}
+
+QString masked(QString text, const QStringList &secrets)
+{
+    QStringList ordered;
+    for (const QString &secret : secrets) {
+        if (!secret.isEmpty())
+            ordered << secret;
+    }
+    std::sort(ordered.begin(), ordered.end(),
+              [](const QString &a, const QString &b) { return a.size() > b.size(); });
+    for (const QString &secret : std::as_const(ordered))
+        text.replace(secret, mask());
+    // Each further replacement takes at least one character other than an asterisk out
+    // of the text, so the loop ends.
+    for (bool again = true; again;) {
+        again = false;
+        for (const QString &secret : std::as_const(ordered)) {
+            if (!isMaskLike(secret) && text.contains(secret)) {
+                text.replace(secret, mask());
+                again = true;
+            }
+        }
+    }
+    return text;
+}
+
+QString withAttributes(const QString &connectionString, const QStringList &removedKeys,
+                       const Attributes &added)
+{
+    // Braces only where the value needs them: not every driver takes them off every value.
+    const auto written = [](const QString &key, QString value) {
+        if (value.contains(u';') || value.contains(u'}') || value.startsWith(u'{') || value.trimmed() != value) {
+            value.replace(u'}', QStringLiteral("}}"));
+            value = u'{' + value + u'}';
+        }
+        return key + u'=' + value;
+    };
+    QStringList parts;
+    for (const auto &[key, value] : attributesOf(connectionString)) {
+        if (!removedKeys.contains(key, Qt::CaseInsensitive))
+            parts << written(key, value);
+    }
+    for (const auto &[key, value] : added)
+        parts << written(key, value);
+    return parts.join(u';');
+}
+
+} // namespace adodb::connectionstring

@@ -1,0 +1,100 @@
+#include "platform/regularfile_p.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform::regularfile {
+
+namespace {
+
+// A descriptor that closes itself.
+class Descriptor
+{
+public:
+    explicit Descriptor(int fd) : m_fd(fd) {}
+    ~Descriptor()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    Descriptor(const Descriptor &) = delete;
+    Descriptor &operator=(const Descriptor &) = delete;
+
+    int get() const { return m_fd; }
+
+    // O_NONBLOCK keeps the open itself from waiting on a FIFO; once the file is known to
+    // be regular, the flag changes nothing.
+    bool isRegularFile(off_t *size = nullptr) const
+    {
+        struct stat status {};
+        if (m_fd < 0 || ::fstat(m_fd, &status) != 0 || !S_ISREG(status.st_mode))
+            return false;
+        if (size)
+            *size = status.st_size;
+        return true;
+    }
+
+private:
+    int m_fd;
+};
+
+int openNative(const QString &path, int flags)
+{
+    const std::optional<QByteArray> native = nativePath(path);
+    if (!native)
+        return -1;
+    int fd;
+    do
+        fd = ::open(native->constData(), flags | O_CLOEXEC | O_NONBLOCK | O_NOCTTY, 0666);
+    while (fd < 0 && errno == EINTR);
+    return fd;
+}
+
+} // namespace
+
+std::optional<QByteArray> nativePath(const QString &path)
+{
+    if (path.isEmpty() || path.contains(QChar(u'\0')))
+        return std::nullopt;
+    return QFile::encodeName(path);
+}
+
+std::optional<QByteArray> read(const QString &path)
+{
+    const Descriptor file(openNative(path, O_RDONLY));
+    off_t size = 0;
+    if (!file.isRegularFile(&size))
+        return std::nullopt;
+    QByteArray content;
+    content.reserve(qsizetype(size));
+    char buffer[65536];
+    for (;;) {
+        const ssize_t got = ::read(file.get(), buffer, sizeof buffer);
+        if (got == 0)
+            return content;
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            return std::nullopt;
+        }
+        content.append(buffer, qsizetype(got));
+    }
+}
+
+bool append(const QString &path, const QByteArray &bytes)
+{
+    const Descriptor file(openNative(path, O_WRONLY | O_CREAT | O_APPEND));
+    if (!file.isRegularFile())
+        return false;
+    ssize_t written;
+    do
+        written = ::write(file.get(), bytes.constData(), size_t(bytes.size()));
+    while (written < 0 && errno == EINTR);
+    return written == ssize_t(bytes.size());
+}
+
+} // namespace platform::regularfile
