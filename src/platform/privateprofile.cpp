@@ -11,6 +11,7 @@
 #include <optional>
 
 #include <cerrno>
+#include <cstdlib>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -253,12 +254,9 @@ public:
         : m_path(QFile::encodeName(filePath + QStringLiteral(".lock")))
     {
         for (;;) {
-            // flock() needs no write access, so every user who may read the lock file
-            // can take the lock; one who creates it lets every other user read it.
-            const int fd = ::open(m_path.constData(), O_RDONLY | O_CREAT | O_CLOEXEC | O_NOCTTY, 0644);
+            const int fd = openLockFile();
             if (fd < 0)
                 return;
-            ::fchmod(fd, 0644);
             if (!lockExclusively(fd)) {
                 ::close(fd);
                 return;
@@ -285,6 +283,29 @@ public:
     bool isHeld() const { return m_fd >= 0; }
 
 private:
+    // flock() needs no write access, so every user who may read the lock file can take
+    // the lock. A missing lock file is made readable by all before it appears at its
+    // path, so that no other user ever finds it closed to them, whatever the umask.
+    int openLockFile() const
+    {
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            const int fd = ::open(m_path.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+            if (fd >= 0 || errno != ENOENT)
+                return fd;
+            QByteArray draft = m_path + QByteArrayLiteral(".XXXXXX");
+            const int created = ::mkostemp(draft.data(), O_CLOEXEC);
+            if (created < 0)
+                return -1;
+            const bool made = ::fchmod(created, 0644) == 0
+                              && (::link(draft.constData(), m_path.constData()) == 0 || errno == EEXIST);
+            ::unlink(draft.constData());
+            ::close(created);
+            if (!made)
+                return -1;
+        }
+        return -1;
+    }
+
     static bool lockExclusively(int fd)
     {
         int result;
@@ -306,11 +327,24 @@ private:
     int m_fd = -1;
 };
 
+// The new file takes the old one's mode and group, so that every user who could read
+// and write it before still can, whatever the writer's umask and primary group.
+void keepModeAndGroup(const QString &filePath, int newFile)
+{
+    struct stat old {};
+    if (::stat(QFile::encodeName(filePath).constData(), &old) != 0)
+        return;
+    ::fchmod(newFile, old.st_mode & 07777);
+    if (::fchown(newFile, uid_t(-1), old.st_gid) != 0)
+        return; // a group the writer is no member of stays the writer's own
+}
+
 bool replaceFile(const QString &filePath, const QByteArray &content)
 {
     QSaveFile file(filePath);
     if (!file.open(QIODevice::WriteOnly))
         return false;
+    keepModeAndGroup(filePath, file.handle());
     if (file.write(content) != content.size()) {
         file.cancelWriting();
         return false;

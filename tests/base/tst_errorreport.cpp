@@ -223,6 +223,7 @@ private slots:
         QTest::newRow("a folder") << m_dir.path();
         QTest::newRow("full disk") << "/dev/full";
         QTest::newRow("FIFO without a reader") << m_dir.filePath(QStringLiteral("fifo"));
+        QTest::newRow("NUL inside") << m_dir.filePath(QStringLiteral("error.log")) + QChar(u'\0') + QStringLiteral(".old");
     }
 
     void unusableLogPathsWriteNothingAndFailNothing()

@@ -12,6 +12,9 @@
 
 #include <array>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 using basBase::ReadIniValue;
 using basBase::WriteIniValue;
 
@@ -19,6 +22,7 @@ namespace {
 
 const char WriterSwitch[] = "--write-keys";
 constexpr int KeysPerWriter = 200;
+constexpr gid_t SharedGroup = 60000;
 
 QString writerKey(const QString &writer, int i)
 {
@@ -57,6 +61,7 @@ private slots:
     void writeRefusesLineBreaks();
     void writeLeavesNoFileBeside();
     void writeIntoAMissingFolderFailsQuietly();
+    void twoProcessesWritingLoseNothing_data();
     void twoProcessesWritingLoseNothing();
 
 private:
@@ -155,6 +160,11 @@ void tst_IniFile::readsAsTheWindowsProgramsDo_data()
     row("utf-8 character not split", utf8, "[S]\r\nk=" + QByteArray(125, 'x') + "\xE4\xB8\xAD\r\n",
         "S", "k", QString(125, u'x'));
 
+    // Invalid bytes come back as U+FFFD, three bytes in UTF-8: the cut still fits the buffer.
+    row("invalid utf-8 byte at the cut", utf8, "[S]\r\nk=" + QByteArray(126, 'x') + "\xFF\r\n",
+        "S", "k", QString(126, u'x'));
+    row("invalid utf-8 throughout", utf8, "[S]\r\nk=" + QByteArray(60, '\xFF') + "\r\n",
+        "S", "k", QString(42, QChar(0xFFFD)));
     row("big5 names and value", big5, "[" BIG5_SETTINGS "]\r\n" BIG5_CHINESE "=" BIG5_TEST "\r\n",
         u"設定"_qs, u"中文"_qs, u"測試值"_qs);
     row("big5 trail byte is no bracket", big5, "[" BIG5_SETTINGS "]\r\nk=v\r\n[x]\r\n", u"設定"_qs, "k", "v");
@@ -184,6 +194,14 @@ void tst_IniFile::readOfMissingFileIsEmpty()
     QCOMPARE(ReadIniValue(path(QStringLiteral("missing.ini")), QStringLiteral("S"), QStringLiteral("k")),
              QString());
     QCOMPARE(ReadIniValue(m_dir->path(), QStringLiteral("S"), QStringLiteral("k")), QString());
+    // Only regular files are read, and a read never waits.
+    const QString fifo = path(QStringLiteral("fifo.ini"));
+    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    QCOMPARE(ReadIniValue(fifo, QStringLiteral("S"), QStringLiteral("k")), QString());
+    QCOMPARE(ReadIniValue(QStringLiteral("/dev/zero"), QStringLiteral("S"), QStringLiteral("k")), QString());
+    writeBytes("[S]\r\nk=v\r\n");
+    QCOMPARE(ReadIniValue(path() + QChar(u'\0') + QStringLiteral("x"), QStringLiteral("S"), QStringLiteral("k")),
+             QString());
 }
 
 void tst_IniFile::profileBufferSizeLimitsTheCopy_data()
@@ -347,18 +365,63 @@ void tst_IniFile::writeIntoAMissingFolderFailsQuietly()
                   QStringLiteral("k"), QStringLiteral("v"));
     WriteIniValue(QString(), QStringLiteral("S"), QStringLiteral("k"), QStringLiteral("v"));
     QVERIFY(QDir(m_dir->path()).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
+
+    // A path cut at its NUL would name this file: it is neither written nor locked.
+    writeBytes("[S]\r\nk=kept\r\n", QStringLiteral("a"));
+    WriteIniValue(path(QStringLiteral("a")) + QChar(u'\0') + QStringLiteral(".ini"), QStringLiteral("S"),
+                  QStringLiteral("k"), QStringLiteral("v"));
+    writeBytes("[S]\r\n", QStringLiteral("b.lock"));
+    WriteIniValue(path(QStringLiteral("b")) + QChar(u'\0'), QStringLiteral("S"), QStringLiteral("k"),
+                  QStringLiteral("v"));
+    QCOMPARE(readBytes(QStringLiteral("a")), QByteArray("[S]\r\nk=kept\r\n"));
+    QCOMPARE(readBytes(QStringLiteral("b.lock")), QByteArray("[S]\r\n"));
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden),
+             (QStringList{QStringLiteral("a"), QStringLiteral("b.lock")}));
 }
 
+void tst_IniFile::twoProcessesWritingLoseNothing_data()
+{
+    QTest::addColumn<bool>("asTwoUsers");
+    QTest::newRow("one user") << false;
+    QTest::newRow("two users in a shared folder") << true;
+}
+
+// Two writers at once, of one user or of two users of one group, each of whose lock
+// files the other must be able to take.
 void tst_IniFile::twoProcessesWritingLoseNothing()
 {
+    QFETCH(bool, asTwoUsers);
+    if (asTwoUsers && ::geteuid() != 0)
+        QSKIP("needs root to start writers as two other users");
+    if (asTwoUsers) {
+        QCOMPARE(::chown(QFile::encodeName(m_dir->path()).constData(), 0, SharedGroup), 0);
+        QCOMPARE(::chmod(QFile::encodeName(m_dir->path()).constData(), 02775), 0);
+    }
     writeBytes("; shared by two writers\r\n[Shared]\r\n");
+    if (asTwoUsers) {
+        QCOMPARE(::chown(QFile::encodeName(path()).constData(), 0, SharedGroup), 0);
+        QCOMPARE(::chmod(QFile::encodeName(path()).constData(), 0664), 0);
+    }
     const QStringList writers{QStringLiteral("first"), QStringLiteral("second")};
     std::vector<std::unique_ptr<QProcess>> processes;
+    int uid = 60001;
     for (const QString &writer : writers) {
         auto process = std::make_unique<QProcess>();
         process->setProcessChannelMode(QProcess::ForwardedChannels);
-        process->start(QCoreApplication::applicationFilePath(),
-                       {QString::fromLatin1(WriterSwitch), path(), writer});
+        const QStringList arguments{QString::fromLatin1(WriterSwitch), path(), writer};
+        if (asTwoUsers) {
+            // Each writer's files are its own, created under a umask that keeps them
+            // from others unless the code opens them up.
+            process->start(QStringLiteral("setpriv"),
+                           QStringList{QStringLiteral("--reuid=%1").arg(uid++),
+                                       QStringLiteral("--regid=%1").arg(SharedGroup), QStringLiteral("--clear-groups"),
+                                       QStringLiteral("--"), QStringLiteral("sh"), QStringLiteral("-c"),
+                                       QStringLiteral("umask 077 && exec \"$0\" \"$@\""),
+                                       QCoreApplication::applicationFilePath()}
+                               + arguments);
+        } else {
+            process->start(QCoreApplication::applicationFilePath(), arguments);
+        }
         QVERIFY(process->waitForStarted());
         processes.push_back(std::move(process));
     }

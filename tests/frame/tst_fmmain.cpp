@@ -177,9 +177,18 @@ private slots:
         QTest::addColumn<QList<int>>("version");
         QTest::addColumn<QString>("tip");
         QTest::addColumn<QString>("message");
-        QTest::newRow("this build") << "bin" << QList<int>{1, 0, 1} << "V1.0.1" << "V.1.0.1";
-        QTest::newRow("version 2.10.3") << "bin" << QList<int>{2, 10, 3} << "V2.10.3" << "V.2.10.3";
-        QTest::newRow("folder with blanks and Chinese") << "程式 資料夾" << QList<int>{1, 0, 1} << "V1.0.1" << "V.1.0.1";
+        QTest::addColumn<QTime>("modified");
+        QTest::addColumn<QString>("dateTip");
+        const QTime afternoon(14, 5, 9);
+        const QString afternoonTip = QStringLiteral("檔案日期:2012/12/8 下午 02:05:09");
+        QTest::newRow("this build") << "bin" << QList<int>{1, 0, 1} << "V1.0.1" << "V.1.0.1" << afternoon << afternoonTip;
+        QTest::newRow("version 2.10.3") << "bin" << QList<int>{2, 10, 3} << "V2.10.3" << "V.2.10.3" << afternoon
+                                        << afternoonTip;
+        QTest::newRow("folder with blanks and Chinese") << "程式 資料夾" << QList<int>{1, 0, 1} << "V1.0.1" << "V.1.0.1"
+                                                        << afternoon << afternoonTip;
+        QTest::newRow("fraction of a second cut, not rounded into the next day")
+            << "late" << QList<int>{1, 0, 1} << "V1.0.1" << "V.1.0.1" << QTime(23, 59, 59, 700)
+            << QStringLiteral("檔案日期:2012/12/8 下午 11:59:59");
     }
 
     void loadFillsTheFrame()
@@ -188,13 +197,15 @@ private slots:
         QFETCH(QList<int>, version);
         QFETCH(QString, tip);
         QFETCH(QString, message);
-        const QString program = createProgramFile(folder, QDateTime(QDate(2012, 12, 8), QTime(14, 5, 9)));
+        QFETCH(QTime, modified);
+        QFETCH(QString, dateTip);
+        const QString program = createProgramFile(folder, QDateTime(QDate(2012, 12, 8), modified));
 
         DesktopCapture desktop;
         FmMain window(appAt(program, version[0], version[1], version[2]));
         window.show();
 
-        QCOMPARE(window.lblHead[0]->toolTip(), QStringLiteral("檔案日期:2012/12/8 下午 02:05:09"));
+        QCOMPARE(window.lblHead[0]->toolTip(), dateTip);
         QCOMPARE(window.lblHead[1]->toolTip(), tip);
         QCOMPARE(window.elaMsg->Caption(), message);
         QCOMPARE(window.lblHead[2]->text(), platform::regional::shortDate(QDate::currentDate()));

@@ -9,7 +9,11 @@ class TestCodePage : public QObject
     Q_OBJECT
 
 private slots:
-    void cleanup() { codepage::setName(QString()); }
+    void cleanup()
+    {
+        codepage::setName(QString());
+        qunsetenv("SUITEFRAME_CODEPAGE");
+    }
 
     void roundTrips_data()
     {
@@ -30,6 +34,28 @@ private slots:
         codepage::setName(name);
         QCOMPARE(codepage::fromUnicode(text), bytes);
         QCOMPARE(codepage::toUnicode(bytes), text);
+    }
+
+    // A name iconv does not know would empty every conversion: it never comes in force.
+    void unknownNamesAreRefused_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("misspelt") << "CP9500";
+        QTest::newRow("blank inside") << "CP 950";
+    }
+
+    void unknownNamesAreRefused()
+    {
+        QFETCH(QString, name);
+        QVERIFY(codepage::setName(QStringLiteral("CP950")));
+        QVERIFY(!codepage::setName(name));
+        QCOMPARE(codepage::name(), QStringLiteral("CP950"));
+
+        codepage::setName(QString());
+        qputenv("SUITEFRAME_CODEPAGE", name.toLatin1());
+        QCOMPARE(codepage::refusedEnvironmentName(), name);
+        QCOMPARE(codepage::name(), QStringLiteral("UTF-8")); // the locale's, as the test runs
+        QCOMPARE(codepage::fromUnicode(QStringLiteral("記")), QByteArray("\xE8\xA8\x98"));
     }
 
     void unmappableCharactersBecomeQuestionMarks()
