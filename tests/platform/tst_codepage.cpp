@@ -41,7 +41,7 @@ private slots:
     {
         QTest::addColumn<QString>("name");
         QTest::newRow("misspelt") << "CP9500";
-        QTest::newRow("blank inside") << "CP 950";
+        QTest::newRow("no such name") << "X-NO-SUCH-CODEPAGE";
     }
 
     void unknownNamesAreRefused()
