@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <array>
 #include <map>
 
@@ -57,26 +58,23 @@ QByteArray withoutLineEnd(QByteArray line)
     return line;
 }
 
-// Every line of before, but at most one, stands in after in the same order; a last
-// line without a line end may have gained one.
+// A write replaces one line or inserts lines at one place: what before and after have in
+// common at their start and at their end covers every line of before but at most one.
+// A last line without a line end may have gained one.
 bool keepsOtherLines(const QByteArrayList &before, const QByteArrayList &after)
 {
-    qsizetype j = 0;
-    int dropped = 0;
-    for (qsizetype i = 0; i < before.size(); ++i) {
-        const bool last = i + 1 == before.size();
-        qsizetype k = j;
-        while (k < after.size() && after[k] != before[i]
-               && !(last && withoutLineEnd(after[k]) == before[i]))
-            ++k;
-        if (k == after.size()) {
-            if (++dropped > 1)
-                return false;
-            continue;
-        }
-        j = k + 1;
-    }
-    return true;
+    const qsizetype last = before.size() - 1;
+    const auto same = [&](qsizetype i, qsizetype k) {
+        return after[k] == before[i] || (i == last && withoutLineEnd(after[k]) == before[i]);
+    };
+    const qsizetype shorter = std::min(before.size(), after.size());
+    qsizetype head = 0;
+    while (head < shorter && same(head, head))
+        ++head;
+    qsizetype tail = 0;
+    while (tail < shorter - head && same(last - tail, after.size() - 1 - tail))
+        ++tail;
+    return head + tail >= before.size() - 1;
 }
 
 } // namespace
