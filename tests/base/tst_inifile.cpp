@@ -402,6 +402,14 @@ void tst_IniFile::twoProcessesWritingLoseNothing()
         QCOMPARE(::chown(QFile::encodeName(path()).constData(), 0, SharedGroup), 0);
         QCOMPARE(::chmod(QFile::encodeName(path()).constData(), 0664), 0);
     }
+    // Other users may not reach this program where the build put it (under /root, say):
+    // they run a copy from the shared folder.
+    QString program = QCoreApplication::applicationFilePath();
+    if (asTwoUsers) {
+        const QString copy = path(QStringLiteral("writer"));
+        QVERIFY(QFile::copy(program, copy));
+        program = copy;
+    }
     const QStringList writers{QStringLiteral("first"), QStringLiteral("second")};
     std::vector<std::unique_ptr<QProcess>> processes;
     int uid = 60001;
@@ -416,11 +424,10 @@ void tst_IniFile::twoProcessesWritingLoseNothing()
                            QStringList{QStringLiteral("--reuid=%1").arg(uid++),
                                        QStringLiteral("--regid=%1").arg(SharedGroup), QStringLiteral("--clear-groups"),
                                        QStringLiteral("--"), QStringLiteral("sh"), QStringLiteral("-c"),
-                                       QStringLiteral("umask 077 && exec \"$0\" \"$@\""),
-                                       QCoreApplication::applicationFilePath()}
+                                       QStringLiteral("umask 077 && exec \"$0\" \"$@\""), program}
                                + arguments);
         } else {
-            process->start(QCoreApplication::applicationFilePath(), arguments);
+            process->start(program, arguments);
         }
         QVERIFY(process->waitForStarted());
         processes.push_back(std::move(process));
