@@ -84,9 +84,11 @@ QStringList secretsOf(const QString &connectionString)
 
 QString masked(QString text, const QStringList &secrets)
 {
+    // A secret of asterisks no longer than the mask hides behind it already; masking it
+    // would only grow the text, each time over.
     QStringList ordered;
     for (const QString &secret : secrets) {
-        if (!secret.isEmpty())
+        if (!secret.isEmpty() && !(isMaskLike(secret) && secret.size() <= mask().size()) && !ordered.contains(secret))
             ordered << secret;
     }
     std::sort(ordered.begin(), ordered.end(),

@@ -26,7 +26,8 @@ QStringList secretsOf(const QString &connectionString);
 // The text with every secret replaced by "***", longest first, so that a password
 // inside the connection string is masked with it. Masking is repeated until no secret
 // is left, since a replacement can join the text around it into a secret again; a
-// secret of asterisks alone cannot be told from the mask and is masked once.
+// secret of asterisks alone cannot be told from the mask: one no longer than the mask
+// stays as it is, a longer one is masked once.
 QString masked(QString text, const QStringList &secrets);
 
 // The string without the attributes named by keys (compared without regard to case),
