@@ -183,7 +183,7 @@ void Dbc::connect(const QString &connectionString, const QStringList &secrets)
         QByteArray in = connectionString.toUtf8();
         SQLCHAR out[4096];
         SQLSMALLINT outLength = 0;
-        rc = SQLDriverConnect(get(), nullptr, reinterpret_cast<SQLCHAR *>(in.data()), SQLSMALLINT(in.size()), out,
+        rc = SQLDriverConnect(get(), nullptr, reinterpret_cast<SQLCHAR *>(in.data()), SQL_NTS, out,
                               SQLSMALLINT(std::size(out)), &outLength, SQL_DRIVER_NOPROMPT);
     }
     check(rc, SQL_HANDLE_DBC, get(), m_secrets, calls);
@@ -212,8 +212,7 @@ TextCalls Dbc::connectCalls(const QString &connectionString)
     throw platform::RuntimeError(
         ErrorNumber::ProviderFailure,
         QStringLiteral("the connection string holds characters other than ASCII, and its driver cannot be found "
-                       "to tell whether they would reach it intact: %1")
-            .arg(connectionstring::masked(connectionString, m_secrets)));
+                       "to tell whether they would reach it intact"));
 }
 
 TextCalls Dbc::probeTextCalls() const

@@ -244,9 +244,10 @@ void setEntry(QByteArrayList &lines, const QByteArray &section, const QByteArray
 }
 
 // Holds an exclusive flock() on "<file>.lock" beside the settings file, and removes the
-// lock file again when released. The path is the settings file's, known to hold no NUL. A writer that waited on a lock file which its holder
-// has removed meanwhile finds the inode gone from the path and starts over with the
-// new lock file, so two writers never hold locks on different inodes of one path.
+// lock file again when released. The path is the settings file's, known to hold no NUL.
+// A writer that waited on a lock file which its holder has removed meanwhile finds the
+// inode gone from the path and starts over with the new lock file, so two writers
+// never hold locks on different inodes of one path.
 class WriterLock
 {
 public:
@@ -334,7 +335,7 @@ void keepModeAndGroup(const QString &filePath, int newFile)
     struct stat old {};
     if (::stat(QFile::encodeName(filePath).constData(), &old) != 0)
         return;
-    ::fchmod(newFile, old.st_mode & 07777);
+    ::fchmod(newFile, old.st_mode & 0777);
     if (::fchown(newFile, uid_t(-1), old.st_gid) != 0)
         return; // a group the writer is no member of stays the writer's own
 }
