@@ -24,10 +24,11 @@
 namespace platform::privateprofile {
 
 // Copies the value of the key in the section of the file into the buffer, followed by
-// a NUL byte, and answers the number of bytes copied without the NUL. A missing file,
-// section or key copies the default value instead, without its trailing spaces. A value
-// longer than the buffer holds is cut to the buffer's size minus one byte, or less
-// where that would split a multi-byte character. An empty buffer receives nothing.
+// a NUL byte, and answers the number of bytes copied without the NUL. Only a regular
+// file is read, without waiting. A missing file, section or key copies the default
+// value instead, without its trailing spaces. A value longer than the buffer holds is
+// cut to at most the buffer's size minus one byte, less where that would split a
+// multi-byte character. An empty buffer receives nothing.
 qsizetype getPrivateProfileString(const QByteArray &section, const QByteArray &key,
                                   const QByteArray &defaultValue, std::span<char> buffer,
                                   const QString &filePath);
@@ -43,9 +44,11 @@ qsizetype getPrivateProfileString(const QByteArray &section, const QByteArray &k
 // through this function, so that writers of different keys at the same time lose
 // nothing. Readers need no lock.
 //
-// Answers false, leaving the file as it was, when the path is empty, when the file
-// cannot be read or replaced (a missing folder is not created), or when a name or the
-// value holds a CR or LF byte (which would add lines to the file).
+// Answers false, leaving the file as it was, when the path is empty or holds a NUL
+// character, when the file is no regular file or cannot be read or replaced (a missing
+// folder is not created), or when a name or the value holds a CR or LF byte (which
+// would add lines to the file). The lock file is open to every user who may read it,
+// and the replaced file keeps its mode and group, so users of one group share a file.
 bool writePrivateProfileString(const QByteArray &section, const QByteArray &key,
                                const QByteArray &value, const QString &filePath);
 
