@@ -52,7 +52,7 @@ void Connection::Open(const QString &userId, const QString &password, qint32 opt
     QStringList secrets = connectionstring::secretsOf(m_connectionString);
     if (!userId.isEmpty() || !password.isEmpty()) {
         QStringList removed;
-        std::vector<std::pair<QString, QString>> added;
+        connectionstring::Attributes added;
         if (!userId.isEmpty()) {
             removed << QStringLiteral("UID") << QStringLiteral("USER") << QStringLiteral("USERNAME");
             added.emplace_back(QStringLiteral("UID"), userId);

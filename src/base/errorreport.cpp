@@ -29,6 +29,8 @@ QString procedureText(const Value &procedureName)
 
 void writeLogRecord(const QString &message)
 {
+    if (LogFilePath.isEmpty())
+        return;
     failure::skip([&] {
         // Every failure leaves the log as it was, silently.
         platform::regularfile::append(LogFilePath,
