@@ -1,7 +1,8 @@
 // The message dialog in its three typical uses: a plain question, message lines as a
 // small table, and records as a card. With a folder argument it saves a picture of
-// each (dialog-message.png, dialog-lines.png, dialog-record-card.png) and presses
-// 確定 itself; without one the user answers each dialog.
+// each with its window frame (dialog-message.png, dialog-lines.png,
+// dialog-record-card.png) and presses 確定 itself; without one the user answers each
+// dialog.
 #include "adodb/memoryrecordset.h"
 #include "controls/fonts.h"
 #include "dialogs/frmSure.h"
@@ -9,6 +10,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QPushButton>
+#include <QScreen>
 #include <QTextStream>
 #include <QTimer>
 
@@ -28,7 +30,11 @@ void captureNext(const QString &fileName)
         QWidget *dialog = QApplication::activeModalWidget();
         if (!dialog)
             return captureNext(fileName);
-        dialog->grab().save(QDir(g_folder).filePath(fileName));
+        // From the screen, so that the window manager's frame is in the picture.
+        const QRect frame = dialog->frameGeometry();
+        dialog->screen()
+            ->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height())
+            .save(QDir(g_folder).filePath(fileName));
         frmSure().cmdOK->click();
     });
 }

@@ -1,11 +1,15 @@
 // A program of the suite in its smallest form: the frame's main window with a body
-// of its own, prepared in InitForm.
+// of its own, prepared in InitForm. With a folder argument it saves a picture of the
+// window with its frame (main-window.png) and ends.
 #include "frame/application.h"
 #include "frame/fmMain.h"
 
 #include "controls/panel.h"
 
+#include <QDir>
 #include <QLabel>
+#include <QScreen>
+#include <QTimer>
 #include <QVBoxLayout>
 
 class ExampleWindow : public FmMain
@@ -17,6 +21,18 @@ protected:
         auto *greeting = new QLabel(QStringLiteral("歡迎使用本系統。"), vsElastic1);
         greeting->setAlignment(Qt::AlignCenter);
         layout->addWidget(greeting);
+        const QStringList arguments = QCoreApplication::arguments();
+        if (arguments.size() > 1)
+            QTimer::singleShot(600, this, [this, folder = arguments.at(1)] { saveAndQuit(folder); });
+    }
+
+private:
+    void saveAndQuit(const QString &folder)
+    {
+        const QRect frame = frameGeometry();
+        screen()->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height())
+            .save(QDir(folder).filePath(QStringLiteral("main-window.png")));
+        QCoreApplication::quit();
     }
 };
 

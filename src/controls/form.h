@@ -2,13 +2,16 @@
 
 #include <QWidget>
 
+#include <optional>
+
 namespace controls {
 
 // A top-level window with the window system's twips geometry: Left, Top, Width and
 // Height are those of the outer frame, ScaleWidth and ScaleHeight those of the client
-// area. Where the window system reports no frame (before the window is first shown,
-// or on a platform without decorations) the frame is taken from the design: the
-// difference between the design's outer and client sizes.
+// area. The frame is the one the window system reports. Where it reports none (while
+// the window is hidden, or before the window manager has framed it) the frame it last
+// reported is taken, and before any the design's: the difference between the design's
+// outer and client sizes.
 class Form : public QWidget
 {
     Q_OBJECT
@@ -35,10 +38,21 @@ public:
     QString Caption() const { return windowTitle(); }
     void setCaption(const QString &caption) { setWindowTitle(caption); }
 
+protected:
+    bool event(QEvent *event) override;
+    // Called as the window system reports a frame other than the one known so far, as
+    // a window manager frames a window it maps. The window's outer size has changed
+    // with it; a window of fixed outer size sets it again here.
+    virtual void frameChanged() {}
+
 private:
+    QMargins reportedMargins() const;
     QSize framePixels() const;
+    QPoint outerTopLeft() const;
+    void moveOuterTo(QPoint outer);
 
     QSize m_designFrame{0, 0}; // pixels
+    std::optional<QMargins> m_knownMargins; // the frame the window system last reported
 };
 
 } // namespace controls

@@ -18,6 +18,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QStyle>
+#include <QWindow>
 
 #include <cmath>
 
@@ -168,10 +169,9 @@ bool FrmSure::SHOWMSG(const Value &pvMsg, const std::optional<Value> &pvTitle,
             PickRST(pRST);
         elaList->setVisible(!(fgList->Rows() == 0 || fgList->Cols() == 1));
 
-        // The window takes its height before the message frame is fitted into it.
         const bool shortSize = pbShortSize.value_or(Value(false)).toBoolean();
-        applyOuterHeight(shortSize && fgList->Rows() == 0 ? ShortHeight : FullHeight);
-        setMessageFrame(message);
+        m_outerHeight = shortSize && fgList->Rows() == 0 ? ShortHeight : FullHeight;
+        fitToOuterHeight();
 
         cmdOK->setText(pvButtonOKTitle.value_or(Value(u"確定")).toText());
         cmdCancel->setText(pvButtonCancelTitle.value_or(Value(u"取消")).toText());
@@ -186,6 +186,13 @@ bool FrmSure::SHOWMSG(const Value &pvMsg, const std::optional<Value> &pvTitle,
         result = m_fbChoice;
     });
     return result;
+}
+
+// The window takes its height before the message frame is fitted into it.
+void FrmSure::fitToOuterHeight()
+{
+    applyOuterHeight(m_outerHeight);
+    setMessageFrame(elaMsg->Caption());
 }
 
 void FrmSure::applyOuterHeight(double outerTwips)
@@ -232,7 +239,7 @@ void FrmSure::showModally()
     // Set before showing: showing processes events, and a button pressed then must
     // find the loop to end.
     m_modalLoop = &loop;
-    show();
+    showRestoredAndActive();
     if (isVisible())
         loop.exec(QEventLoop::DialogExec);
     m_modalLoop = nullptr;
@@ -240,6 +247,35 @@ void FrmSure::showModally()
     // never the choice of an earlier use.
     if (isVisible())
         cmdCancel_Click();
+}
+
+// Minimising is no answer: a dialog minimised during an earlier wait comes back
+// restored, or the program would wait for a window nobody sees.
+void FrmSure::showRestoredAndActive()
+{
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    raise();
+    activateWindow();
+    // A window hidden while it had the focus stays the application's focus window
+    // where no other window takes the focus (a bare X server, the offscreen platform):
+    // asking to activate it again then changes nothing, and no widget would get the
+    // keyboard. Make it the active window directly.
+    if (QGuiApplication::focusWindow() == windowHandle() && !isActiveWindow()) {
+        QT_WARNING_PUSH
+        QT_WARNING_DISABLE_DEPRECATED
+        QApplication::setActiveWindow(this);
+        QT_WARNING_POP
+    }
+    // A minimise takes the keyboard focus away from the window's controls; coming back,
+    // the control that had it gets it again (cmdOK on first use, the start of the tab
+    // order).
+    if (isActiveWindow() && !QApplication::focusWidget()) {
+        if (QWidget *last = focusWidget())
+            last->setFocus(Qt::ActiveWindowFocusReason);
+        else
+            focusNextChild();
+    }
 }
 
 // --- Events ---------------------------------------------------------------------
@@ -265,6 +301,16 @@ bool FrmSure::event(QEvent *event)
     return handled;
 }
 
+// The window manager's frame is known only once it has framed the window: the height
+// and the place computed with the frame known before are computed again.
+void FrmSure::frameChanged()
+{
+    if (m_outerHeight == 0)
+        return;
+    fitToOuterHeight();
+    basBase::CenterForm(*this);
+}
+
 void FrmSure::showEvent(QShowEvent *event)
 {
     controls::Form::showEvent(event);
@@ -277,8 +323,23 @@ void FrmSure::showEvent(QShowEvent *event)
 void FrmSure::hideEvent(QHideEvent *event)
 {
     controls::Form::hideEvent(event);
-    if (m_modalLoop)
+    // The window system hides a window it minimises, and that is no answer: only the
+    // dialog's own hiding ends the wait.
+    if (m_modalLoop && !event->spontaneous())
         m_modalLoop->quit();
+}
+
+// The design has no minimise button, yet a window manager may offer one all the same
+// (and a bare X server may report a minimise long asked for): a dialog minimised
+// while it waits comes straight back, since nothing else of the program takes input.
+void FrmSure::changeEvent(QEvent *event)
+{
+    controls::Form::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && isVisible() && isMinimized())
+        QMetaObject::invokeMethod(this, [this] {
+            if (isVisible())
+                showRestoredAndActive();
+        }, Qt::QueuedConnection);
 }
 
 // The close box answers as cmdCancel does and keeps the window for the next use.

@@ -78,7 +78,9 @@ protected:
     void showEvent(QShowEvent *event) override;
     void hideEvent(QHideEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void changeEvent(QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void frameChanged() override;
 
 private:
     void createButtonBar();
@@ -91,10 +93,13 @@ private:
 
     void setMessageFrame(const QString &message);
     void placeButtons(bool singleButton);
+    void fitToOuterHeight();
     void applyOuterHeight(double twips);
     void showModally();
+    void showRestoredAndActive();
 
     bool m_fbChoice = false;
+    double m_outerHeight = 0;
     QEventLoop *m_modalLoop = nullptr;
 };
 

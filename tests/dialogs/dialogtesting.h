@@ -20,7 +20,7 @@
 
 namespace dialogtesting {
 
-// Runs action once a modal window of type W is active, from inside its modal loop.
+// Runs action once a modal window of type W is up, from inside its modal loop.
 // Polls from a timer because the modal loop starts only after the call under test.
 class ModalDriver
 {
@@ -28,19 +28,15 @@ public:
     template<typename W>
     void whenShown(std::function<void(W *)> action)
     {
-        stop();
-        m_seen = false;
-        m_timer = new QTimer;
-        m_timer->setInterval(5);
-        QObject::connect(m_timer, &QTimer::timeout, m_timer, [this, action] {
-            auto *window = qobject_cast<W *>(QApplication::activeModalWidget());
-            if (!window || !window->isVisible())
-                return;
-            m_timer->stop();
-            m_seen = true;
-            action(window);
-        });
-        m_timer->start();
+        await<W>(false, std::move(action));
+    }
+
+    // As whenShown, once the window is also the active window: under a window manager
+    // that is when the user can first act on it.
+    template<typename W>
+    void whenActive(std::function<void(W *)> action)
+    {
+        await<W>(true, std::move(action));
     }
 
     // Whether the awaited window showed up.
@@ -55,6 +51,24 @@ public:
     ~ModalDriver() { stop(); }
 
 private:
+    template<typename W>
+    void await(bool active, std::function<void(W *)> action)
+    {
+        stop();
+        m_seen = false;
+        m_timer = new QTimer;
+        m_timer->setInterval(5);
+        QObject::connect(m_timer, &QTimer::timeout, m_timer, [this, active, action] {
+            auto *window = qobject_cast<W *>(QApplication::activeModalWidget());
+            if (!window || !window->isVisible() || (active && !window->isActiveWindow()))
+                return;
+            m_timer->stop();
+            m_seen = true;
+            action(window);
+        });
+        m_timer->start();
+    }
+
     QPointer<QTimer> m_timer;
     bool m_seen = false;
 };
