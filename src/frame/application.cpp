@@ -25,6 +25,13 @@ void warnOfARefusedCodePage()
 
 } // namespace
 
+void choosePlatform()
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
+        && !qEnvironmentVariableIsEmpty("DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "xcb");
+}
+
 void startUp(QApplication &application)
 {
     if (QApplication::applicationVersion().isEmpty()) {

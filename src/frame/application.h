@@ -9,11 +9,18 @@ namespace frame {
 
 void startUp(QApplication &application);
 
+// Chooses the window system platform before the application is made. The suite's
+// programs place their own windows (CenterForm), which a program cannot do natively
+// under Wayland: there, unless the user has chosen a platform (QT_QPA_PLATFORM), the
+// program runs on X11 through XWayland when an X display is at hand.
+void choosePlatform();
+
 // The whole life of a program of the suite: starts up, loads and shows its main window
 // (FmMain or a window derived from it), and runs until the window's Exit ends it.
 template<typename MainWindow>
 int runProgram(int &argc, char **argv, const QString &applicationName)
 {
+    choosePlatform();
     QApplication application(argc, argv);
     application.setApplicationName(applicationName);
     startUp(application);

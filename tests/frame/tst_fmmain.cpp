@@ -1,3 +1,4 @@
+#include "frame/application.h"
 #include "frame/fmMain.h"
 
 #include "base/basBase.h"
@@ -275,6 +276,37 @@ private slots:
         QVERIFY(child.waitForFinished(60000));
         QCOMPARE(child.exitStatus(), QProcess::NormalExit);
         QCOMPARE(child.exitCode(), 0);
+    }
+
+    // The platform is chosen from the environment before the application exists.
+    void platformUnderWayland_data()
+    {
+        QTest::addColumn<QByteArray>("chosen");
+        QTest::addColumn<QByteArray>("wayland");
+        QTest::addColumn<QByteArray>("x11");
+        QTest::addColumn<QByteArray>("platform");
+        QTest::newRow("Wayland with XWayland") << QByteArray() << QByteArray("wayland-0") << QByteArray(":0") << QByteArray("xcb");
+        QTest::newRow("Wayland alone") << QByteArray() << QByteArray("wayland-0") << QByteArray() << QByteArray();
+        QTest::newRow("user's choice") << QByteArray("wayland") << QByteArray("wayland-0") << QByteArray(":0") << QByteArray("wayland");
+        QTest::newRow("X11 session") << QByteArray() << QByteArray() << QByteArray(":0") << QByteArray();
+    }
+
+    void platformUnderWayland()
+    {
+        QFETCH(QByteArray, chosen);
+        QFETCH(QByteArray, wayland);
+        QFETCH(QByteArray, x11);
+        QFETCH(QByteArray, platform);
+        const QByteArray saved[] = {qgetenv("QT_QPA_PLATFORM"), qgetenv("WAYLAND_DISPLAY"), qgetenv("DISPLAY")};
+        qputenv("QT_QPA_PLATFORM", chosen);
+        qputenv("WAYLAND_DISPLAY", wayland);
+        qputenv("DISPLAY", x11);
+        frame::choosePlatform();
+        const QByteArray result = qgetenv("QT_QPA_PLATFORM");
+        qputenv("QT_QPA_PLATFORM", saved[0]);
+        qputenv("WAYLAND_DISPLAY", saved[1]);
+        qputenv("DISPLAY", saved[2]);
+        QCOMPARE(result, platform);
     }
 
 private:
