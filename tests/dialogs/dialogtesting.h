@@ -5,6 +5,7 @@
 
 #include "controls/fonts.h"
 #include "controls/grid.h"
+#include "controls/twips.h"
 #include "dialogs/frmSure.h"
 #include "platform/desktop.h"
 #include "support/desktopcapture.h"
@@ -80,6 +81,12 @@ public:
     // How many reports name the procedure.
     int count(const QString &procedure) const { return int(procedures().count(procedure)); }
 };
+
+// Twips positions land on whole pixels: a value read back is within one pixel.
+inline bool nearTwips(double actual, double expected)
+{
+    return qAbs(actual - expected) <= controls::twips::PerPixel;
+}
 
 inline void clickButton(QPushButton *button)
 {

@@ -20,12 +20,6 @@ namespace twips = controls::twips;
 
 namespace {
 
-// Whole pixels: a twips value read back is within one pixel of the one set.
-bool nearTwips(double actual, double expected)
-{
-    return qAbs(actual - expected) <= twips::PerPixel;
-}
-
 QString twipsText(double actual, double expected)
 {
     return QStringLiteral("%1, expected %2").arg(actual).arg(expected);

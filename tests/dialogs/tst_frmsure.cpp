@@ -19,16 +19,6 @@ using dialogs::frmSure;
 using platform::Value;
 namespace twips = controls::twips;
 
-namespace {
-
-// Twips positions land on whole pixels: a value read back is within one pixel.
-bool nearTwips(double actual, double expected)
-{
-    return qAbs(actual - expected) <= twips::PerPixel;
-}
-
-} // namespace
-
 class TestFrmSure : public QObject
 {
     Q_OBJECT
