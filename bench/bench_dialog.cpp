@@ -1,9 +1,9 @@
 // The message dialog's costs: message lines added one by one, a large recordset
 // listed as a card, the bytes its grid holds, and the time to a painted dialog.
-#include "adodb/memoryrecordset.h"
-#include "controls/grid.h"
-#include "controls/fonts.h"
-#include "dialogs/frmSure.h"
+#include "suiteframe/adodb/memoryrecordset.h"
+#include "suiteframe/controls/grid.h"
+#include "suiteframe/controls/fonts.h"
+#include "suiteframe/dialogs/frmSure.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,7 +1,7 @@
 // How long one logged report takes: building the message and appending the record
 // with one write in append mode.
-#include "base/basBase.h"
-#include "platform/runtimeerror.h"
+#include "suiteframe/base/basBase.h"
+#include "suiteframe/platform/runtimeerror.h"
 
 #include <QTemporaryDir>
 

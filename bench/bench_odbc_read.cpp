@@ -6,11 +6,11 @@
 //   cmake --preset release -DBUILD_TESTING=ON && cmake --build build/release --target bench_odbc_read
 //   LC_ALL=zh_TW.UTF-8 build/release/bench/bench_odbc_read
 
-#include "adodb/connection.h"
-#include "adodb/queryrecordset.h"
-#include "controls/grid.h"
-#include "dialogs/frmSure.h"
-#include "platform/value.h"
+#include "suiteframe/adodb/connection.h"
+#include "suiteframe/adodb/queryrecordset.h"
+#include "suiteframe/controls/grid.h"
+#include "suiteframe/dialogs/frmSure.h"
+#include "suiteframe/platform/value.h"
 
 #include <QTemporaryDir>
 

@@ -1,6 +1,6 @@
 // The entry point of every benchmark program: a Qt application (on the offscreen
 // platform where no display is set) around Google Benchmark's own main.
-#include "controls/fonts.h"
+#include "suiteframe/controls/fonts.h"
 
 #include <QApplication>
 

@@ -3,9 +3,9 @@
 // each with its window frame (dialog-message.png, dialog-lines.png,
 // dialog-record-card.png) and presses 確定 itself; without one the user answers each
 // dialog.
-#include "adodb/memoryrecordset.h"
-#include "controls/fonts.h"
-#include "dialogs/frmSure.h"
+#include "suiteframe/adodb/memoryrecordset.h"
+#include "suiteframe/controls/fonts.h"
+#include "suiteframe/dialogs/frmSure.h"
 
 #include <QApplication>
 #include <QDir>

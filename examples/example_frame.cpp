@@ -1,10 +1,10 @@
 // A program of the suite in its smallest form: the frame's main window with a body
 // of its own, prepared in InitForm. With a folder argument it saves a picture of the
 // window with its frame (main-window.png) and ends.
-#include "frame/application.h"
-#include "frame/fmMain.h"
+#include "suiteframe/frame/application.h"
+#include "suiteframe/frame/fmMain.h"
 
-#include "controls/panel.h"
+#include "suiteframe/controls/panel.h"
 
 #include <QDir>
 #include <QLabel>
@@ -38,5 +38,5 @@ private:
 
 int main(int argc, char *argv[])
 {
-    return frame::runProgram<ExampleWindow>(argc, argv, QStringLiteral("範例程式"));
+    return frame::runProgram<ExampleWindow>(argc, argv, {QStringLiteral("範例"), QStringLiteral("範例程式"), 1, 2, 0});
 }

@@ -2,7 +2,7 @@
 // encodes and decodes to the same text again, and valid UTF-8 comes back byte for byte.
 #include "fuzzinput.h"
 
-#include "platform/codepage.h"
+#include "suiteframe/platform/codepage.h"
 
 namespace codepage = platform::codepage;
 

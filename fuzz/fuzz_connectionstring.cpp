@@ -2,7 +2,7 @@
 // string survives masking of a message that quotes the string and its passwords.
 #include "fuzzinput.h"
 
-#include "adodb/connectionstring_p.h"
+#include "suiteframe/adodb/connectionstring_p.h"
 
 #include <algorithm>
 

@@ -2,8 +2,8 @@
 // and a text read as a date formats again and reads back as the same date.
 #include "fuzzinput.h"
 
-#include "platform/regional.h"
-#include "platform/value.h"
+#include "suiteframe/platform/regional.h"
+#include "suiteframe/platform/value.h"
 
 #include <QCoreApplication>
 

@@ -2,8 +2,8 @@
 // never comes back longer than the buffer allows, and the buffer is never overrun.
 #include "fuzzinput.h"
 
-#include "platform/codepage.h"
-#include "platform/privateprofile.h"
+#include "suiteframe/platform/codepage.h"
+#include "suiteframe/platform/privateprofile.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -3,8 +3,8 @@
 // is kept byte for byte, in its order.
 #include "fuzzinput.h"
 
-#include "platform/codepage.h"
-#include "platform/privateprofile.h"
+#include "suiteframe/platform/codepage.h"
+#include "suiteframe/platform/privateprofile.h"
 
 #include <QByteArrayList>
 #include <QFile>

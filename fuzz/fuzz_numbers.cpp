@@ -2,9 +2,9 @@
 // answers or throws the runtime's error, and a number read formats and reads back.
 #include "fuzzinput.h"
 
-#include "platform/regional.h"
-#include "platform/runtimeerror.h"
-#include "platform/value.h"
+#include "suiteframe/platform/regional.h"
+#include "suiteframe/platform/runtimeerror.h"
+#include "suiteframe/platform/value.h"
 
 #include <cmath>
 

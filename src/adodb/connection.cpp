@@ -1,9 +1,9 @@
-#include "adodb/connection.h"
+#include "suiteframe/adodb/connection.h"
 
-#include "adodb/connectionstring_p.h"
-#include "adodb/errors.h"
-#include "adodb/odbc.h"
-#include "adodb/queryrecordset.h"
+#include "suiteframe/adodb/connectionstring_p.h"
+#include "suiteframe/adodb/errors.h"
+#include "suiteframe/adodb/odbc_p.h"
+#include "suiteframe/adodb/queryrecordset.h"
 
 namespace adodb {
 

@@ -1,4 +1,4 @@
-#include "adodb/connectionstring_p.h"
+#include "suiteframe/adodb/connectionstring_p.h"
 
 #include <algorithm>
 

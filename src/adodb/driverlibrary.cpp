@@ -1,6 +1,6 @@
-#include "adodb/driverlibrary_p.h"
+#include "suiteframe/adodb/driverlibrary_p.h"
 
-#include "adodb/connectionstring_p.h"
+#include "suiteframe/adodb/connectionstring_p.h"
 
 #include <odbcinst.h>
 #include <sqlext.h>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/runtimeerror.h"
+#include "suiteframe/platform/runtimeerror.h"
 
 // The error numbers that the connection and its recordsets raise. Providers raise
 // their failures as negative COM status codes; callers see them as such.

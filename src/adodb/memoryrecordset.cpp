@@ -1,6 +1,6 @@
-#include "adodb/memoryrecordset.h"
+#include "suiteframe/adodb/memoryrecordset.h"
 
-#include "platform/runtimeerror.h"
+#include "suiteframe/platform/runtimeerror.h"
 
 namespace adodb {
 

@@ -1,8 +1,8 @@
-#include "adodb/odbc.h"
+#include "suiteframe/adodb/odbc_p.h"
 
-#include "adodb/connectionstring_p.h"
-#include "adodb/driverlibrary_p.h"
-#include "adodb/errors.h"
+#include "suiteframe/adodb/connectionstring_p.h"
+#include "suiteframe/adodb/driverlibrary_p.h"
+#include "suiteframe/adodb/errors.h"
 
 #include <QStringDecoder>
 

@@ -1,8 +1,8 @@
-#include "adodb/queryrecordset.h"
+#include "suiteframe/adodb/queryrecordset.h"
 
-#include "adodb/errors.h"
-#include "adodb/odbc.h"
-#include "platform/runtimeerror.h"
+#include "suiteframe/adodb/errors.h"
+#include "suiteframe/adodb/odbc_p.h"
+#include "suiteframe/platform/runtimeerror.h"
 
 #include <QRegularExpression>
 

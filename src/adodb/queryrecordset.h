@@ -1,6 +1,6 @@
 #pragma once
 
-#include "adodb/recordset.h"
+#include "suiteframe/adodb/recordset.h"
 
 #include <memory>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/value.h"
+#include "suiteframe/platform/value.h"
 
 #include <QString>
 

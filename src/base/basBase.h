@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/value.h"
+#include "suiteframe/platform/value.h"
 
 #include <QString>
 
@@ -18,7 +18,7 @@ namespace basBase {
 using platform::Value;
 
 // Process-wide settings. Each starts empty; the program's start-up fills them from
-// the user's settings file (base/startupsettings.h).
+// the user's settings file, section [basBase] (see the README).
 inline QString LogFilePath;    // full path of the error log; empty writes no log
 inline QString DateDispFormat; // default date pattern of DBDateDisp; empty: short date
 inline QString DateSeparator;  // separator of DBDateDisp's assembled layouts

@@ -1,7 +1,7 @@
-#include "base/basBase.h"
+#include "suiteframe/base/basBase.h"
 
-#include "base/failure.h"
-#include "platform/regional.h"
+#include "suiteframe/base/failure.h"
+#include "suiteframe/platform/regional.h"
 
 namespace basBase {
 

@@ -1,12 +1,12 @@
-#include "base/basBase.h"
+#include "suiteframe/base/basBase.h"
 
-#include "base/failure.h"
-#include "platform/appinfo.h"
-#include "platform/codepage.h"
-#include "platform/desktop.h"
-#include "platform/regional.h"
-#include "platform/regularfile_p.h"
-#include "platform/runtimeerror.h"
+#include "suiteframe/base/failure.h"
+#include "suiteframe/platform/appinfo.h"
+#include "suiteframe/platform/codepage.h"
+#include "suiteframe/platform/desktop.h"
+#include "suiteframe/platform/regional.h"
+#include "suiteframe/platform/regularfile_p.h"
+#include "suiteframe/platform/runtimeerror.h"
 
 namespace basBase {
 

@@ -1,7 +1,7 @@
-#include "base/failure.h"
+#include "suiteframe/base/failure.h"
 
-#include "base/basBase.h"
-#include "platform/runtimeerror.h"
+#include "suiteframe/base/basBase.h"
+#include "suiteframe/platform/runtimeerror.h"
 
 #include <new>
 #include <stdexcept>

@@ -1,6 +1,6 @@
-#include "base/basBase.h"
+#include "suiteframe/base/basBase.h"
 
-#include "base/failure.h"
+#include "suiteframe/base/failure.h"
 
 #include <QFile>
 

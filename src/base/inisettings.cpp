@@ -1,12 +1,12 @@
 // Settings files of basBase: one value of an INI file read or written by section and
 // key, through the profile-string functions of the platform.
 
-#include "base/basBase.h"
+#include "suiteframe/base/basBase.h"
 
-#include "base/failure.h"
-#include "platform/codepage.h"
-#include "platform/privateprofile.h"
-#include "platform/runtimeerror.h"
+#include "suiteframe/base/failure.h"
+#include "suiteframe/platform/codepage.h"
+#include "suiteframe/platform/privateprofile.h"
+#include "suiteframe/platform/runtimeerror.h"
 
 #include <algorithm>
 #include <array>

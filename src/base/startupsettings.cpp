@@ -1,8 +1,8 @@
-#include "base/startupsettings.h"
+#include "suiteframe/base/startupsettings_p.h"
 
-#include "base/basBase.h"
-#include "platform/codepage.h"
-#include "platform/privateprofile.h"
+#include "suiteframe/base/basBase.h"
+#include "suiteframe/platform/codepage.h"
+#include "suiteframe/platform/privateprofile.h"
 
 #include <QDir>
 #include <QFileInfo>

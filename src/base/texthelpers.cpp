@@ -1,11 +1,11 @@
 // Text helpers of basBase: SQL string literals and the text scrambling.
 
-#include "base/basBase.h"
+#include "suiteframe/base/basBase.h"
 
-#include "base/failure.h"
-#include "platform/codepage.h"
-#include "platform/runtimeerror.h"
-#include "platform/trim.h"
+#include "suiteframe/base/failure.h"
+#include "suiteframe/platform/codepage.h"
+#include "suiteframe/platform/runtimeerror.h"
+#include "suiteframe/platform/trim.h"
 
 #include <QHash>
 

@@ -1,13 +1,13 @@
 // Window and field helpers of basBase: window centring and the suite's keyboard
 // convention for data-entry fields.
 
-#include "base/basBase.h"
+#include "suiteframe/base/basBase.h"
 
-#include "base/failure.h"
-#include "controls/form.h"
-#include "platform/desktop.h"
-#include "platform/keystrokes.h"
-#include "platform/runtimeerror.h"
+#include "suiteframe/base/failure.h"
+#include "suiteframe/controls/form.h"
+#include "suiteframe/platform/desktop.h"
+#include "suiteframe/platform/keystrokes.h"
+#include "suiteframe/platform/runtimeerror.h"
 
 #include <QAbstractSpinBox>
 #include <QCoreApplication>

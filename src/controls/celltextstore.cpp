@@ -1,6 +1,6 @@
-#include "controls/celltextstore.h"
+#include "suiteframe/controls/celltextstore.h"
 
-#include "platform/runtimeerror.h"
+#include "suiteframe/platform/runtimeerror.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "controls/colors.h"
+#include "suiteframe/controls/colors.h"
 
 #include <QWidget>
 

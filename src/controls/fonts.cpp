@@ -1,4 +1,4 @@
-#include "controls/fonts.h"
+#include "suiteframe/controls/fonts.h"
 
 #include <QFont>
 #include <QString>

@@ -1,6 +1,6 @@
-#include "controls/form.h"
+#include "suiteframe/controls/form.h"
 
-#include "controls/twips.h"
+#include "suiteframe/controls/twips.h"
 
 #include <QEvent>
 

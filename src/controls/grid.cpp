@@ -1,7 +1,7 @@
-#include "controls/grid.h"
+#include "suiteframe/controls/grid.h"
 
-#include "controls/twips.h"
-#include "platform/runtimeerror.h"
+#include "suiteframe/controls/twips.h"
+#include "suiteframe/platform/runtimeerror.h"
 
 #include <QApplication>
 #include <QClipboard>

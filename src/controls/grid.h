@@ -1,6 +1,6 @@
 #pragma once
 
-#include "controls/celltextstore.h"
+#include "suiteframe/controls/celltextstore.h"
 
 #include <QAbstractScrollArea>
 

@@ -1,7 +1,7 @@
-#include "controls/panel.h"
+#include "suiteframe/controls/panel.h"
 
-#include "controls/colors.h"
-#include "controls/twips.h"
+#include "suiteframe/controls/colors.h"
+#include "suiteframe/controls/twips.h"
 
 #include <QChildEvent>
 #include <QPainter>

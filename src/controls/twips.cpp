@@ -1,4 +1,4 @@
-#include "controls/twips.h"
+#include "suiteframe/controls/twips.h"
 
 #include <QWidget>
 

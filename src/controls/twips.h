@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/desktop.h"
+#include "suiteframe/platform/desktop.h"
 
 class QWidget;
 

@@ -1,7 +1,7 @@
-#include "database/basADODB.h"
+#include "suiteframe/database/basADODB.h"
 
-#include "adodb/connection.h"
-#include "base/failure.h"
+#include "suiteframe/adodb/connection.h"
+#include "suiteframe/base/failure.h"
 
 namespace basADODB {
 

@@ -1,13 +1,13 @@
-#include "dialogs/frmSure.h"
+#include "suiteframe/dialogs/frmSure.h"
 
-#include "base/basBase.h"
-#include "base/failure.h"
-#include "controls/fonts.h"
-#include "controls/grid.h"
-#include "controls/twips.h"
-#include "dialogs/messagepanel.h"
-#include "platform/runtimeerror.h"
-#include "platform/trim.h"
+#include "suiteframe/base/basBase.h"
+#include "suiteframe/base/failure.h"
+#include "suiteframe/controls/fonts.h"
+#include "suiteframe/controls/grid.h"
+#include "suiteframe/controls/twips.h"
+#include "suiteframe/dialogs/messagepanel.h"
+#include "suiteframe/platform/runtimeerror.h"
+#include "suiteframe/platform/trim.h"
 
 #include <QAccessible>
 #include <QApplication>

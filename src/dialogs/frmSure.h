@@ -1,7 +1,7 @@
 #pragma once
 
-#include "controls/form.h"
-#include "platform/value.h"
+#include "suiteframe/controls/form.h"
+#include "suiteframe/platform/value.h"
 
 #include <optional>
 

@@ -1,11 +1,11 @@
 // The message lines of the dialog: lines appended to the list, and clearing the
 // dialog before a new use.
-#include "dialogs/frmSure.h"
+#include "suiteframe/dialogs/frmSure.h"
 
-#include "base/failure.h"
-#include "controls/grid.h"
-#include "dialogs/messagepanel.h"
-#include "platform/runtimeerror.h"
+#include "suiteframe/base/failure.h"
+#include "suiteframe/controls/grid.h"
+#include "suiteframe/dialogs/messagepanel.h"
+#include "suiteframe/platform/runtimeerror.h"
 
 namespace dialogs {
 

@@ -1,4 +1,4 @@
-#include "dialogs/messagepanel.h"
+#include "suiteframe/dialogs/messagepanel.h"
 
 #include <QCoreApplication>
 #include <QLabel>

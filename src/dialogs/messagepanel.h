@@ -1,6 +1,6 @@
 #pragma once
 
-#include "controls/panel.h"
+#include "suiteframe/controls/panel.h"
 
 class QLabel;
 class QScrollArea;

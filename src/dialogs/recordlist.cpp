@@ -1,11 +1,11 @@
 // The record list of the dialog: the list's display settings, and a recordset listed
 // on its side, one column per record beside the field names.
-#include "dialogs/frmSure.h"
+#include "suiteframe/dialogs/frmSure.h"
 
-#include "adodb/recordset.h"
-#include "base/failure.h"
-#include "controls/grid.h"
-#include "platform/runtimeerror.h"
+#include "suiteframe/adodb/recordset.h"
+#include "suiteframe/base/failure.h"
+#include "suiteframe/controls/grid.h"
+#include "suiteframe/platform/runtimeerror.h"
 
 namespace dialogs {
 

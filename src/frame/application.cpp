@@ -1,8 +1,9 @@
-#include "frame/application.h"
+#include "suiteframe/frame/application.h"
 
-#include "base/startupsettings.h"
-#include "controls/fonts.h"
-#include "platform/codepage.h"
+#include "suiteframe/base/startupsettings_p.h"
+#include "suiteframe/controls/fonts.h"
+#include "suiteframe/platform/appinfo.h"
+#include "suiteframe/platform/codepage.h"
 
 #include <cstdio>
 
@@ -32,14 +33,21 @@ void choosePlatform()
         qputenv("QT_QPA_PLATFORM", "xcb");
 }
 
-void startUp(QApplication &application)
+void setProgram(const Program &program)
 {
-    if (QApplication::applicationVersion().isEmpty()) {
-        application.setApplicationVersion(QStringLiteral("%1.%2.%3")
-                                              .arg(SUITEFRAME_VERSION_MAJOR)
-                                              .arg(SUITEFRAME_VERSION_MINOR)
-                                              .arg(SUITEFRAME_VERSION_PATCH));
-    }
+    QCoreApplication::setApplicationName(program.title);
+    QCoreApplication::setApplicationVersion(
+        QStringLiteral("%1.%2.%3").arg(program.major).arg(program.minor).arg(program.revision));
+    platform::AppInfo::setProgramName(program.name);
+}
+
+Program frameProgram(const QString &title)
+{
+    return {QString(), title, SUITEFRAME_VERSION_MAJOR, SUITEFRAME_VERSION_MINOR, SUITEFRAME_VERSION_PATCH};
+}
+
+void startUp()
+{
     warnOfARefusedCodePage();
     controls::installFontSubstitutes();
     basBase::startup::applySettings();

@@ -2,12 +2,31 @@
 
 #include <QApplication>
 
-// What every program of the suite does at start-up before it shows its main window:
-// names the application, maps the design fonts to their Linux substitutes, and reads
-// the user's settings into basBase.
+// The start of every program of the suite, up to its main window.
 namespace frame {
 
-void startUp(QApplication &application);
+// Who a program of the suite is: the short name in the header band's first label (the
+// program file's name when empty), its title (window caption, header band, warning
+// boxes) and its own version, shown in the header band's tool tip and the message bar.
+struct Program
+{
+    QString name;
+    QString title;
+    int major = 0;
+    int minor = 0;
+    int revision = 0;
+};
+
+// Makes the program known to the process: application name and version, and the name
+// that platform::AppInfo::current() answers.
+void setProgram(const Program &program);
+// A program that carries the frame's own version: the frame's program, the examples.
+Program frameProgram(const QString &title);
+
+// What every program does before it shows its main window: says once if the code page
+// it was given is unknown, maps the design fonts to their Linux substitutes, and reads
+// the user's settings into basBase.
+void startUp();
 
 // Chooses the window system platform before the application is made. The suite's
 // programs place their own windows (CenterForm), which a program cannot do natively
@@ -18,15 +37,21 @@ void choosePlatform();
 // The whole life of a program of the suite: starts up, loads and shows its main window
 // (FmMain or a window derived from it), and runs until the window's Exit ends it.
 template<typename MainWindow>
-int runProgram(int &argc, char **argv, const QString &applicationName)
+int runProgram(int &argc, char **argv, const Program &program)
 {
     choosePlatform();
     QApplication application(argc, argv);
-    application.setApplicationName(applicationName);
-    startUp(application);
+    setProgram(program);
+    startUp();
     MainWindow window;
     window.show();
     return application.exec();
+}
+
+template<typename MainWindow>
+int runProgram(int &argc, char **argv, const QString &title)
+{
+    return runProgram<MainWindow>(argc, argv, frameProgram(title));
 }
 
 } // namespace frame

@@ -1,13 +1,13 @@
-#include "frame/fmMain.h"
+#include "suiteframe/frame/fmMain.h"
 
-#include "base/basBase.h"
-#include "base/failure.h"
-#include "controls/colors.h"
-#include "controls/fonts.h"
-#include "controls/panel.h"
-#include "controls/twips.h"
-#include "platform/regional.h"
-#include "platform/runtimeerror.h"
+#include "suiteframe/base/basBase.h"
+#include "suiteframe/base/failure.h"
+#include "suiteframe/controls/colors.h"
+#include "suiteframe/controls/fonts.h"
+#include "suiteframe/controls/panel.h"
+#include "suiteframe/controls/twips.h"
+#include "suiteframe/platform/regional.h"
+#include "suiteframe/platform/runtimeerror.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -58,7 +58,7 @@ void FmMain::createHeaderBand()
     elaHead->setAlign(Panel::Align::Top);
 
     const QFont roman = controls::designFont(QStringLiteral("Times New Roman"), 15.75);
-    lblHead[0] = createHeadLabel(elaHead, m_app.exeName(), QColor(192, 192, 192), roman,
+    lblHead[0] = createHeadLabel(elaHead, m_app.displayName(), QColor(192, 192, 192), roman,
                                  45, 120, 1425, 330);
     lblHead[1] = createHeadLabel(elaHead, m_app.title, QColor(192, 255, 192),
                                  controls::designFont(QStringLiteral("細明體"), 18), 2055, 75, 4770, 405);

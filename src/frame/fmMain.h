@@ -1,7 +1,7 @@
 #pragma once
 
-#include "controls/form.h"
-#include "platform/appinfo.h"
+#include "suiteframe/controls/form.h"
+#include "suiteframe/platform/appinfo.h"
 
 #include <QDateTime>
 

@@ -1,5 +1,5 @@
-#include "frame/application.h"
-#include "frame/fmMain.h"
+#include "suiteframe/frame/application.h"
+#include "suiteframe/frame/fmMain.h"
 
 int main(int argc, char *argv[])
 {

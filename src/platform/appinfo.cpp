@@ -1,10 +1,20 @@
-#include "platform/appinfo.h"
+#include "suiteframe/platform/appinfo.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QStringList>
 
 namespace platform {
+
+namespace {
+
+QString &programName()
+{
+    static QString name;
+    return name;
+}
+
+} // namespace
 
 QString AppInfo::path() const
 {
@@ -16,10 +26,21 @@ QString AppInfo::exeName() const
     return QFileInfo(programFile).completeBaseName();
 }
 
+QString AppInfo::displayName() const
+{
+    return name.isEmpty() ? exeName() : name;
+}
+
+void AppInfo::setProgramName(const QString &name)
+{
+    programName() = name;
+}
+
 AppInfo AppInfo::current()
 {
     AppInfo info;
     info.programFile = QCoreApplication::applicationFilePath();
+    info.name = programName();
     info.title = QCoreApplication::applicationName();
     if (info.title.isEmpty())
         info.title = info.exeName();

@@ -10,6 +10,7 @@ namespace platform {
 struct AppInfo
 {
     QString programFile;  // full path of the program file
+    QString name;         // the program's short name; empty: the file's name, exeName()
     QString title;        // the application title, used as the title of warning boxes
     int major = 0;
     int minor = 0;
@@ -20,10 +21,15 @@ struct AppInfo
     // The program's file name without its extension.
     QString exeName() const;
 
-    // This process: its executable, QCoreApplication's application name (or the file
-    // name), and the version the library was built with unless
-    // QCoreApplication::applicationVersion() says otherwise ("2.10.3").
+    // The name shown for the program: name, or the file's name where it has none.
+    QString displayName() const;
+
+    // This process: its executable, the name given to setProgramName, QCoreApplication's
+    // application name (or the file name) as title, and the version the library was
+    // built with unless QCoreApplication::applicationVersion() says otherwise ("2.10.3").
     static AppInfo current();
+    // Names this process's program for current(); empty leaves the file's name.
+    static void setProgramName(const QString &name);
 };
 
 } // namespace platform

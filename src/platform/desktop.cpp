@@ -1,4 +1,4 @@
-#include "platform/desktop.h"
+#include "suiteframe/platform/desktop.h"
 
 #include <QApplication>
 #include <QGuiApplication>

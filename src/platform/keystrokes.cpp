@@ -1,4 +1,4 @@
-#include "platform/keystrokes.h"
+#include "suiteframe/platform/keystrokes.h"
 
 #include <QApplication>
 #include <QKeyEvent>

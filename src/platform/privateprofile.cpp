@@ -1,7 +1,7 @@
-#include "platform/privateprofile.h"
+#include "suiteframe/platform/privateprofile.h"
 
-#include "platform/codepage.h"
-#include "platform/regularfile_p.h"
+#include "suiteframe/platform/codepage.h"
+#include "suiteframe/platform/regularfile_p.h"
 
 #include <QByteArrayList>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "platform/regularfile_p.h"
+#include "suiteframe/platform/regularfile_p.h"
 
 #include <QFile>
 

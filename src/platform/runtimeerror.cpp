@@ -1,4 +1,4 @@
-#include "platform/runtimeerror.h"
+#include "suiteframe/platform/runtimeerror.h"
 
 #include <QHash>
 

@@ -1,4 +1,4 @@
-#include "platform/trim.h"
+#include "suiteframe/platform/trim.h"
 
 namespace platform {
 

@@ -1,7 +1,7 @@
-#include "platform/value.h"
+#include "suiteframe/platform/value.h"
 
-#include "platform/regional.h"
-#include "platform/runtimeerror.h"
+#include "suiteframe/platform/regional.h"
+#include "suiteframe/platform/runtimeerror.h"
 
 #include <QStringList>
 

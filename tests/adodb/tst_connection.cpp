@@ -1,7 +1,7 @@
-#include "adodb/connection.h"
-#include "adodb/errors.h"
-#include "adodb/queryrecordset.h"
-#include "platform/runtimeerror.h"
+#include "suiteframe/adodb/connection.h"
+#include "suiteframe/adodb/errors.h"
+#include "suiteframe/adodb/queryrecordset.h"
+#include "suiteframe/platform/runtimeerror.h"
 #include "support/postgresserver.h"
 
 #include <QTemporaryDir>

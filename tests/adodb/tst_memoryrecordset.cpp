@@ -1,7 +1,7 @@
 // The in-memory recordset: filled by its owner, read forward like a query's records.
-#include "adodb/memoryrecordset.h"
+#include "suiteframe/adodb/memoryrecordset.h"
 
-#include "platform/runtimeerror.h"
+#include "suiteframe/platform/runtimeerror.h"
 
 #include <QtTest>
 

@@ -1,5 +1,5 @@
-#include "base/basBase.h"
-#include "platform/regional.h"
+#include "suiteframe/base/basBase.h"
+#include "suiteframe/platform/regional.h"
 #include "support/desktopcapture.h"
 
 #include <QTest>

@@ -1,7 +1,7 @@
-#include "base/basBase.h"
-#include "base/failure.h"
-#include "platform/codepage.h"
-#include "platform/runtimeerror.h"
+#include "suiteframe/base/basBase.h"
+#include "suiteframe/base/failure.h"
+#include "suiteframe/platform/codepage.h"
+#include "suiteframe/platform/runtimeerror.h"
 #include "support/desktopcapture.h"
 
 #include <QApplication>

@@ -1,4 +1,4 @@
-#include "base/basBase.h"
+#include "suiteframe/base/basBase.h"
 
 #include <QDir>
 #include <QFile>

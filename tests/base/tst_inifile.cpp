@@ -1,7 +1,7 @@
-#include "base/basBase.h"
-#include "platform/codepage.h"
-#include "platform/privateprofile.h"
-#include "platform/runtimeerror.h"
+#include "suiteframe/base/basBase.h"
+#include "suiteframe/platform/codepage.h"
+#include "suiteframe/platform/privateprofile.h"
+#include "suiteframe/platform/runtimeerror.h"
 
 #include <QCoreApplication>
 #include <QDir>

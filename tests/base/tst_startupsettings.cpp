@@ -1,6 +1,6 @@
-#include "base/basBase.h"
-#include "base/startupsettings.h"
-#include "platform/codepage.h"
+#include "suiteframe/base/basBase.h"
+#include "suiteframe/base/startupsettings_p.h"
+#include "suiteframe/platform/codepage.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -1,6 +1,6 @@
-#include "base/basBase.h"
-#include "platform/codepage.h"
-#include "platform/runtimeerror.h"
+#include "suiteframe/base/basBase.h"
+#include "suiteframe/platform/codepage.h"
+#include "suiteframe/platform/runtimeerror.h"
 #include "support/desktopcapture.h"
 
 #include <QRandomGenerator>

@@ -1,7 +1,7 @@
-#include "base/basBase.h"
-#include "controls/form.h"
-#include "platform/desktop.h"
-#include "platform/runtimeerror.h"
+#include "suiteframe/base/basBase.h"
+#include "suiteframe/controls/form.h"
+#include "suiteframe/platform/desktop.h"
+#include "suiteframe/platform/runtimeerror.h"
 
 #include <QApplication>
 #include <QDialog>

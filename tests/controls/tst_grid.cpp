@@ -1,8 +1,8 @@
 // The grid control: shape, cells, column sizing, frozen headings, keyboard and copy.
-#include "controls/grid.h"
+#include "suiteframe/controls/grid.h"
 
-#include "controls/fonts.h"
-#include "platform/runtimeerror.h"
+#include "suiteframe/controls/fonts.h"
+#include "suiteframe/platform/runtimeerror.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -2,10 +2,10 @@
 // through its ODBC driver, and of a PostgreSQL server of the test's own.
 #include "dialogs/dialogtesting.h"
 
-#include "adodb/connection.h"
-#include "adodb/queryrecordset.h"
-#include "controls/grid.h"
-#include "controls/panel.h"
+#include "suiteframe/adodb/connection.h"
+#include "suiteframe/adodb/queryrecordset.h"
+#include "suiteframe/controls/grid.h"
+#include "suiteframe/controls/panel.h"
 #include "support/postgresserver.h"
 
 #include <QTemporaryDir>

@@ -1,6 +1,6 @@
-#include "adodb/connection.h"
-#include "adodb/queryrecordset.h"
-#include "base/basBase.h"
+#include "suiteframe/adodb/connection.h"
+#include "suiteframe/adodb/queryrecordset.h"
+#include "suiteframe/base/basBase.h"
 #include "support/postgresserver.h"
 
 #include <QTemporaryDir>

@@ -3,11 +3,11 @@
 // Helpers for tests that drive the real modal message dialog: wait until a modal
 // window is up, act on it as a user would, and capture the error reports.
 
-#include "controls/fonts.h"
-#include "controls/grid.h"
-#include "controls/twips.h"
-#include "dialogs/frmSure.h"
-#include "platform/desktop.h"
+#include "suiteframe/controls/fonts.h"
+#include "suiteframe/controls/grid.h"
+#include "suiteframe/controls/twips.h"
+#include "suiteframe/dialogs/frmSure.h"
+#include "suiteframe/platform/desktop.h"
 #include "support/desktopcapture.h"
 
 #include <QApplication>

@@ -5,8 +5,8 @@
 // own, so that the first test sees the dialog's first use.
 #include "dialogtesting.h"
 
-#include "controls/panel.h"
-#include "controls/twips.h"
+#include "suiteframe/controls/panel.h"
+#include "suiteframe/controls/twips.h"
 
 #include <QProcess>
 #include <QRegularExpression>

@@ -2,11 +2,11 @@
 // modal window.
 #include "dialogtesting.h"
 
-#include "adodb/memoryrecordset.h"
-#include "controls/grid.h"
-#include "controls/panel.h"
-#include "controls/twips.h"
-#include "dialogs/messagepanel.h"
+#include "suiteframe/adodb/memoryrecordset.h"
+#include "suiteframe/controls/grid.h"
+#include "suiteframe/controls/panel.h"
+#include "suiteframe/controls/twips.h"
+#include "suiteframe/dialogs/messagepanel.h"
 
 #include <QAccessible>
 #include <QClipboard>

@@ -1,8 +1,8 @@
 // Message lines of the dialog: AddLine and ClearMsgFrom.
 #include "dialogtesting.h"
 
-#include "controls/grid.h"
-#include "dialogs/messagepanel.h"
+#include "suiteframe/controls/grid.h"
+#include "suiteframe/dialogs/messagepanel.h"
 
 using namespace dialogtesting;
 using namespace Qt::StringLiterals;

@@ -1,9 +1,9 @@
 // The dialog's record list: SetList and PickRST over in-memory recordsets.
 #include "dialogtesting.h"
 
-#include "adodb/memoryrecordset.h"
-#include "controls/grid.h"
-#include "platform/runtimeerror.h"
+#include "suiteframe/adodb/memoryrecordset.h"
+#include "suiteframe/controls/grid.h"
+#include "suiteframe/platform/runtimeerror.h"
 
 using namespace dialogtesting;
 using namespace Qt::StringLiterals;

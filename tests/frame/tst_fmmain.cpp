@@ -1,12 +1,12 @@
-#include "frame/application.h"
-#include "frame/fmMain.h"
+#include "suiteframe/frame/application.h"
+#include "suiteframe/frame/fmMain.h"
 
-#include "base/basBase.h"
-#include "controls/fonts.h"
-#include "controls/panel.h"
-#include "controls/twips.h"
-#include "platform/regional.h"
-#include "platform/runtimeerror.h"
+#include "suiteframe/base/basBase.h"
+#include "suiteframe/controls/fonts.h"
+#include "suiteframe/controls/panel.h"
+#include "suiteframe/controls/twips.h"
+#include "suiteframe/platform/regional.h"
+#include "suiteframe/platform/runtimeerror.h"
 #include "support/desktopcapture.h"
 
 #include <QApplication>
@@ -211,6 +211,42 @@ private slots:
         QCOMPARE(window.elaMsg->Caption(), message);
         QCOMPARE(window.lblHead[2]->text(), platform::regional::shortDate(QDate::currentDate()));
         QCOMPARE(desktop.warnings.size(), 0);
+    }
+
+    // A program of the suite names itself at start-up; the frame's own keeps its version.
+    void programShowsItsOwnNameAndVersion_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QList<int>>("version");
+        QTest::addColumn<QString>("shownName");
+        QTest::addColumn<QString>("tip");
+        QTest::newRow("program of the suite") << "人事" << "人事資料維護" << QList<int>{2, 10, 3} << "人事"
+                                              << "V2.10.3";
+        QTest::newRow("no short name: the file's") << "" << "人事資料維護" << QList<int>{1, 2, 0} << "tst_fmmain"
+                                                  << "V1.2.0";
+    }
+
+    void programShowsItsOwnNameAndVersion()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, title);
+        QFETCH(QList<int>, version);
+        QFETCH(QString, shownName);
+        QFETCH(QString, tip);
+        const QString savedTitle = QCoreApplication::applicationName();
+        frame::setProgram({name, title, version[0], version[1], version[2]});
+        {
+            FmMain window;
+            window.show();
+            QCOMPARE(window.windowTitle(), title);
+            QCOMPARE(window.lblHead[0]->text(), shownName);
+            QCOMPARE(window.lblHead[1]->text(), title);
+            QCOMPARE(window.lblHead[1]->toolTip(), tip);
+            QCOMPARE(window.elaMsg->Caption(), QStringLiteral("V.") + tip.mid(1));
+        }
+        frame::setProgram(frame::frameProgram(savedTitle));
+        QCOMPARE(platform::AppInfo::current().revision, 1);
     }
 
     void renamedProgramFileLeavesTheTipEmpty()

@@ -1,4 +1,4 @@
-#include "platform/appinfo.h"
+#include "suiteframe/platform/appinfo.h"
 
 #include <QCoreApplication>
 #include <QTest>

@@ -1,4 +1,4 @@
-#include "platform/codepage.h"
+#include "suiteframe/platform/codepage.h"
 
 #include <QTest>
 

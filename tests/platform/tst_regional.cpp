@@ -1,4 +1,4 @@
-#include "platform/regional.h"
+#include "suiteframe/platform/regional.h"
 
 #include <QTest>
 

@@ -1,5 +1,5 @@
-#include "platform/runtimeerror.h"
-#include "platform/value.h"
+#include "suiteframe/platform/runtimeerror.h"
+#include "suiteframe/platform/value.h"
 
 #include <QTest>
 
