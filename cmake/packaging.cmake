@@ -1,0 +1,82 @@
+# Debian packages, one per install component, made by `cpack -G DEB` (scripts/package):
+#   suiteframe      component runtime: the programs, their desktop entries and icons
+#   suiteframe-dev  component dev: the static library, its public headers, the CMake package
+# The packages install under /usr. GNUInstallDirs gives the multiarch library folder
+# (lib/<triplet>) only when CMAKE_INSTALL_PREFIX is /usr at configure time, so a build
+# meant for packaging is configured with -DCMAKE_INSTALL_PREFIX=/usr (scripts/package
+# does); cpack refuses to make a package from a build configured otherwise.
+# Included at the end of the top-level CMakeLists.txt, after every install rule.
+
+set(CPACK_PACKAGE_NAME suiteframe)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(SUITEFRAME_PACKAGE_MAINTAINER "SuiteFrame maintainers <maintainers@suiteframe.invalid>"
+  CACHE STRING "Maintainer field of the Debian packages")
+set(CPACK_PACKAGE_CONTACT "${SUITEFRAME_PACKAGE_MAINTAINER}")
+set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/packages)
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_GENERATOR DEB)
+set(CPACK_STRIP_FILES ON)
+
+set(CPACK_DEB_COMPONENT_INSTALL ON)
+set(CPACK_COMPONENTS_ALL runtime dev)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+# suiteframe-dev depends on suiteframe of exactly its own version, as CPack spells it.
+set(CPACK_COMPONENT_DEV_DEPENDS runtime)
+set(CPACK_DEBIAN_ENABLE_COMPONENT_DEPENDS ON)
+
+# The first line of each description is the package's synopsis; CPack indents the rest.
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_NAME suiteframe)
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_SECTION database)
+set(CPACK_DEBIAN_RUNTIME_DESCRIPTION "common frame of Traditional Chinese database desktop programs
+The frame gives every program of a suite of Traditional Chinese database
+desktop programs the same main window, error report and error log, ROC and
+Gregorian dates, settings files, keyboard conventions for data-entry fields,
+message and confirmation dialog, and database connection over ODBC. This
+package holds the frame's own program and the suite's reference program for
+staff records, with its desktop entry and icon.")
+# dpkg-shlibdeps names the libraries the programs link (Qt, unixODBC, the C++ run-time).
+# Named here is what they load or use without linking it: the ODBC driver manager's
+# configuration and the SQLite driver the reference program opens by default, the fonts
+# the forms are mapped to, and the X11 platform plugin (libqxcb.so, in libqt6gui6 on
+# Debian 12); the PostgreSQL driver only when a program is pointed at PostgreSQL.
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_DEPENDS
+  "unixodbc, libsqliteodbc, libqt6gui6, fonts-arphic-uming, fonts-liberation2")
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_RECOMMENDS "odbc-postgresql")
+
+set(CPACK_DEBIAN_DEV_PACKAGE_NAME suiteframe-dev)
+set(CPACK_DEBIAN_DEV_PACKAGE_SECTION libdevel)
+set(CPACK_DEBIAN_DEV_DESCRIPTION "development files for the Traditional Chinese database desktop frame
+The frame gives every program of a suite of Traditional Chinese database
+desktop programs the same main window, error report and error log, dates,
+settings, data-entry conventions, dialogs and ODBC database connection. This
+package holds what the suite's programs are built with: the static library,
+its public headers under /usr/include/suiteframe and the CMake package, with
+which find_package(SuiteFrame) gives the target SuiteFrame::suiteframe.")
+# A static library: nothing for dpkg-shlibdeps; what a program built on it needs is
+# Qt 6 Widgets and unixODBC, found through the CMake package and pkg-config.
+set(CPACK_DEBIAN_DEV_PACKAGE_SHLIBDEPS OFF)
+set(CPACK_DEBIAN_DEV_PACKAGE_DEPENDS "qt6-base-dev, unixodbc-dev, pkg-config")
+set(CPACK_DEBIAN_DEV_PACKAGE_SUGGESTS "cmake")
+
+# Checked when cpack runs, not when configuring: a build for /usr/local stays legitimate.
+set(packaging_libdir "${CMAKE_INSTALL_LIBDIR}")
+set(packaging_multiarch_libdir "${CMAKE_INSTALL_LIBDIR}")
+if(CMAKE_LIBRARY_ARCHITECTURE)
+  set(packaging_multiarch_libdir "lib/${CMAKE_LIBRARY_ARCHITECTURE}")
+endif()
+file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/CPackProjectConfig.cmake @ONLY CONTENT [[
+if(CPACK_GENERATOR STREQUAL "DEB" AND NOT "@packaging_libdir@" STREQUAL "@packaging_multiarch_libdir@")
+  message(FATAL_ERROR "The Debian packages install under /usr, whose libraries go to "
+    "@packaging_multiarch_libdir@, but this build installs them to @packaging_libdir@: configure "
+    "it with -DCMAKE_INSTALL_PREFIX=/usr (scripts/package does).")
+endif()
+]])
+set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_BINARY_DIR}/CPackProjectConfig.cmake)
+unset(packaging_libdir)
+unset(packaging_multiarch_libdir)
+
+include(CPack)
