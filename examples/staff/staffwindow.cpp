@@ -197,8 +197,9 @@ void StaffWindow::cmdSave_Click()
             txtId->setFocus();
             return;
         }
-        const QString statement = saveStatement();
-        if (!confirmSave())
+        const bool exists = recordExists(id);
+        const QString statement = saveStatement(exists);
+        if (!confirmSave(exists))
             return;
         m_connection->Execute(statement);
         rememberLastId(id);
@@ -206,7 +207,7 @@ void StaffWindow::cmdSave_Click()
     });
 }
 
-QString StaffWindow::saveStatement() const
+QString StaffWindow::saveStatement(bool exists) const
 {
     const QString id = basBase::SQLQuote(Value(txtId->text()));
     const QString name = basBase::SQLQuote(Value(txtName->text()));
@@ -217,7 +218,7 @@ QString StaffWindow::saveStatement() const
     if (!txtSalary->text().trimmed().isEmpty())
         salary = basBase::SQLQuote(Value(QString::number(Value(txtSalary->text()).toDouble(), 'f', 2)));
     const QString note = sqlValue(txtNote->text());
-    if (recordExists(txtId->text().trimmed())) {
+    if (exists) {
         return QStringLiteral("UPDATE staff SET name = %2, hired = %3, salary = %4, note = %5 WHERE id = %1")
             .arg(id, name, hired, salary, note);
     }
@@ -232,7 +233,7 @@ bool StaffWindow::recordExists(const QString &id) const
     return count->fieldValue(0).toLong() > 0;
 }
 
-bool StaffWindow::confirmSave()
+bool StaffWindow::confirmSave(bool exists)
 {
     dialogs::FrmSure &dialog = dialogs::frmSure();
     dialog.ClearMsgFrom();
@@ -241,7 +242,6 @@ bool StaffWindow::confirmSave()
     dialog.AddLine(Value(QStringLiteral("到職日\t%1 %2").arg(txtHired->text(), lblHiredRoc->text())));
     dialog.AddLine(Value(QStringLiteral("月薪\t") + txtSalary->text()));
     dialog.AddLine(Value(QStringLiteral("備註\t") + txtNote->text()));
-    const bool exists = recordExists(txtId->text().trimmed());
     return dialog.SHOWMSG(Value(exists ? u"確定要修改這筆資料嗎？" : u"確定要新增這筆資料嗎？"), Value(u"存檔"),
                           Value(u"Y"), nullptr, Value(u"存檔"), Value(u"取消"));
 }

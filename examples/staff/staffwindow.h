@@ -47,8 +47,8 @@ private:
     void openDatabase();
     QString queryCondition() const;
     void showRecord(const QString &id);
-    bool confirmSave();
-    QString saveStatement() const;
+    bool confirmSave(bool exists);
+    QString saveStatement(bool exists) const;
     bool recordExists(const QString &id) const;
     void rememberLastId(const QString &id);
 
