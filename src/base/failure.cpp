@@ -48,4 +48,10 @@ void handleCurrentException(Handling handling, const QString &procedure) noexcep
     platform::Err().clear();
 }
 
+Failure describeCurrentException() noexcept
+{
+    const RuntimeError error = currentAsRuntimeError();
+    return {error.number(), error.description()};
+}
+
 } // namespace failure::detail

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <optional>
 #include <utility>
 
 // The failure handlers of the system's routines. Deep code throws RuntimeError; a
@@ -15,14 +16,25 @@
 //   log:    the failure is logged quietly through basBase::LogError (ConnectADO).
 //   skip:   the failing step is skipped without a word (routines that go on with
 //           their next step).
+//   capture: the failure is handed back, for an edge that tells of it in its own way
+//           (a command's one line on standard error); nothing is reported or logged.
 //
-// Each answers true when the body ran to its end.
+// Each but capture answers true when the body ran to its end.
 namespace failure {
+
+// A captured failure: the runtime error number and description it stands for.
+struct Failure
+{
+    qint32 number = 0;
+    QString description;
+};
 
 namespace detail {
 enum class Handling { Report, Log, Skip };
 // Called from inside a catch block: classifies the exception in flight and handles it.
 void handleCurrentException(Handling handling, const QString &procedure) noexcept;
+// Called from inside a catch block: the exception in flight as a Failure.
+Failure describeCurrentException() noexcept;
 } // namespace detail
 
 template<typename Body>
@@ -53,6 +65,18 @@ template<typename Body>
 bool skip(Body &&body) noexcept
 {
     return run(detail::Handling::Skip, QString(), std::forward<Body>(body));
+}
+
+// The failure of the body, or nothing when it ran to its end.
+template<typename Body>
+std::optional<Failure> capture(Body &&body) noexcept
+{
+    try {
+        std::forward<Body>(body)();
+        return std::nullopt;
+    } catch (...) {
+        return detail::describeCurrentException();
+    }
 }
 
 } // namespace failure

@@ -1,13 +1,10 @@
 #include "suiteframe/base/startupsettings_p.h"
 
 #include "suiteframe/base/basBase.h"
-#include "suiteframe/platform/codepage.h"
 #include "suiteframe/platform/privateprofile.h"
 
 #include <QDir>
 #include <QFileInfo>
-
-#include <vector>
 
 namespace basBase::startup {
 
@@ -21,15 +18,9 @@ QString xdgDirectory(const char *variable, const QString &fallbackUnderHome)
     return QDir::homePath() + QLatin1Char('/') + fallbackUnderHome;
 }
 
-// Read through the profile functions with a buffer of their own, so that a log path
-// longer than ReadIniValue's 127 bytes (Chinese folder names soon are) is kept whole.
 QString readSetting(const QString &key)
 {
-    std::vector<char> buffer(32768);
-    const qsizetype length = platform::privateprofile::getPrivateProfileString(
-        QByteArrayLiteral("basBase"), platform::codepage::fromUnicode(key), QByteArray(),
-        buffer, settingsFilePath());
-    return platform::codepage::toUnicode(QByteArray(buffer.data(), length));
+    return platform::privateprofile::wholeProfileString(QStringLiteral("basBase"), key, settingsFilePath());
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <vector>
 
 #include <cerrno>
 #include <cstdlib>
@@ -380,6 +381,14 @@ qsizetype getPrivateProfileString(const QByteArray &section, const QByteArray &k
     std::copy(bytes.cbegin(), bytes.cend(), buffer.begin());
     buffer[bytes.size()] = '\0';
     return bytes.size();
+}
+
+QString wholeProfileString(const QString &section, const QString &key, const QString &filePath)
+{
+    std::vector<char> buffer(32768);
+    const qsizetype length = getPrivateProfileString(codepage::fromUnicode(section), codepage::fromUnicode(key),
+                                                     QByteArray(), buffer, filePath);
+    return codepage::toUnicode(QByteArray(buffer.data(), length));
 }
 
 bool writePrivateProfileString(const QByteArray &section, const QByteArray &key,

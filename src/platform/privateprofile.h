@@ -49,6 +49,11 @@ qsizetype getPrivateProfileString(const QByteArray &section, const QByteArray &k
 // folder is not created), or when a name or the value holds a CR or LF byte (which
 // would add lines to the file). The lock file is open to every user who may read it,
 // and the replaced file keeps its mode and group, so users of one group share a file.
+// The value of the key in the section of the file as text of the code page, whole up to
+// 32767 bytes: for settings such as paths and connection strings that the 127 bytes of
+// basBase::ReadIniValue would cut. A missing file, section or key gives the empty text.
+QString wholeProfileString(const QString &section, const QString &key, const QString &filePath);
+
 bool writePrivateProfileString(const QByteArray &section, const QByteArray &key,
                                const QByteArray &value, const QString &filePath);
 
