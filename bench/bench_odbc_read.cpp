@@ -1,7 +1,8 @@
 // Reading 100,000 rows of 8 columns from SQLite through its ODBC driver: a bare loop of
 // SQLFetch and wide SQLGetData that reads every cell as text, against the same query read
-// through QueryRecordset, as values, as the texts a record list shows, and listed by
-// PickRST into the message dialog's grid.
+// through QueryRecordset, as values, as the texts a record list shows, listed by
+// PickRST into the message dialog's grid, and shown as a record card by the
+// suiteframe-msg command, from its start to the dialog on the screen.
 //
 //   cmake --preset release -DBUILD_TESTING=ON && cmake --build build/release --target bench_odbc_read
 //   LC_ALL=zh_TW.UTF-8 build/release/bench/bench_odbc_read
@@ -10,9 +11,15 @@
 #include "suiteframe/adodb/queryrecordset.h"
 #include "suiteframe/controls/grid.h"
 #include "suiteframe/dialogs/frmSure.h"
+#include "suiteframe/frame/msgcommand.h"
 #include "suiteframe/platform/value.h"
 
+#include <QApplication>
+#include <QBuffer>
+#include <QElapsedTimer>
+#include <QPushButton>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <benchmark/benchmark.h>
 
@@ -166,8 +173,41 @@ void BM_PickRSTIntoGrid(benchmark::State &state)
     dialog.ClearMsgFrom();
 }
 
+// The command's whole way to a shown card: arguments, connection, query, PickRST, the
+// window's layout and show. The dialog is answered once it is visible.
+void BM_MsgCommandRecordCard(benchmark::State &state)
+{
+    const QStringList arguments{QStringLiteral("suiteframe-msg"), QStringLiteral("-c"), database().connectionString,
+                                QStringLiteral("-q"), Query, QStringLiteral("100,000 筆")};
+    QByteArray none;
+    QBuffer input(&none), output, error;
+    input.open(QIODevice::ReadOnly);
+    output.open(QIODevice::WriteOnly);
+    error.open(QIODevice::WriteOnly);
+    for (auto _ : state) {
+        QElapsedTimer clock;
+        qint64 shownAt = -1;
+        QTimer watch;
+        watch.setInterval(1);
+        QObject::connect(&watch, &QTimer::timeout, [&] {
+            if (!dialogs::frmSure().isVisible())
+                return;
+            watch.stop();
+            shownAt = clock.nsecsElapsed();
+            dialogs::frmSure().cmdOK->click();
+        });
+        watch.start();
+        clock.start();
+        if (frame::msgcommand::run(arguments, input, output, error) != frame::msgcommand::Confirmed)
+            state.SkipWithError("the command did not show its card");
+        state.SetIterationTime(double(shownAt) / 1e9);
+    }
+    dialogs::frmSure().ClearMsgFrom();
+}
+
 } // namespace
 
+BENCHMARK(BM_MsgCommandRecordCard)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_BareOdbcLoop)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(BM_QueryRecordsetValues)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(BM_QueryRecordsetTexts)->Unit(benchmark::kMillisecond)->MinTime(2.0);

@@ -35,8 +35,9 @@ The frame gives every program of a suite of Traditional Chinese database
 desktop programs the same main window, error report and error log, ROC and
 Gregorian dates, settings files, keyboard conventions for data-entry fields,
 message and confirmation dialog, and database connection over ODBC. This
-package holds the frame's own program and the suite's reference program for
-staff records, with its desktop entry and icon.")
+package holds the frame's own program, the suite's reference program for
+staff records with its desktop entry and icon, and suiteframe-msg, which
+shows the message dialog and record cards of SQL queries for shell scripts.")
 # dpkg-shlibdeps names the libraries the programs link (Qt, unixODBC, the C++ run-time).
 # Named here is what they load or use without linking it: the ODBC driver manager's
 # configuration and the SQLite driver the reference program opens by default, the fonts
