@@ -3,6 +3,7 @@
 // each with its window frame (dialog-message.png, dialog-lines.png,
 // dialog-record-card.png) and presses 確定 itself; without one the user answers each
 // dialog.
+#include "framedpicture.h"
 #include "suiteframe/adodb/memoryrecordset.h"
 #include "suiteframe/controls/fonts.h"
 #include "suiteframe/dialogs/frmSure.h"
@@ -10,7 +11,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QPushButton>
-#include <QScreen>
 #include <QTextStream>
 #include <QTimer>
 
@@ -30,11 +30,7 @@ void captureNext(const QString &fileName)
         QWidget *dialog = QApplication::activeModalWidget();
         if (!dialog)
             return captureNext(fileName);
-        // From the screen, so that the window manager's frame is in the picture.
-        const QRect frame = dialog->frameGeometry();
-        dialog->screen()
-            ->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height())
-            .save(QDir(g_folder).filePath(fileName));
+        saveFramedPicture(dialog, QDir(g_folder).filePath(fileName));
         frmSure().cmdOK->click();
     });
 }

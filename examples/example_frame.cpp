@@ -1,6 +1,7 @@
 // A program of the suite in its smallest form: the frame's main window with a body
 // of its own, prepared in InitForm. With a folder argument it saves a picture of the
 // window with its frame (main-window.png) and ends.
+#include "framedpicture.h"
 #include "suiteframe/frame/application.h"
 #include "suiteframe/frame/fmMain.h"
 
@@ -8,7 +9,6 @@
 
 #include <QDir>
 #include <QLabel>
-#include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -29,9 +29,7 @@ protected:
 private:
     void saveAndQuit(const QString &folder)
     {
-        const QRect frame = frameGeometry();
-        screen()->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height())
-            .save(QDir(folder).filePath(QStringLiteral("main-window.png")));
+        saveFramedPicture(this, QDir(folder).filePath(QStringLiteral("main-window.png")));
         QCoreApplication::quit();
     }
 };

@@ -1,6 +1,7 @@
 // Takes the README's picture of the suiteframe-msg command: runs the command's logic
 // with the arguments after the folder, saves the dialog with its frame as
 // msg-command.png in the folder and presses 確定.
+#include "framedpicture.h"
 #include "suiteframe/dialogs/frmSure.h"
 #include "suiteframe/frame/application.h"
 #include "suiteframe/frame/msgcommand.h"
@@ -9,7 +10,6 @@
 #include <QBuffer>
 #include <QDir>
 #include <QPushButton>
-#include <QScreen>
 #include <QTimer>
 
 namespace {
@@ -20,8 +20,7 @@ void captureWhenShown(const QString &file)
         dialogs::FrmSure &dialog = dialogs::frmSure();
         if (!dialog.isVisible())
             return captureWhenShown(file);
-        const QRect frame = dialog.frameGeometry();
-        dialog.screen()->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height()).save(file);
+        saveFramedPicture(&dialog, file);
         dialog.cmdOK->click();
     });
 }

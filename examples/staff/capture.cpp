@@ -2,6 +2,7 @@
 // query, and the main window with the record loaded (staff-card.png, staff-main.png in
 // the folder given). Run it on a display with a window manager, with the XDG folders
 // pointing at a fresh place so that the sample records are there.
+#include "framedpicture.h"
 #include "staffwindow.h"
 
 #include <suiteframe/dialogs/frmSure.h>
@@ -10,20 +11,11 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QTimer>
 
 namespace {
 
 QString g_folder;
-
-void grabFramed(QWidget *window, const QString &fileName)
-{
-    const QRect frame = window->frameGeometry();
-    window->screen()
-        ->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height())
-        .save(QDir(g_folder).filePath(fileName));
-}
 
 // Once the card is up and painted: its picture, then 載入.
 void grabCardWhenShown()
@@ -31,7 +23,7 @@ void grabCardWhenShown()
     QTimer::singleShot(600, [] {
         if (!QApplication::activeModalWidget())
             return grabCardWhenShown();
-        grabFramed(&dialogs::frmSure(), QStringLiteral("staff-card.png"));
+        saveFramedPicture(&dialogs::frmSure(), QDir(g_folder).filePath(QStringLiteral("staff-card.png")));
         dialogs::frmSure().cmdOK->click();
     });
 }
@@ -49,7 +41,7 @@ protected:
             cmdQuery->click();
             txtSalary->setFocus();
             QTimer::singleShot(600, this, [this] {
-                grabFramed(this, QStringLiteral("staff-main.png"));
+                saveFramedPicture(this, QDir(g_folder).filePath(QStringLiteral("staff-main.png")));
                 QCoreApplication::quit();
             });
         });

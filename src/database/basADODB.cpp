@@ -10,14 +10,19 @@ bool ConnectADO(const platform::Value &connectionString, std::unique_ptr<adodb::
     bool connected = false;
     failure::log(QStringLiteral("ConnectADO"), [&] {
         connection = std::make_unique<adodb::Connection>();
-        connection->setConnectionTimeout(10);
-        connection->setCommandTimeout(0);
-        connection->setConnectionString(connectionString.toText());
-        // No user name, no password, no options: the connection string alone decides.
-        connection->Open(QString(), QString(), adodb::ConnectUnspecified);
+        OpenConnection(*connection, connectionString.toText());
         connected = true;
     });
     return connected;
+}
+
+void OpenConnection(adodb::Connection &connection, const QString &connectionString)
+{
+    connection.setConnectionTimeout(10);
+    connection.setCommandTimeout(0);
+    connection.setConnectionString(connectionString);
+    // No user name, no password, no options: the connection string alone decides.
+    connection.Open(QString(), QString(), adodb::ConnectUnspecified);
 }
 
 } // namespace basADODB

@@ -16,4 +16,8 @@ namespace basADODB {
 // connection, not open.
 bool ConnectADO(const platform::Value &connectionString, std::unique_ptr<adodb::Connection> &connection);
 
+// Opens the connection as ConnectADO does, with its time-outs, but throws the failure
+// (platform::RuntimeError) for a caller that tells of it in its own way.
+void OpenConnection(adodb::Connection &connection, const QString &connectionString);
+
 } // namespace basADODB

@@ -3,6 +3,7 @@
 #include "suiteframe/adodb/connection.h"
 #include "suiteframe/adodb/queryrecordset.h"
 #include "suiteframe/base/failure.h"
+#include "suiteframe/database/basADODB.h"
 #include "suiteframe/dialogs/frmSure.h"
 #include "suiteframe/frame/application.h"
 #include "suiteframe/platform/codepage.h"
@@ -276,12 +277,7 @@ int show(const Request &request, QIODevice &input, QIODevice &error)
         if (database.isEmpty())
             return trouble(error, problem);
         // The connection's descriptions never hold the connection string or a password.
-        const auto notConnected = failure::capture([&] {
-            connection.setConnectionTimeout(10);
-            connection.setCommandTimeout(0);
-            connection.setConnectionString(database);
-            connection.Open();
-        });
+        const auto notConnected = failure::capture([&] { basADODB::OpenConnection(connection, database); });
         if (notConnected)
             return trouble(error, QStringLiteral("cannot connect to the database: ") + notConnected->description);
         if (const auto failed = failure::capture([&] { records = connection.Execute(request.query); }))
