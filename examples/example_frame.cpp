@@ -12,7 +12,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-class ExampleWindow : public FmMain
+class ExampleWindow : public frame::FmMain
 {
 protected:
     void InitForm() override

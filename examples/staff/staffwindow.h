@@ -14,7 +14,7 @@ namespace adodb { class Connection; }
 // The reference program of the suite: staff records kept in a table, on the frame's
 // main window. The body panel holds one record's fields; 查詢 lists the matching
 // records as a card and loads the first, 存檔 confirms and saves the fields.
-class StaffWindow : public FmMain
+class StaffWindow : public frame::FmMain
 {
 public:
     StaffWindow();

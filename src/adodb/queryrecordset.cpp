@@ -61,7 +61,7 @@ struct Column
 // A time of day alone is a date on day 0 of the date serial.
 QDateTime timeOfDay(int hour, int minute, int second)
 {
-    return QDateTime(QDate(1899, 12, 30), QTime(hour, minute, second));
+    return QDateTime(platform::DateSerialEpoch, QTime(hour, minute, second));
 }
 
 QString decode(const SQLWCHAR *text, qsizetype length)

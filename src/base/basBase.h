@@ -15,8 +15,6 @@ namespace controls { class Form; }
 // and text helpers, window and field helpers, file check.
 namespace basBase {
 
-using platform::Value;
-
 // Process-wide settings. Each starts empty; the program's start-up fills them from
 // the user's settings file, section [basBase] (see the README).
 inline QString LogFilePath;    // full path of the error log; empty writes no log
@@ -28,10 +26,10 @@ inline QString DateSeparator;  // separator of DBDateDisp's assembled layouts
 // Reports the current error (platform::Err()) for the named procedure: beeps, appends
 // the log record to LogFilePath, shows the five-line message in a warning box titled
 // with the application title, and restores the default mouse pointer. Never fails.
-void ReportError(const Value &procedureName);
+void ReportError(const platform::Value &procedureName);
 // Appends the log record only, with the standard text of the current error number.
 // Nothing visible happens. Never fails.
-void LogError(const Value &procedureName);
+void LogError(const platform::Value &procedureName);
 
 // The five-line message of a report: procedure, number with its sign position,
 // "訊息: ", the text indented by five blanks, and an empty line; each line ends in
@@ -46,7 +44,7 @@ QString logRecord(const QDateTime &when, const QString &message);
 // "YYMMDD", "CC/MM/DD", "YYYY/MM/DD", "YY/MM/DD"; CC is the ROC year) or, for an
 // omitted or any other format code, in the pattern of DateDispFormat. A value that
 // is no date gives the empty text.
-QString DBDateDisp(const Value &date, const std::optional<Value> &formatCode = std::nullopt);
+QString DBDateDisp(const platform::Value &date, const std::optional<platform::Value> &formatCode = std::nullopt);
 
 // --- Settings file and text helpers -----------------------------------------------
 
@@ -65,7 +63,7 @@ void WriteIniValue(const QString &filePath, const QString &section, const QStrin
 // The value's text as an SQL string literal: apostrophes doubled, the blanks (code 32)
 // at both ends removed, one apostrophe in front and one behind. Null gives "''". A
 // value that cannot be converted to text gives the empty text. Never fails.
-QString SQLQuote(const Value &value);
+QString SQLQuote(const platform::Value &value);
 // Scrambles the text with the key by a character-wise exclusive or of their codes in
 // the code page, the key used cyclically from its first character; the same call with
 // the same key gives the text back. This is obfuscation, not encryption: anyone with
@@ -108,6 +106,6 @@ void wireEntryField(QLineEdit *field);
 
 // True when the path names an existing file system entry that is not a folder.
 // Any failure answers false, without a report.
-bool FileExists(const Value &path);
+bool FileExists(const platform::Value &path);
 
 } // namespace basBase

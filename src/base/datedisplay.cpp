@@ -53,7 +53,7 @@ QString display(QDate date, const QString &code)
 
 } // namespace
 
-QString DBDateDisp(const Value &date, const std::optional<Value> &formatCode)
+QString DBDateDisp(const platform::Value &date, const std::optional<platform::Value> &formatCode)
 {
     QString result;
     failure::report(QStringLiteral("DBDateDisp"), [&] {

@@ -20,7 +20,7 @@ QString signedNumberText(qint32 number)
     return number < 0 ? QString::number(number) : QLatin1Char(' ') + QString::number(number);
 }
 
-QString procedureText(const Value &procedureName)
+QString procedureText(const platform::Value &procedureName)
 {
     QString text;
     failure::skip([&] { text = procedureName.toText(); });
@@ -56,7 +56,7 @@ QString logRecord(const QDateTime &when, const QString &message)
            + CRLF + message;
 }
 
-void ReportError(const Value &procedureName)
+void ReportError(const platform::Value &procedureName)
 {
     platform::desktop::beep();
     const platform::CurrentError &error = platform::Err();
@@ -66,7 +66,7 @@ void ReportError(const Value &procedureName)
     failure::skip([] { platform::desktop::setMousePointer(platform::desktop::MousePointer::Default); });
 }
 
-void LogError(const Value &procedureName)
+void LogError(const platform::Value &procedureName)
 {
     const platform::CurrentError &error = platform::Err();
     writeLogRecord(errorMessage(procedureText(procedureName), error.Number,

@@ -8,7 +8,7 @@
 
 namespace basBase {
 
-bool FileExists(const Value &path)
+bool FileExists(const platform::Value &path)
 {
     bool exists = false;
     failure::skip([&] {

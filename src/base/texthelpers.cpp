@@ -88,7 +88,7 @@ QString scrambled(const QString &text, const QString &key)
 
 } // namespace
 
-QString SQLQuote(const Value &value)
+QString SQLQuote(const platform::Value &value)
 {
     QString result;
     failure::skip([&] {

@@ -24,6 +24,9 @@ class MessagePanel;
 // destroyed, between uses, so each use finds what the last one left: callers that
 // want a fresh dialog call ClearMsgFrom first. No operation lets a failure reach its
 // caller; each reports it under its own procedure name.
+//
+// Procedure names are the error log's, not the methods' spelling: SHOWMSG reports as
+// "frmSure_ShowMsg", as the logs the suite's users keep have always shown it.
 class FrmSure : public controls::Form
 {
     Q_OBJECT

@@ -35,6 +35,8 @@ QLabel *createHeadLabel(QWidget *parent, const QString &caption, const QColor &b
 
 } // namespace
 
+namespace frame {
+
 FmMain::FmMain(const platform::AppInfo &app, QWidget *parent)
     : controls::Form(parent)
     , m_app(app)
@@ -175,3 +177,5 @@ QString FmMain::versionText(const QString &separatorAfterV) const
     return QLatin1Char('V') + separatorAfterV
            + QStringLiteral("%1.%2.%3").arg(m_app.major).arg(m_app.minor).arg(m_app.revision);
 }
+
+} // namespace frame

@@ -12,6 +12,8 @@ class QPushButton;
 
 namespace controls { class Panel; }
 
+namespace frame {
+
 // The main window that every program of the suite starts with: a header band with
 // the program's name and file date, the system title and version, and today's date;
 // the body panel that each program fills in InitForm; and a status bar with the
@@ -63,3 +65,5 @@ private:
     platform::AppInfo m_app;
     bool m_loaded = false;
 };
+
+} // namespace frame

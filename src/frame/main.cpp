@@ -3,5 +3,5 @@
 
 int main(int argc, char *argv[])
 {
-    return frame::runProgram<FmMain>(argc, argv, QStringLiteral("系統共用框架"));
+    return frame::runProgram<frame::FmMain>(argc, argv, QStringLiteral("系統共用框架"));
 }

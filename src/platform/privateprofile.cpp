@@ -103,12 +103,14 @@ QStringView withoutLineEnd(QStringView line)
     return line;
 }
 
+// Blanks, tabs and vertical tabs around names and values do not count in a profile,
+// unlike the runtime's Trim (platform::trimBlanks), which removes blanks alone.
 bool isBlank(QChar c)
 {
     return c == u' ' || c == u'\t' || c == u'\v';
 }
 
-QStringView trimBlanks(QStringView text)
+QStringView trimProfileWhitespace(QStringView text)
 {
     while (!text.isEmpty() && isBlank(text.front()))
         text = text.mid(1);
@@ -135,22 +137,22 @@ struct ParsedLine
 
 ParsedLine parseLine(QStringView line)
 {
-    const QStringView rest = trimBlanks(withoutLineEnd(line));
+    const QStringView rest = trimProfileWhitespace(withoutLineEnd(line));
     if (rest.startsWith(u'[')) {
         // The name ends at the first closing bracket or, lacking one, at the line end.
         QStringView name = rest.mid(1);
         const qsizetype close = name.indexOf(u']');
         if (close >= 0)
             name = name.left(close);
-        return {ParsedLine::Kind::Section, trimBlanks(name).toString(), {}};
+        return {ParsedLine::Kind::Section, trimProfileWhitespace(name).toString(), {}};
     }
     if (rest.isEmpty() || rest.startsWith(u';'))
         return {};
     const qsizetype equals = rest.indexOf(u'=');
     if (equals < 0)
         return {ParsedLine::Kind::Entry, rest.toString(), {}};
-    return {ParsedLine::Kind::Entry, trimBlanks(rest.left(equals)).toString(),
-            unquoted(trimBlanks(rest.mid(equals + 1))).toString()};
+    return {ParsedLine::Kind::Entry, trimProfileWhitespace(rest.left(equals)).toString(),
+            unquoted(trimProfileWhitespace(rest.mid(equals + 1))).toString()};
 }
 
 bool sameName(const QString &a, const QString &b)

@@ -16,6 +16,7 @@ constexpr qint32 DivisionByZero = 11;
 constexpr qint32 TypeMismatch = 13;
 constexpr qint32 BadFileNameOrNumber = 52;
 constexpr qint32 FileNotFound = 53;
+constexpr qint32 FileAlreadyOpen = 55;
 constexpr qint32 DeviceIOError = 57;
 constexpr qint32 DiskFull = 61;
 constexpr qint32 PermissionDenied = 70;

@@ -12,7 +12,6 @@ namespace platform {
 
 namespace {
 
-const QDate SerialEpoch(1899, 12, 30);
 constexpr double MinDateSerial = -657434.0;      // 100-01-01
 constexpr double EndDateSerial = 2958466.0;     // 10000-01-01, the first day out of range
 
@@ -23,7 +22,7 @@ constexpr double EndDateSerial = 2958466.0;     // 10000-01-01, the first day ou
 
 double serialFromDateTime(const QDateTime &dateTime)
 {
-    const double days = SerialEpoch.daysTo(dateTime.date());
+    const double days = DateSerialEpoch.daysTo(dateTime.date());
     const double fraction = dateTime.time().msecsSinceStartOfDay() / 86400000.0;
     // Before the epoch the fraction counts away from zero: -1.25 is 1899-12-29 06:00.
     return days < 0 ? days - fraction : days + fraction;
@@ -45,7 +44,7 @@ QDateTime dateTimeFromSerial(double serial)
     }
     // The runtime's dates have no time zone: kept as UTC, they never fall into a
     // daylight-saving gap and cost no time zone look-up.
-    return QDateTime(SerialEpoch.addDays(days), QTime::fromMSecsSinceStartOfDay(int(msecs)), Qt::UTC);
+    return QDateTime(DateSerialEpoch.addDays(days), QTime::fromMSecsSinceStartOfDay(int(msecs)), Qt::UTC);
 }
 
 double numberFromText(const QString &text)
@@ -101,7 +100,7 @@ Value Value::null()
 }
 
 Value::Value(QDate date)
-    : m_data(DateSerial{double(SerialEpoch.daysTo(date))})
+    : m_data(DateSerial{double(DateSerialEpoch.daysTo(date))})
 {
 }
 

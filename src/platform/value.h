@@ -7,6 +7,10 @@
 
 namespace platform {
 
+// Day 0 of the date serial, 1899-12-30 (Julian day 2415019): a Date value is the number
+// of days since it, and a time of day alone falls on it.
+inline constexpr QDate DateSerialEpoch = QDate::fromJulianDay(2415019);
+
 // The general value: a loosely typed value that converts between its kinds on use,
 // as the system's routines expect of their parameters. Conversions that fail throw
 // RuntimeError with the runtime's number: 13 type mismatch, 94 invalid use of Null,

@@ -9,7 +9,7 @@ using adodb::MemoryRecordset;
 using platform::Value;
 using namespace Qt::StringLiterals;
 
-class TestMemoryRecordset : public QObject
+class tst_MemoryRecordset : public QObject
 {
     Q_OBJECT
 
@@ -20,7 +20,7 @@ private slots:
     void refusedAccess();
 };
 
-void TestMemoryRecordset::readsRecordsInOrder()
+void tst_MemoryRecordset::readsRecordsInOrder()
 {
     MemoryRecordset records({u"id"_s, u"name"_s});
     QVERIFY(records.isEOF());
@@ -40,7 +40,7 @@ void TestMemoryRecordset::readsRecordsInOrder()
     QCOMPARE(records.fieldValue(0), Value(qint32(1)));
 }
 
-void TestMemoryRecordset::fieldAddedLaterIsNullInEarlierRecords()
+void tst_MemoryRecordset::fieldAddedLaterIsNullInEarlierRecords()
 {
     MemoryRecordset records;
     records.appendField(u"a"_s);
@@ -49,7 +49,7 @@ void TestMemoryRecordset::fieldAddedLaterIsNullInEarlierRecords()
     QVERIFY(records.fieldValue(1).isNull());
 }
 
-void TestMemoryRecordset::refusedAccess_data()
+void tst_MemoryRecordset::refusedAccess_data()
 {
     QTest::addColumn<int>("step");
     QTest::addColumn<int>("number");
@@ -60,7 +60,7 @@ void TestMemoryRecordset::refusedAccess_data()
     QTest::newRow("value of no record") << 4 << 9;
 }
 
-void TestMemoryRecordset::refusedAccess()
+void tst_MemoryRecordset::refusedAccess()
 {
     QFETCH(int, step);
     QFETCH(int, number);
@@ -83,5 +83,5 @@ void TestMemoryRecordset::refusedAccess()
     QCOMPARE(caught, number);
 }
 
-QTEST_MAIN(TestMemoryRecordset)
+QTEST_MAIN(tst_MemoryRecordset)
 #include "tst_memoryrecordset.moc"

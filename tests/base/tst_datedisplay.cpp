@@ -17,7 +17,7 @@ std::optional<Value> code(const char *text) { return Value(QString::fromUtf8(tex
 
 } // namespace
 
-class TestDateDisplay : public QObject
+class tst_DateDisplay : public QObject
 {
     Q_OBJECT
 
@@ -145,6 +145,6 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestDateDisplay)
+QTEST_GUILESS_MAIN(tst_DateDisplay)
 
 #include "tst_datedisplay.moc"

@@ -66,7 +66,7 @@ int appendRecords(const char *path, const char *writer, int count)
 
 } // namespace
 
-class TestErrorReport : public QObject
+class tst_ErrorReport : public QObject
 {
     Q_OBJECT
 
@@ -335,7 +335,7 @@ int main(int argc, char *argv[])
     if (argc == 5 && qstrcmp(argv[1], "--append-records") == 0)
         return appendRecords(argv[2], argv[3], atoi(argv[4]));
     QApplication application(argc, argv);
-    TestErrorReport test;
+    tst_ErrorReport test;
     return QTest::qExec(&test, argc, argv);
 }
 

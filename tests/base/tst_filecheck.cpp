@@ -10,7 +10,7 @@
 
 using platform::Value;
 
-class TestFileCheck : public QObject
+class tst_FileCheck : public QObject
 {
     Q_OBJECT
 
@@ -84,6 +84,6 @@ private:
     QTemporaryDir m_dir;
 };
 
-QTEST_GUILESS_MAIN(TestFileCheck)
+QTEST_GUILESS_MAIN(tst_FileCheck)
 
 #include "tst_filecheck.moc"

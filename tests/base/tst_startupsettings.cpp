@@ -6,7 +6,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-class TestStartupSettings : public QObject
+class tst_StartupSettings : public QObject
 {
     Q_OBJECT
 
@@ -84,6 +84,6 @@ private:
     QTemporaryDir m_dir;
 };
 
-QTEST_GUILESS_MAIN(TestStartupSettings)
+QTEST_GUILESS_MAIN(tst_StartupSettings)
 
 #include "tst_startupsettings.moc"

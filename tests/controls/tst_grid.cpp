@@ -50,7 +50,7 @@ void runStep(Grid &grid, const QString &step)
 
 } // namespace
 
-class TestGrid : public QObject
+class tst_Grid : public QObject
 {
     Q_OBJECT
 
@@ -78,7 +78,7 @@ private:
     }
 };
 
-void TestGrid::rowAppendSplitsAtTabs()
+void tst_Grid::rowAppendSplitsAtTabs()
 {
     Grid grid;
     grid.setCols(3);
@@ -93,7 +93,7 @@ void TestGrid::rowAppendSplitsAtTabs()
     QCOMPARE(grid.cellText(2, 0), QString());
 }
 
-void TestGrid::columnCountTrimsAndExtendsRows()
+void tst_Grid::columnCountTrimsAndExtendsRows()
 {
     Grid grid;
     grid.setCols(3);
@@ -108,7 +108,7 @@ void TestGrid::columnCountTrimsAndExtendsRows()
     QCOMPARE(grid.cellText(1, 2), QString());
 }
 
-void TestGrid::refusedSettings_data()
+void tst_Grid::refusedSettings_data()
 {
     QTest::addColumn<int>("step");
     QTest::addColumn<int>("number");
@@ -123,7 +123,7 @@ void TestGrid::refusedSettings_data()
     QTest::newRow("auto-size of no columns") << 8 << 0;
 }
 
-void TestGrid::refusedSettings()
+void tst_Grid::refusedSettings()
 {
     QFETCH(int, step);
     QFETCH(int, number);
@@ -146,7 +146,7 @@ void TestGrid::refusedSettings()
     QCOMPARE(grid.Cols(), 2);
 }
 
-void TestGrid::incrementalAutoSizeMatchesFullMeasure_data()
+void tst_Grid::incrementalAutoSizeMatchesFullMeasure_data()
 {
     QTest::addColumn<QStringList>("script");
     QTest::newRow("appended rows") << QStringList{u"add:短\tx"_s, u"add:很長的一個標籤\ty"_s,
@@ -167,7 +167,7 @@ void TestGrid::incrementalAutoSizeMatchesFullMeasure_data()
 }
 
 // Sizing after each step must give the widths of measuring the final cells at once.
-void TestGrid::incrementalAutoSizeMatchesFullMeasure()
+void tst_Grid::incrementalAutoSizeMatchesFullMeasure()
 {
     QFETCH(QStringList, script);
     Grid incremental;
@@ -188,7 +188,7 @@ void TestGrid::incrementalAutoSizeMatchesFullMeasure()
         QCOMPARE(incremental.columnWidthTwips(col), measuredOnce.columnWidthTwips(col));
 }
 
-void TestGrid::overwrittenCellsKeepTheirTextsAndStorageStaysBounded()
+void tst_Grid::overwrittenCellsKeepTheirTextsAndStorageStaysBounded()
 {
     Grid grid;
     grid.setCols(10);
@@ -202,7 +202,7 @@ void TestGrid::overwrittenCellsKeepTheirTextsAndStorageStaysBounded()
     QVERIFY2(grid.cellBytes() < 2 * 1024 * 1024, qPrintable(QString::number(grid.cellBytes())));
 }
 
-void TestGrid::longTextsRoundTrip()
+void tst_Grid::longTextsRoundTrip()
 {
     Grid grid;
     grid.setCols(2);
@@ -216,7 +216,7 @@ void TestGrid::longTextsRoundTrip()
     QCOMPARE(grid.cellText(0, 1), u"short"_s);
 }
 
-void TestGrid::headingsStayWhileTheRestScrolls()
+void tst_Grid::headingsStayWhileTheRestScrolls()
 {
     Grid grid;
     grid.setFont(gridFont());
@@ -242,7 +242,7 @@ void TestGrid::headingsStayWhileTheRestScrolls()
     QCOMPARE(image.pixelColor(headingWidth + 20, 100), body);
 }
 
-void TestGrid::keyboardSelectsAndCopiesTabSeparated()
+void tst_Grid::keyboardSelectsAndCopiesTabSeparated()
 {
     Grid grid;
     grid.setCols(3);
@@ -275,5 +275,5 @@ void TestGrid::keyboardSelectsAndCopiesTabSeparated()
     QCOMPARE(grid.Col(), 2);
 }
 
-QTEST_MAIN(TestGrid)
+QTEST_MAIN(tst_Grid)
 #include "tst_grid.moc"

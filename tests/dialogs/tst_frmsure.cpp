@@ -19,7 +19,7 @@ using dialogs::frmSure;
 using platform::Value;
 namespace twips = controls::twips;
 
-class TestFrmSure : public QObject
+class tst_FrmSure : public QObject
 {
     Q_OBJECT
 
@@ -58,30 +58,30 @@ private:
     ModalDriver m_driver;
 };
 
-void TestFrmSure::initTestCase()
+void tst_FrmSure::initTestCase()
 {
     controls::installFontSubstitutes();
 }
 
-void TestFrmSure::init()
+void tst_FrmSure::init()
 {
     frmSure().ClearMsgFrom();
 }
 
-void TestFrmSure::cleanup()
+void tst_FrmSure::cleanup()
 {
     m_driver.stop();
     QCOMPARE(visibleWindows(), QStringList());
 }
 
-void TestFrmSure::buttonAnswers_data()
+void tst_FrmSure::buttonAnswers_data()
 {
     QTest::addColumn<bool>("pressOK");
     QTest::newRow("確定 answers true") << true;
     QTest::newRow("取消 answers false") << false;
 }
 
-void TestFrmSure::buttonAnswers()
+void tst_FrmSure::buttonAnswers()
 {
     QFETCH(bool, pressOK);
     m_driver.whenShown<FrmSure>([pressOK](FrmSure *dialog) {
@@ -92,7 +92,7 @@ void TestFrmSure::buttonAnswers()
     QCOMPARE(frmSure().fbChoice(), pressOK);
 }
 
-void TestFrmSure::freshDialogDefaults()
+void tst_FrmSure::freshDialogDefaults()
 {
     QString title, ok, cancel;
     bool cancelShown = false;
@@ -112,7 +112,7 @@ void TestFrmSure::freshDialogDefaults()
     QCOMPARE(frmSure().Height(), 5910.0);
 }
 
-void TestFrmSure::buttonLayout_data()
+void tst_FrmSure::buttonLayout_data()
 {
     QTest::addColumn<Value>("mode");
     QTest::addColumn<bool>("single");
@@ -124,7 +124,7 @@ void TestFrmSure::buttonLayout_data()
     QTest::newRow("Null") << Value::null() << false;
 }
 
-void TestFrmSure::buttonLayout()
+void tst_FrmSure::buttonLayout()
 {
     QFETCH(Value, mode);
     QFETCH(bool, single);
@@ -145,7 +145,7 @@ void TestFrmSure::buttonLayout()
     QCOMPARE(twips::width(dialog.cmdOK), 1875.0);
 }
 
-void TestFrmSure::singleThenTwoButtonsPlacesBothAfresh()
+void tst_FrmSure::singleThenTwoButtonsPlacesBothAfresh()
 {
     m_driver.whenShown<FrmSure>([](FrmSure *dialog) { clickButton(dialog->cmdOK); });
     QVERIFY(frmSure().SHOWMSG(Value(u"一"), std::nullopt, Value(u"N")));
@@ -162,7 +162,7 @@ void TestFrmSure::singleThenTwoButtonsPlacesBothAfresh()
     QVERIFY(nearTwips(twips::left(frmSure().cmdCancel), 3505));
 }
 
-void TestFrmSure::windowHeight_data()
+void tst_FrmSure::windowHeight_data()
 {
     QTest::addColumn<QStringList>("lines");
     QTest::addColumn<bool>("shortSize");
@@ -174,7 +174,7 @@ void TestFrmSure::windowHeight_data()
     QTest::newRow("short asked, list shown") << QStringList{u"a\tb"_s} << true << 5910.0;
 }
 
-void TestFrmSure::windowHeight()
+void tst_FrmSure::windowHeight()
 {
     QFETCH(QStringList, lines);
     QFETCH(bool, shortSize);
@@ -188,7 +188,7 @@ void TestFrmSure::windowHeight()
 }
 
 // The message frame is sized for the window height of this call, not the last one.
-void TestFrmSure::messageFrameFitsAfterHeightChange()
+void tst_FrmSure::messageFrameFitsAfterHeightChange()
 {
     auto show = [this](bool shortSize) {
         int frameBottom = 0, contentHeight = 0;
@@ -209,7 +209,7 @@ void TestFrmSure::messageFrameFitsAfterHeightChange()
     show(false);
 }
 
-void TestFrmSure::listVisibility_data()
+void tst_FrmSure::listVisibility_data()
 {
     QTest::addColumn<QStringList>("lines");
     QTest::addColumn<bool>("visible");
@@ -220,7 +220,7 @@ void TestFrmSure::listVisibility_data()
     QTest::newRow("empty line: rows, no columns") << QStringList{QString()} << true;
 }
 
-void TestFrmSure::listVisibility()
+void tst_FrmSure::listVisibility()
 {
     QFETCH(QStringList, lines);
     QFETCH(bool, visible);
@@ -238,7 +238,7 @@ void TestFrmSure::listVisibility()
     QVERIFY(nearTwips(twips::height(frmSure().ela1), visible ? content - list - 100 : content - 100));
 }
 
-void TestFrmSure::blankMessageHidesFrame()
+void tst_FrmSure::blankMessageHidesFrame()
 {
     frmSure().AddLine(Value(u"a\tb"));
     bool frameShown = true, listShown = false, buttonsShown = false;
@@ -262,14 +262,14 @@ void TestFrmSure::blankMessageHidesFrame()
     QVERIFY(frameShown);
 }
 
-void TestFrmSure::closingAnswersFalseAfterEarlierTrue_data()
+void tst_FrmSure::closingAnswersFalseAfterEarlierTrue_data()
 {
     QTest::addColumn<bool>("escape");
     QTest::newRow("close box") << false;
     QTest::newRow("Escape") << true;
 }
 
-void TestFrmSure::closingAnswersFalseAfterEarlierTrue()
+void tst_FrmSure::closingAnswersFalseAfterEarlierTrue()
 {
     QFETCH(bool, escape);
     m_driver.whenShown<FrmSure>([](FrmSure *dialog) { clickButton(dialog->cmdOK); });
@@ -294,7 +294,7 @@ void TestFrmSure::closingAnswersFalseAfterEarlierTrue()
 
 // An application told to quit ends every event loop, the dialog's too: that is no
 // answer, and must never pass for the choice of an earlier use.
-void TestFrmSure::quittingDuringTheWaitAnswersFalse()
+void tst_FrmSure::quittingDuringTheWaitAnswersFalse()
 {
     m_driver.whenShown<FrmSure>([](FrmSure *dialog) { clickButton(dialog->cmdOK); });
     QVERIFY(frmSure().SHOWMSG(Value(u"第一次")));
@@ -311,7 +311,7 @@ void TestFrmSure::quittingDuringTheWaitAnswersFalse()
     QVERIFY(frmSure().SHOWMSG(Value(u"第三次")));
 }
 
-void TestFrmSure::enterAndSpacePressFocusedButton_data()
+void tst_FrmSure::enterAndSpacePressFocusedButton_data()
 {
     QTest::addColumn<bool>("onOK");
     QTest::addColumn<int>("key");
@@ -322,7 +322,7 @@ void TestFrmSure::enterAndSpacePressFocusedButton_data()
     QTest::newRow("Space on 取消") << false << int(Qt::Key_Space);
 }
 
-void TestFrmSure::enterAndSpacePressFocusedButton()
+void tst_FrmSure::enterAndSpacePressFocusedButton()
 {
     QFETCH(bool, onOK);
     QFETCH(int, key);
@@ -334,7 +334,7 @@ void TestFrmSure::enterAndSpacePressFocusedButton()
     QCOMPARE(frmSure().SHOWMSG(Value(u"鍵盤")), onOK);
 }
 
-void TestFrmSure::nullParameterIsReportedAndNothingShown_data()
+void tst_FrmSure::nullParameterIsReportedAndNothingShown_data()
 {
     QTest::addColumn<int>("position");
     QTest::newRow("message") << 0;
@@ -344,7 +344,7 @@ void TestFrmSure::nullParameterIsReportedAndNothingShown_data()
     QTest::newRow("short size") << 6;
 }
 
-void TestFrmSure::nullParameterIsReportedAndNothingShown()
+void tst_FrmSure::nullParameterIsReportedAndNothingShown()
 {
     QFETCH(int, position);
     ReportCapture reports;
@@ -359,7 +359,7 @@ void TestFrmSure::nullParameterIsReportedAndNothingShown()
     QCOMPARE(reports.count(u"frmSure_ShowMsg"_s), 1);
 }
 
-void TestFrmSure::nullParameterThroughRealWarningBox()
+void tst_FrmSure::nullParameterThroughRealWarningBox()
 {
     QString boxText;
     m_driver.whenShown<QMessageBox>([&](QMessageBox *box) {
@@ -372,7 +372,7 @@ void TestFrmSure::nullParameterThroughRealWarningBox()
     QVERIFY(!frmSure().isVisible());
 }
 
-void TestFrmSure::secondShowMsgDuringModalWaitChangesNothing()
+void tst_FrmSure::secondShowMsgDuringModalWaitChangesNothing()
 {
     ReportCapture reports;
     frmSure().AddLine(Value(u"原\t來"));
@@ -399,7 +399,7 @@ void TestFrmSure::secondShowMsgDuringModalWaitChangesNothing()
     QVERIFY(reports.warnings.first().text.contains(u"400"_s));
 }
 
-void TestFrmSure::recordsetReplacesLinesAndShowsList()
+void tst_FrmSure::recordsetReplacesLinesAndShowsList()
 {
     frmSure().AddLine(Value(u"舊\t行"));
     adodb::MemoryRecordset records({u"編號"_s, u"名稱"_s});
@@ -425,7 +425,7 @@ void TestFrmSure::recordsetReplacesLinesAndShowsList()
     QVERIFY(!listShown);
 }
 
-void TestFrmSure::controlCopiesMessageAndList()
+void tst_FrmSure::controlCopiesMessageAndList()
 {
     frmSure().AddLine(Value(u"品名\t蘋果"));
     frmSure().AddLine(Value(u"數量\t3"));
@@ -440,7 +440,7 @@ void TestFrmSure::controlCopiesMessageAndList()
 
 // The window system's accessibility bridge reads the name and description through
 // the accessible interface; the alert that announces the dialog goes out on show.
-void TestFrmSure::announcesMessageToScreenReaders()
+void tst_FrmSure::announcesMessageToScreenReaders()
 {
     QString name, description, labelText;
     m_driver.whenShown<FrmSure>([&](FrmSure *dialog) {
@@ -457,7 +457,7 @@ void TestFrmSure::announcesMessageToScreenReaders()
     QCOMPARE(labelText, QStringLiteral("請注意"));
 }
 
-void TestFrmSure::longMessageWraps()
+void tst_FrmSure::longMessageWraps()
 {
     const QString message = u"這是一段很長的訊息，"_s.repeated(60);
     int labelWidth = 0, viewportWidth = 0, labelHeight = 0;
@@ -473,5 +473,5 @@ void TestFrmSure::longMessageWraps()
     QVERIFY(labelHeight > frmSure().elaMsg->height()); // taller than the panel: it scrolls
 }
 
-QTEST_MAIN(TestFrmSure)
+QTEST_MAIN(tst_FrmSure)
 #include "tst_frmsure.moc"

@@ -10,7 +10,7 @@ using dialogs::FrmSure;
 using dialogs::frmSure;
 using platform::Value;
 
-class TestMessageLines : public QObject
+class tst_MessageLines : public QObject
 {
     Q_OBJECT
 
@@ -30,7 +30,7 @@ private:
     ModalDriver m_driver;
 };
 
-void TestMessageLines::linesShapeTheGrid_data()
+void tst_MessageLines::linesShapeTheGrid_data()
 {
     QTest::addColumn<QStringList>("lines");
     QTest::addColumn<int>("rows");
@@ -53,7 +53,7 @@ void TestMessageLines::linesShapeTheGrid_data()
                                                        << QStringList();
 }
 
-void TestMessageLines::linesShapeTheGrid()
+void tst_MessageLines::linesShapeTheGrid()
 {
     QFETCH(QStringList, lines);
     QFETCH(int, rows);
@@ -72,7 +72,7 @@ void TestMessageLines::linesShapeTheGrid()
     QCOMPARE(reports.warnings.size(), 0);
 }
 
-void TestMessageLines::nullLineReportsThreeStepsAndAddsNoRow()
+void tst_MessageLines::nullLineReportsThreeStepsAndAddsNoRow()
 {
     frmSure().AddLine(Value(u"a\tb\tc"));
     ReportCapture reports;
@@ -83,7 +83,7 @@ void TestMessageLines::nullLineReportsThreeStepsAndAddsNoRow()
     QCOMPARE(frmSure().fgList->Cols(), 3);
 }
 
-void TestMessageLines::linesAccumulateAcrossShows()
+void tst_MessageLines::linesAccumulateAcrossShows()
 {
     frmSure().AddLine(Value(u"first\t1"));
     m_driver.whenShown<FrmSure>([](FrmSure *dialog) { QTest::mouseClick(dialog->cmdOK, Qt::LeftButton); });
@@ -102,7 +102,7 @@ void TestMessageLines::linesAccumulateAcrossShows()
     QCOMPARE(frmSure().fgList->cellText(1, 0), u"second"_s);
 }
 
-void TestMessageLines::clearResetsGridAndSettings()
+void tst_MessageLines::clearResetsGridAndSettings()
 {
     FrmSure &dialog = frmSure();
     dialog.SetList(Value(qint32(1)), Value(qint32(1)), Value(10.0));
@@ -126,7 +126,7 @@ void TestMessageLines::clearResetsGridAndSettings()
     QCOMPARE(dialog.fbChoice(), true);
 }
 
-void TestMessageLines::columnsFitTheirWidestCell()
+void tst_MessageLines::columnsFitTheirWidestCell()
 {
     FrmSure &dialog = frmSure();
     dialog.AddLine(Value(u"短\t x"));
@@ -136,5 +136,5 @@ void TestMessageLines::columnsFitTheirWidestCell()
     QVERIFY(dialog.fgList->columnWidthTwips(0) > dialog.fgList->columnWidthTwips(1));
 }
 
-QTEST_MAIN(TestMessageLines)
+QTEST_MAIN(tst_MessageLines)
 #include "tst_messagelines.moc"

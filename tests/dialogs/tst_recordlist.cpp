@@ -41,7 +41,7 @@ private:
 
 } // namespace
 
-class TestRecordList : public QObject
+class tst_RecordList : public QObject
 {
     Q_OBJECT
 
@@ -63,7 +63,7 @@ private:
     ModalDriver m_driver;
 };
 
-void TestRecordList::recordsBecomeColumns()
+void tst_RecordList::recordsBecomeColumns()
 {
     MemoryRecordset records = threeFieldsTwoRecords();
     ReportCapture reports;
@@ -81,7 +81,7 @@ void TestRecordList::recordsBecomeColumns()
     QCOMPARE(reports.warnings.size(), 0);
 }
 
-void TestRecordList::startsWhereTheRecordsetStands_data()
+void tst_RecordList::startsWhereTheRecordsetStands_data()
 {
     QTest::addColumn<int>("alreadyRead");
     QTest::addColumn<int>("cols");
@@ -91,7 +91,7 @@ void TestRecordList::startsWhereTheRecordsetStands_data()
     QTest::newRow("read to the end: empty") << 4 << 1 << 0;
 }
 
-void TestRecordList::startsWhereTheRecordsetStands()
+void tst_RecordList::startsWhereTheRecordsetStands()
 {
     QFETCH(int, alreadyRead);
     QFETCH(int, cols);
@@ -115,7 +115,7 @@ void TestRecordList::startsWhereTheRecordsetStands()
         QCOMPARE(grid->cellText(1, 1), QString()); // the Null note of record 3
 }
 
-void TestRecordList::replacesLinesKeepsFontSize()
+void tst_RecordList::replacesLinesKeepsFontSize()
 {
     frmSure().AddLine(Value(u"舊\t行\t三"));
     frmSure().SetList(Value(qint32(0)), Value(qint32(0)), Value(10.5));
@@ -126,7 +126,7 @@ void TestRecordList::replacesLinesKeepsFontSize()
     QCOMPARE(frmSure().fgList->Rows(), 3);
 }
 
-void TestRecordList::missingRecordsetIsReported()
+void tst_RecordList::missingRecordsetIsReported()
 {
     frmSure().AddLine(Value(u"a\tb"));
     ReportCapture reports;
@@ -136,7 +136,7 @@ void TestRecordList::missingRecordsetIsReported()
     QCOMPARE(frmSure().fgList->Cols(), 1);
 }
 
-void TestRecordList::failureOnFifthRecordKeepsWhatWasListed()
+void tst_RecordList::failureOnFifthRecordKeepsWhatWasListed()
 {
     FailingRecordset records({u"a"_s, u"b"_s, u"c"_s}, 4, 2);
     for (int i = 0; i < 10; ++i)
@@ -162,7 +162,7 @@ void TestRecordList::failureOnFifthRecordKeepsWhatWasListed()
     QCOMPARE(records.position(), 4);
 }
 
-void TestRecordList::setList_data()
+void tst_RecordList::setList_data()
 {
     QTest::addColumn<Value>("fixedCols");
     QTest::addColumn<Value>("fixedRows");
@@ -182,7 +182,7 @@ void TestRecordList::setList_data()
     QTest::newRow("zero font size refused") << Value(qint32(1)) << Value(qint32(1)) << Value(qint32(0)) << 1 << 1 << 12.0f << 1;
 }
 
-void TestRecordList::setList()
+void tst_RecordList::setList()
 {
     QFETCH(Value, fixedCols);
     QFETCH(Value, fixedRows);
@@ -203,5 +203,5 @@ void TestRecordList::setList()
     QCOMPARE(grid->cellText(0, 1), u"b"_s);
 }
 
-QTEST_MAIN(TestRecordList)
+QTEST_MAIN(tst_RecordList)
 #include "tst_recordlist.moc"

@@ -43,25 +43,25 @@ platform::AppInfo appAt(const QString &programFile, int major = 1, int minor = 0
 }
 
 // A program whose file vanishes between the check and the reading of its date.
-class VanishingProgramWindow : public FmMain
+class VanishingProgramWindow : public frame::FmMain
 {
 public:
-    using FmMain::FmMain;
+    using frame::FmMain::FmMain;
     bool initFormRan = false;
 
 protected:
     QDateTime programFileDate(const QString &path) const override
     {
         QFile::remove(path);
-        return FmMain::programFileDate(path);
+        return frame::FmMain::programFileDate(path);
     }
     void InitForm() override { initFormRan = true; }
 };
 
-class FailingInitFormWindow : public FmMain
+class FailingInitFormWindow : public frame::FmMain
 {
 public:
-    using FmMain::FmMain;
+    using frame::FmMain::FmMain;
 
 protected:
     void InitForm() override { throw platform::RuntimeError(platform::ErrorNumber::ObjectRequired); }
@@ -72,7 +72,7 @@ protected:
 int exitChild(int argc, char *argv[])
 {
     QApplication application(argc, argv);
-    FmMain window;
+    frame::FmMain window;
     window.show();
     window.activateWindow();
     if (!QTest::qWaitForWindowActive(&window))
@@ -87,7 +87,7 @@ int exitChild(int argc, char *argv[])
 
 } // namespace
 
-class TestFmMain : public QObject
+class tst_FmMain : public QObject
 {
     Q_OBJECT
 
@@ -122,7 +122,7 @@ private slots:
     {
         QFETCH(QString, name);
         QFETCH(QRectF, expected);
-        FmMain window(appAt(QString()));
+        frame::FmMain window(appAt(QString()));
         window.show();
         QCOMPARE(window.ScaleWidth(), 8970.0);
         QCOMPARE(window.ScaleHeight(), 6255.0);
@@ -137,7 +137,7 @@ private slots:
 
     void bandsKeepTheirHeightsOnResize()
     {
-        FmMain window(appAt(QString()));
+        frame::FmMain window(appAt(QString()));
         window.show();
         window.setClientSize(12000, 9000);
         QCoreApplication::processEvents();
@@ -158,7 +158,7 @@ private slots:
 
     void designColoursAndFonts()
     {
-        FmMain window(appAt(QString()));
+        frame::FmMain window(appAt(QString()));
         QCOMPARE(window.lblHead[0]->palette().color(QPalette::Window), QColor(192, 192, 192));
         QCOMPARE(window.lblHead[1]->palette().color(QPalette::Window), QColor(192, 255, 192));
         QCOMPARE(window.lblHead[2]->palette().color(QPalette::Window), QColor(128, 255, 128));
@@ -203,7 +203,7 @@ private slots:
         const QString program = createProgramFile(folder, QDateTime(QDate(2012, 12, 8), modified));
 
         DesktopCapture desktop;
-        FmMain window(appAt(program, version[0], version[1], version[2]));
+        frame::FmMain window(appAt(program, version[0], version[1], version[2]));
         window.show();
 
         QCOMPARE(window.lblHead[0]->toolTip(), dateTip);
@@ -237,7 +237,7 @@ private slots:
         const QString savedTitle = QCoreApplication::applicationName();
         frame::setProgram({name, title, version[0], version[1], version[2]});
         {
-            FmMain window;
+            frame::FmMain window;
             window.show();
             QCOMPARE(window.windowTitle(), title);
             QCOMPARE(window.lblHead[0]->text(), shownName);
@@ -255,7 +255,7 @@ private slots:
         QVERIFY(QFile::rename(program, program + QStringLiteral(".bak")));
 
         DesktopCapture desktop;
-        FmMain window(appAt(program, 2, 10, 3));
+        frame::FmMain window(appAt(program, 2, 10, 3));
         window.show();
         QVERIFY(window.lblHead[0]->toolTip().isEmpty());
         QCOMPARE(window.lblHead[1]->toolTip(), QStringLiteral("V2.10.3"));
@@ -289,7 +289,7 @@ private slots:
 
     void loadRunsOnce()
     {
-        FmMain window(appAt(QString()));
+        frame::FmMain window(appAt(QString()));
         window.show();
         window.elaMsg->setCaption(QStringLiteral("changed"));
         window.hide();
@@ -365,7 +365,7 @@ int main(int argc, char *argv[])
     if (argc == 3 && qstrcmp(argv[1], "--exit-by") == 0)
         return exitChild(argc, argv);
     QApplication application(argc, argv);
-    TestFmMain test;
+    tst_FmMain test;
     return QTest::qExec(&test, argc, argv);
 }
 

@@ -3,7 +3,7 @@
 #include <QCoreApplication>
 #include <QTest>
 
-class TestAppInfo : public QObject
+class tst_AppInfo : public QObject
 {
     Q_OBJECT
 
@@ -39,6 +39,6 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestAppInfo)
+QTEST_GUILESS_MAIN(tst_AppInfo)
 
 #include "tst_appinfo.moc"

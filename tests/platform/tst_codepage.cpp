@@ -4,7 +4,7 @@
 
 namespace codepage = platform::codepage;
 
-class TestCodePage : public QObject
+class tst_CodePage : public QObject
 {
     Q_OBJECT
 
@@ -67,6 +67,6 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestCodePage)
+QTEST_GUILESS_MAIN(tst_CodePage)
 
 #include "tst_codepage.moc"

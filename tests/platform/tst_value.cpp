@@ -25,7 +25,7 @@ qint32 errorOf(const std::function<void()> &conversion)
 
 } // namespace
 
-class TestValue : public QObject
+class tst_Value : public QObject
 {
     Q_OBJECT
 
@@ -148,6 +148,6 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestValue)
+QTEST_GUILESS_MAIN(tst_Value)
 
 #include "tst_value.moc"
