@@ -1,0 +1,186 @@
+// Numbers read from text and written as text as the runtime does, in the system
+// locale.
+
+#include "suiteframe/platform/regional.h"
+#include "suiteframe/platform/regional_p.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+
+namespace platform::regional {
+
+namespace {
+
+// "&H" and "&O" numbers keep the sign bit of the smallest integer holding them, as
+// literals do: &HFFFF is -1, &H10000 is 65536, &HFFFFFFFF is -1.
+std::optional<double> parseRadix(QStringView digits, int base)
+{
+    if (digits.isEmpty())
+        return std::nullopt;
+    quint64 value = 0;
+    for (const QChar c : digits) {
+        const int digit = isDigit(c) ? c.digitValue()
+                          : c.toLower() >= u'a' && c.toLower() <= u'f' ? c.toLower().unicode() - u'a' + 10
+                                                                        : 99;
+        if (digit >= base)
+            return std::nullopt;
+        value = value * base + quint64(digit);
+        if (value > 0xFFFFFFFFu)
+            return std::nullopt;
+    }
+    if (value <= 0xFFFF)
+        return double(qint16(quint16(value)));
+    return double(qint32(quint32(value)));
+}
+
+// Reads the text character by character into a plain number text in the C locale.
+class NumberReader
+{
+public:
+    NumberReader(QStringView text, const QLocale &locale)
+        : m_text(text), m_locale(locale)
+    {
+        m_currencies << locale.currencySymbol();
+        if (isTaiwan(locale))
+            m_currencies << QStringLiteral("NT$") << QStringLiteral("$");
+    }
+
+    std::optional<double> read()
+    {
+        readAffixes(true);
+        if (!readMantissa() || !readExponent())
+            return std::nullopt;
+        readAffixes(false);
+        if (m_pos != m_text.size() || m_parens == 1 || (m_parens == 2 && m_negative))
+            return std::nullopt;
+        bool ok = false; // not ok on underflow too, where the answer is 0
+        const double value = QLocale::c().toDouble(m_plain, &ok);
+        if (!std::isfinite(value) || (!ok && value != 0))
+            return std::nullopt;
+        return (m_negative || m_parens == 2) && value != 0 ? -value : value;
+    }
+
+private:
+    bool take(const QString &symbol)
+    {
+        if (symbol.isEmpty() || !m_text.mid(m_pos).startsWith(symbol))
+            return false;
+        m_pos += symbol.size();
+        return true;
+    }
+
+    // Blanks, one sign, one currency symbol and a parenthesis before or after.
+    void readAffixes(bool leading)
+    {
+        while (m_pos < m_text.size()) {
+            const QChar c = m_text.at(m_pos);
+            if (c.isSpace()) {
+                ++m_pos;
+            } else if ((c == u'-' || c == u'+') && !m_signed) {
+                m_signed = true;
+                m_negative = c == u'-';
+                ++m_pos;
+            } else if (c == (leading ? u'(' : u')') && m_parens == (leading ? 0 : 1)) {
+                ++m_parens;
+                ++m_pos;
+            } else if (!m_currency && std::any_of(m_currencies.cbegin(), m_currencies.cend(),
+                                                  [&](const QString &s) { return take(s); })) {
+                m_currency = true;
+            } else {
+                return;
+            }
+        }
+    }
+
+    int readDigits()
+    {
+        int count = 0;
+        while (m_pos < m_text.size() && isDigit(m_text.at(m_pos))) {
+            m_plain += m_text.at(m_pos);
+            ++m_pos;
+            ++count;
+        }
+        return count;
+    }
+
+    // Digits with groups of three after each group separator, then the decimal part.
+    bool readMantissa()
+    {
+        int digits = readDigits();
+        const QString group = m_locale.groupSeparator();
+        while (digits > 0 && m_text.mid(m_pos).startsWith(group)) {
+            const qsizetype mark = m_pos;
+            m_pos += group.size();
+            if (readDigits() != 3) {
+                m_pos = mark;
+                return false;
+            }
+        }
+        if (take(m_locale.decimalPoint())) {
+            m_plain += u'.';
+            digits += readDigits();
+        }
+        return digits > 0;
+    }
+
+    bool readExponent()
+    {
+        if (m_pos >= m_text.size() || !QStringLiteral("eEdD").contains(m_text.at(m_pos)))
+            return true;
+        ++m_pos;
+        m_plain += u'e';
+        if (m_pos < m_text.size() && (m_text.at(m_pos) == u'-' || m_text.at(m_pos) == u'+'))
+            m_plain += m_text.at(m_pos++);
+        return readDigits() > 0;
+    }
+
+    QStringView m_text;
+    const QLocale &m_locale;
+    QStringList m_currencies;
+    QString m_plain;
+    qsizetype m_pos = 0;
+    int m_parens = 0; // 1 after "(", 2 after the matching ")"
+    bool m_signed = false;
+    bool m_negative = false;
+    bool m_currency = false;
+};
+
+QString printed(double value, int digits)
+{
+    if (value == 0)
+        return QStringLiteral("0"); // also for negative zero
+    // The general form works as printf's %G: E notation below 1E-04 and from
+    // 1E+<digits> on, trailing zeros dropped, at least two exponent digits.
+    char buffer[32];
+    const auto end = std::to_chars(std::begin(buffer), std::end(buffer), value,
+                                   std::chars_format::general, digits).ptr;
+    QString text = QString::fromLatin1(buffer, end - buffer);
+    text.replace(u'e', u'E');
+    return text.replace(u'.', systemLocale().decimalPoint());
+}
+
+} // namespace
+
+std::optional<double> parseNumber(const QString &text)
+{
+    const QString trimmed = text.trimmed();
+    if (trimmed.size() > 2 && trimmed.at(0) == u'&') {
+        const QChar radix = trimmed.at(1).toUpper();
+        if (radix == u'H' || radix == u'O')
+            return parseRadix(QStringView(trimmed).mid(2), radix == u'H' ? 16 : 8);
+    }
+    return NumberReader(trimmed, systemLocale()).read();
+}
+
+QString numberText(double value)
+{
+    return printed(value, 15);
+}
+
+QString numberText(float value)
+{
+    return printed(double(value), 7);
+}
+
+} // namespace platform::regional

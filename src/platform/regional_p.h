@@ -1,0 +1,30 @@
+// Internal to the regional services: the locale's forms that the date pattern
+// language, reading dates and reading numbers share. Not installed.
+
+#pragma once
+
+#include <QDate>
+#include <QLocale>
+#include <QString>
+
+namespace platform::regional {
+
+inline bool isDigit(QChar c)
+{
+    return c >= u'0' && c <= u'9';
+}
+
+bool isTaiwan(const QLocale &locale);
+// The month's name, with Windows' names for zh_TW (一月 … 十二月).
+QString monthName(const QLocale &locale, int month, QLocale::FormatType form);
+// The first separator between the fields of a QLocale date or time format.
+QString separatorIn(const QString &format, const QString &fallback);
+// The locale's order of year, month and day in its short date, as "YMD", "MDY", ….
+QString fieldOrder(const QLocale &locale);
+// Whether the locale writes AM/PM before the time.
+bool designatorFirst(const QLocale &locale);
+// The long date form of the system locale (zh_TW: 2012年12月8日).
+QString longDate(QDate date);
+QString twoDigits(int number);
+
+} // namespace platform::regional
