@@ -85,6 +85,9 @@ protected:
     void scrollContentsBy(int dx, int dy) override;
 
 private:
+    static constexpr int CellPadding = 3; // pixels left and right of a cell's text
+    static constexpr int MinimumColumnWidth = 2 * CellPadding + 2;
+
     struct ColumnState
     {
         int width = -1; // pixels; -1 until sized
