@@ -7,6 +7,7 @@
 #include "suiteframe/controls/twips.h"
 #include "suiteframe/platform/regional.h"
 #include "suiteframe/platform/runtimeerror.h"
+#include "support/buildversion.h"
 #include "support/desktopcapture.h"
 
 #include <QApplication>
@@ -182,13 +183,13 @@ private slots:
         QTest::addColumn<QString>("dateTip");
         const QTime afternoon(14, 5, 9);
         const QString afternoonTip = QStringLiteral("檔案日期:2012/12/8 下午 02:05:09");
-        QTest::newRow("this build") << "bin" << QList<int>{1, 0, 1} << "V1.0.1" << "V.1.0.1" << afternoon << afternoonTip;
+        QTest::newRow("this build") << "bin" << buildversion::numbers() << "V" + buildversion::text() << "V." + buildversion::text() << afternoon << afternoonTip;
         QTest::newRow("version 2.10.3") << "bin" << QList<int>{2, 10, 3} << "V2.10.3" << "V.2.10.3" << afternoon
                                         << afternoonTip;
-        QTest::newRow("folder with blanks and Chinese") << "程式 資料夾" << QList<int>{1, 0, 1} << "V1.0.1" << "V.1.0.1"
+        QTest::newRow("folder with blanks and Chinese") << "程式 資料夾" << buildversion::numbers() << "V" + buildversion::text() << "V." + buildversion::text()
                                                         << afternoon << afternoonTip;
         QTest::newRow("fraction of a second cut, not rounded into the next day")
-            << "late" << QList<int>{1, 0, 1} << "V1.0.1" << "V.1.0.1" << QTime(23, 59, 59, 700)
+            << "late" << buildversion::numbers() << "V" + buildversion::text() << "V." + buildversion::text() << QTime(23, 59, 59, 700)
             << QStringLiteral("檔案日期:2012/12/8 下午 11:59:59");
     }
 
@@ -284,7 +285,7 @@ private slots:
         FailingInitFormWindow window(appAt(QString()));
         window.show();
         QCOMPARE(desktop.procedures(), QStringList{QStringLiteral("fmMain_InitForm")});
-        QCOMPARE(window.elaMsg->Caption(), QStringLiteral("V.1.0.1"));
+        QCOMPARE(window.elaMsg->Caption(), "V." + buildversion::text());
     }
 
     void loadRunsOnce()

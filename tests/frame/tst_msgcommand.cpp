@@ -6,6 +6,7 @@
 #include "suiteframe/adodb/connection.h"
 #include "suiteframe/adodb/queryrecordset.h"
 #include "suiteframe/platform/codepage.h"
+#include "support/buildversion.h"
 #include "support/postgresserver.h"
 
 #include <QBuffer>
@@ -102,7 +103,7 @@ private slots:
             << QStringList{u"-b"_s, u"n"_s, u"--ok=知道了"_s, u"-t"_s, u"夜間批次"_s, u"-s"_s, u"完成"_s}
             << Answer::Ok << 0 << "";
         QTest::newRow("--help") << QStringList{u"--help"_s} << Answer::None << 0 << "Usage: suiteframe-msg";
-        QTest::newRow("--version") << QStringList{u"--version"_s} << Answer::None << 0 << "suiteframe-msg 1.0.1";
+        QTest::newRow("--version") << QStringList{u"--version"_s} << Answer::None << 0 << u"suiteframe-msg "_s + buildversion::text();
         QTest::newRow("unknown option") << QStringList{u"--colour"_s} << Answer::None << 2 << "Unknown option 'colour'";
         QTest::newRow("two messages") << QStringList{u"甲"_s, u"乙"_s} << Answer::None << 2 << "one MESSAGE only";
         QTest::newRow("buttons neither Y nor N") << QStringList{u"-b"_s, u"X"_s} << Answer::None << 2 << "Y or N";
