@@ -1,3 +1,6 @@
+// The database connection over ODBC: its time-outs, opening with a log-in, closing,
+// and running a statement into a query recordset.
+
 #include "suiteframe/adodb/connection.h"
 
 #include "suiteframe/adodb/connectionstring_p.h"

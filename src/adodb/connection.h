@@ -1,3 +1,5 @@
+// The database connection over ODBC.
+
 #pragma once
 
 #include <QString>

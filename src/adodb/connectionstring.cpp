@@ -1,3 +1,6 @@
+// Connection strings read into their attributes and written again with others, and
+// the masking of their secrets in messages.
+
 #include "suiteframe/adodb/connectionstring_p.h"
 
 #include <algorithm>

@@ -1,3 +1,6 @@
+// Internal to the database connection: reading connection strings and masking their
+// secrets. Not installed.
+
 #pragma once
 
 #include <QString>

@@ -1,3 +1,6 @@
+// Finding the driver library of a connection string and whether it has wide-character
+// calls of its own.
+
 #include "suiteframe/adodb/driverlibrary_p.h"
 
 #include "suiteframe/adodb/connectionstring_p.h"

@@ -1,3 +1,6 @@
+// Internal to the database connection: which text calls a connection string's driver
+// offers. Not installed.
+
 #pragma once
 
 #include <QString>

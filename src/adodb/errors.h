@@ -1,3 +1,5 @@
+// The error numbers and errors of the connection and its recordsets.
+
 #pragma once
 
 #include "suiteframe/platform/runtimeerror.h"

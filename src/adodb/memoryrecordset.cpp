@@ -1,3 +1,5 @@
+// The memory recordset: fields and records added by its owner, read forward.
+
 #include "suiteframe/adodb/memoryrecordset.h"
 
 #include "suiteframe/platform/runtimeerror.h"

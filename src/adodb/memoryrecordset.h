@@ -1,3 +1,5 @@
+// The recordset that lives in memory, filled by its owner.
+
 #pragma once
 
 #include "suiteframe/adodb/recordset.h"

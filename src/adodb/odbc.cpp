@@ -1,3 +1,6 @@
+// The layer over the ODBC driver manager: diagnostics, wide texts, and the environment,
+// connection and statement handles.
+
 #include "suiteframe/adodb/odbc_p.h"
 
 #include "suiteframe/adodb/connectionstring_p.h"

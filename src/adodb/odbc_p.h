@@ -1,3 +1,6 @@
+// Internal to the database connection: a RAII layer over the ODBC driver manager's C
+// API. Not installed.
+
 #pragma once
 
 #include <QString>

@@ -1,3 +1,6 @@
+// The query recordset: a statement's columns described and its rows read forward, each
+// cell as a value of its column's kind.
+
 #include "suiteframe/adodb/queryrecordset.h"
 
 #include "suiteframe/adodb/errors.h"

@@ -1,3 +1,5 @@
+// The recordset of a query's rows, read forward.
+
 #pragma once
 
 #include "suiteframe/adodb/recordset.h"

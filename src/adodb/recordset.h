@@ -1,3 +1,5 @@
+// The recordset interface: a forward-only view of records.
+
 #pragma once
 
 #include "suiteframe/platform/value.h"

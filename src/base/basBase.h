@@ -1,3 +1,5 @@
+// basBase: the suite's shared routines.
+
 #pragma once
 
 #include "suiteframe/platform/value.h"

@@ -1,3 +1,5 @@
+// Date display of basBase: DBDateDisp's fixed layouts and its default date pattern.
+
 #include "suiteframe/base/basBase.h"
 
 #include "suiteframe/base/failure.h"

@@ -1,3 +1,5 @@
+// The error report and the error log of basBase.
+
 #include "suiteframe/base/basBase.h"
 
 #include "suiteframe/base/failure.h"

@@ -1,3 +1,6 @@
+// The failure handlers: the exception in flight taken as a runtime error, then
+// reported, logged, skipped or handed back.
+
 #include "suiteframe/base/failure.h"
 
 #include "suiteframe/base/basBase.h"

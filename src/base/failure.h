@@ -1,3 +1,5 @@
+// The failure handlers that run a routine's body at its edge.
+
 #pragma once
 
 #include <QString>

@@ -1,3 +1,5 @@
+// File check of basBase: whether a path names an existing entry that is no folder.
+
 #include "suiteframe/base/basBase.h"
 
 #include "suiteframe/base/failure.h"

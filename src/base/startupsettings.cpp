@@ -1,3 +1,6 @@
+// The start-up settings: the per-user settings file and the default error log, read
+// into basBase's process-wide settings.
+
 #include "suiteframe/base/startupsettings_p.h"
 
 #include "suiteframe/base/basBase.h"

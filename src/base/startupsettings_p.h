@@ -1,3 +1,5 @@
+// Internal to the start-up: the per-user settings of basBase. Not installed.
+
 #pragma once
 
 #include <QString>

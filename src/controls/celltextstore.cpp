@@ -1,3 +1,5 @@
+// The cell text store: texts added to chunks, viewed, released and cleared.
+
 #include "suiteframe/controls/celltextstore.h"
 
 #include "suiteframe/platform/runtimeerror.h"

@@ -1,3 +1,5 @@
+// The packed store of a grid's cell texts.
+
 #pragma once
 
 #include <QString>

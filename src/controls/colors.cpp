@@ -1,3 +1,5 @@
+// The back and fore colours of controls, set through the widget's palette.
+
 #include "suiteframe/controls/colors.h"
 
 #include <QWidget>

@@ -1,3 +1,5 @@
+// The back and fore colours of controls.
+
 #pragma once
 
 class QColor;

@@ -1,3 +1,5 @@
+// The design fonts and their Linux substitutes.
+
 #include "suiteframe/controls/fonts.h"
 
 #include <QFont>

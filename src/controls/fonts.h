@@ -1,3 +1,5 @@
+// The fonts of the window designs.
+
 #pragma once
 
 // The window designs name Windows fonts; this maps each to its Linux substitute so

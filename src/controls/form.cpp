@@ -1,3 +1,6 @@
+// The form: a top-level window's geometry in twips, with the frame the window system
+// reports, the one it last reported, or the design's.
+
 #include "suiteframe/controls/form.h"
 
 #include "suiteframe/controls/twips.h"

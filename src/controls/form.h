@@ -1,3 +1,5 @@
+// The form: a top-level window with twips geometry.
+
 #pragma once
 
 #include <QWidget>

@@ -1,3 +1,5 @@
+// The grid control: a table of text cells with heading rows and columns.
+
 #pragma once
 
 #include "suiteframe/controls/celltextstore.h"

@@ -1,3 +1,6 @@
+// The panel control: its caption, colours and twips geometry, docking in its parent,
+// and child sizing.
+
 #include "suiteframe/controls/panel.h"
 
 #include "suiteframe/controls/colors.h"

@@ -1,3 +1,5 @@
+// The panel control: a captioned container that docks and sizes its children.
+
 #pragma once
 
 #include <QFrame>

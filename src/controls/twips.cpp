@@ -1,3 +1,5 @@
+// Widget geometry in twips, converted to and from whole pixels.
+
 #include "suiteframe/controls/twips.h"
 
 #include <QWidget>

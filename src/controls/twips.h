@@ -1,3 +1,5 @@
+// Twips: the window designs' unit, and widget geometry in it.
+
 #pragma once
 
 #include "suiteframe/platform/desktop.h"

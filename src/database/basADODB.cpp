@@ -1,3 +1,5 @@
+// The database module: ConnectADO, and opening a connection with its time-outs.
+
 #include "suiteframe/database/basADODB.h"
 
 #include "suiteframe/adodb/connection.h"

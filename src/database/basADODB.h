@@ -1,3 +1,5 @@
+// basADODB: the suite's database module.
+
 #pragma once
 
 #include "suiteframe/platform/value.h"

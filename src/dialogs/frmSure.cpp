@@ -1,3 +1,6 @@
+// The message dialog frmSure: its window design, SHOWMSG shown modally, the buttons
+// and keys, the window's height, and the text Ctrl+C copies.
+
 #include "suiteframe/dialogs/frmSure.h"
 
 #include "suiteframe/base/basBase.h"

@@ -1,3 +1,5 @@
+// frmSure: the suite's message and confirmation dialog.
+
 #pragma once
 
 #include "suiteframe/controls/form.h"

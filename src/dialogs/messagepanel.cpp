@@ -1,3 +1,5 @@
+// The message panel: the caption shown in a wrapping, scrolling, selectable label.
+
 #include "suiteframe/dialogs/messagepanel.h"
 
 #include <QCoreApplication>

@@ -1,3 +1,5 @@
+// The message panel of frmSure.
+
 #pragma once
 
 #include "suiteframe/controls/panel.h"

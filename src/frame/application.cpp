@@ -1,3 +1,6 @@
+// The start of a program: the window system platform, the program made known, and
+// the start-up before the main window.
+
 #include "suiteframe/frame/application.h"
 
 #include "suiteframe/base/startupsettings_p.h"

@@ -1,3 +1,5 @@
+// Starting a program of the suite: platform, identity, start-up and main window.
+
 #pragma once
 
 #include <QApplication>

@@ -1,3 +1,5 @@
+// The main window FmMain: header band, body panel and status bar, loading and Exit.
+
 #include "suiteframe/frame/fmMain.h"
 
 #include "suiteframe/base/basBase.h"

@@ -1,3 +1,5 @@
+// FmMain, the suite's main window.
+
 #pragma once
 
 #include "suiteframe/controls/form.h"

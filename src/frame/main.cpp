@@ -1,3 +1,5 @@
+// main() of suiteframe, the frame's own program: FmMain with nothing in its body.
+
 #include "suiteframe/frame/application.h"
 #include "suiteframe/frame/fmMain.h"
 

@@ -1,3 +1,6 @@
+// The message command suiteframe-msg: its arguments read, the message, lines and
+// records gathered, frmSure shown, and the answer turned into the exit status.
+
 #include "suiteframe/frame/msgcommand.h"
 
 #include "suiteframe/adodb/connection.h"

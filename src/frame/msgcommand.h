@@ -1,3 +1,5 @@
+// The message command, suiteframe-msg.
+
 #pragma once
 
 #include <QStringList>

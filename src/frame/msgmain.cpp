@@ -1,3 +1,5 @@
+// main() of the message command, suiteframe-msg.
+
 #include "suiteframe/frame/msgcommand.h"
 
 int main(int argc, char *argv[])

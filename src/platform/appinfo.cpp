@@ -1,3 +1,6 @@
+// The program's identity: its file's folder and name, and the current process's
+// file, name, title and version.
+
 #include "suiteframe/platform/appinfo.h"
 
 #include <QCoreApplication>

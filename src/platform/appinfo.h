@@ -1,3 +1,5 @@
+// The program's identity: file, name, title and version.
+
 #pragma once
 
 #include <QString>

@@ -1,3 +1,6 @@
+// The code page in force, chosen and checked through iconv, and text converted to its
+// bytes and back.
+
 #include "suiteframe/platform/codepage.h"
 
 #include <QHash>

@@ -1,3 +1,5 @@
+// The code page: text as bytes for files and the text scrambling.
+
 #pragma once
 
 #include <QByteArray>

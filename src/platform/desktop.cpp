@@ -1,3 +1,6 @@
+// Desktop services: the beep and the warning box with their replacements, the mouse
+// pointer, and the screen's size in twips.
+
 #include "suiteframe/platform/desktop.h"
 
 #include <QApplication>

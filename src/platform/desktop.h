@@ -1,3 +1,5 @@
+// Desktop services of the system's routines.
+
 #pragma once
 
 #include <QString>

@@ -1,3 +1,5 @@
+// Keystroke emulation: Tab and Shift+Tab queued to the widget with the focus.
+
 #include "suiteframe/platform/keystrokes.h"
 
 #include <QApplication>

@@ -1,3 +1,5 @@
+// Keystroke emulation.
+
 #pragma once
 
 // Keystroke emulation: a keystroke queued to the window that has the keyboard focus,

@@ -1,3 +1,6 @@
+// The profile-string functions: INI files parsed as text of the code page, values read,
+// and keys written by an atomic replacement under a lock.
+
 #include "suiteframe/platform/privateprofile.h"
 
 #include "suiteframe/platform/codepage.h"

@@ -1,3 +1,5 @@
+// The profile-string functions for INI settings files.
+
 #pragma once
 
 #include <QByteArray>

@@ -1,3 +1,5 @@
+// The regional services: the locale's forms, and dates and numbers as text.
+
 #pragma once
 
 #include <QDateTime>

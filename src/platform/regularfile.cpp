@@ -1,3 +1,5 @@
+// Regular files only: reading them whole and appending to them, never waiting.
+
 #include "suiteframe/platform/regularfile_p.h"
 
 #include <QFile>

@@ -1,3 +1,5 @@
+// Internal to the library: reading and appending regular files only. Not installed.
+
 #pragma once
 
 #include <QByteArray>

@@ -1,3 +1,6 @@
+// The runtime's errors: standard message texts, the run-time failure and the current
+// error.
+
 #include "suiteframe/platform/runtimeerror.h"
 
 #include <QHash>

@@ -1,3 +1,5 @@
+// The runtime's error numbers, run-time failures and the current error.
+
 #pragma once
 
 #include <QString>

@@ -1,3 +1,5 @@
+// The runtime's Trim: blanks removed at both ends.
+
 #include "suiteframe/platform/trim.h"
 
 namespace platform {

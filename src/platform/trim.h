@@ -1,3 +1,5 @@
+// Trimming blanks as the runtime's Trim does.
+
 #pragma once
 
 #include <QString>

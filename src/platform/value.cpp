@@ -1,3 +1,5 @@
+// The general value: its kinds, the date serial and the runtime's conversions.
+
 #include "suiteframe/platform/value.h"
 
 #include "suiteframe/platform/regional.h"

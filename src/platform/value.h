@@ -1,3 +1,5 @@
+// The general value of the system's routines.
+
 #pragma once
 
 #include <QDateTime>
