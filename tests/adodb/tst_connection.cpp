@@ -1,8 +1,8 @@
 #include "suiteframe/adodb/connection.h"
 #include "suiteframe/adodb/errors.h"
 #include "suiteframe/adodb/queryrecordset.h"
-#include "suiteframe/platform/runtimeerror.h"
 #include "support/postgresserver.h"
+#include "support/runtimeerror.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -41,30 +41,6 @@ private:
     QTemporaryDir m_dir;
     PostgresServer m_postgres;
 };
-
-namespace {
-
-qint32 errorNumberOf(const std::function<void()> &step)
-{
-    try {
-        step();
-    } catch (const platform::RuntimeError &error) {
-        return error.number();
-    }
-    return 0;
-}
-
-QString descriptionOf(const std::function<void()> &step)
-{
-    try {
-        step();
-    } catch (const platform::RuntimeError &error) {
-        return error.description();
-    }
-    return QString();
-}
-
-} // namespace
 
 void tst_Connection::initTestCase()
 {
@@ -181,7 +157,7 @@ void tst_Connection::logInOfOpenTakesPrecedence()
 
     adodb::Connection connection;
     connection.setConnectionString(m_postgres.connectionString(stringUser, stringPassword));
-    const QString description = descriptionOf([&] { connection.Open(openUser, openPassword); });
+    const QString description = errorDescriptionOf([&] { connection.Open(openUser, openPassword); });
     QVERIFY2((connection.State() == adodb::StateOpen) == opens, qPrintable(description));
     if (!opens) {
         QVERIFY2(description.contains(u"SQLSTATE"_s), qPrintable(description));
@@ -209,14 +185,9 @@ void tst_Connection::diagnosticsNeverCarryThePassword()
 
     adodb::Connection connection;
     connection.setConnectionString(connectionString);
-    qint32 number = 0;
-    QString description;
-    try {
-        connection.Open();
-    } catch (const platform::RuntimeError &error) {
-        number = error.number();
-        description = error.description();
-    }
+    const std::optional<platform::RuntimeError> error = runtimeErrorOf([&] { connection.Open(); });
+    const qint32 number = error ? error->number() : 0;
+    const QString description = error ? error->description() : QString();
     QCOMPARE(number, adodb::ErrorNumber::ProviderFailure);
     QVERIFY2(description.contains(u"SQLSTATE"_s), qPrintable(description));
     QVERIFY2(!description.contains(secret), qPrintable(description));
@@ -227,7 +198,7 @@ void tst_Connection::commandTimeoutEndsALongQuery()
 {
     auto connection = openPostgres();
     connection->setCommandTimeout(1);
-    const QString description = descriptionOf([&] { connection->Execute(u"SELECT pg_sleep(30)"_s); });
+    const QString description = errorDescriptionOf([&] { connection->Execute(u"SELECT pg_sleep(30)"_s); });
     // psqlODBC cancels the statement when the query time-out strikes.
     QVERIFY2(description.contains(u"57014"_s) || description.contains(u"HYT00"_s), qPrintable(description));
     QCOMPARE(connection->State(), qint32(adodb::StateOpen));

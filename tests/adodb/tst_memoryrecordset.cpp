@@ -1,7 +1,7 @@
 // The in-memory recordset: filled by its owner, read forward like a query's records.
 #include "suiteframe/adodb/memoryrecordset.h"
 
-#include "suiteframe/platform/runtimeerror.h"
+#include "support/runtimeerror.h"
 
 #include <QtTest>
 
@@ -68,8 +68,7 @@ void tst_MemoryRecordset::refusedAccess()
     records.addRecord({Value(u"x")});
     if (step < 2)
         records.MoveNext();
-    int caught = 0;
-    try {
+    const int caught = errorNumberOf([&] {
         switch (step) {
         case 0: (void)records.fieldValue(0); break;
         case 1: records.MoveNext(); break;
@@ -77,9 +76,7 @@ void tst_MemoryRecordset::refusedAccess()
         case 3: records.addRecord({Value(u"x"), Value(u"y")}); break;
         case 4: records.setValue(1, 0, Value(u"z")); break;
         }
-    } catch (const platform::RuntimeError &error) {
-        caught = error.number();
-    }
+    });
     QCOMPARE(caught, number);
 }
 

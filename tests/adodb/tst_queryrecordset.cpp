@@ -1,10 +1,9 @@
 #include "suiteframe/adodb/connection.h"
 #include "suiteframe/adodb/errors.h"
 #include "suiteframe/adodb/queryrecordset.h"
-#include "suiteframe/platform/runtimeerror.h"
-#include "support/postgresserver.h"
+#include "support/runtimeerror.h"
+#include "support/twodatabases.h"
 
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <functional>
@@ -22,7 +21,6 @@ class tst_QueryRecordset : public QObject
 
 private slots:
     void initTestCase();
-    void cleanupTestCase();
 
     void valuesKeepTheirKinds_data();
     void valuesKeepTheirKinds();
@@ -45,13 +43,9 @@ private slots:
     void failedQueryCarriesDiagnostics();
 
 private:
-    void addDatabaseRows();
-    adodb::Connection &connection(const QString &database);
+    adodb::Connection &connection(const QString &database) { return m_databases.connection(database); }
 
-    QTemporaryDir m_dir;
-    PostgresServer m_postgres;
-    std::unique_ptr<adodb::Connection> m_sqlite;
-    std::unique_ptr<adodb::Connection> m_postgresConnection;
+    TwoDatabases m_databases;
 };
 
 namespace {
@@ -85,39 +79,12 @@ void createTypedTable(adodb::Connection &connection)
 
 void tst_QueryRecordset::initTestCase()
 {
-    QVERIFY(m_dir.isValid());
     QString error;
-    QVERIFY2(m_postgres.start(&error), qPrintable(error));
-
-    m_sqlite = std::make_unique<adodb::Connection>();
-    m_sqlite->setConnectionString(QStringLiteral("Driver=SQLite3;Database=") + m_dir.filePath(QStringLiteral("t.db")));
-    m_sqlite->Open();
-    m_postgresConnection = std::make_unique<adodb::Connection>();
-    m_postgresConnection->setConnectionString(m_postgres.connectionString());
-    m_postgresConnection->Open();
-    for (adodb::Connection *connection : {m_sqlite.get(), m_postgresConnection.get()}) {
-        createTypedTable(*connection);
-        execute(*connection, QStringLiteral("CREATE TABLE names (id integer, name varchar(100))"));
+    QVERIFY2(m_databases.open(&error), qPrintable(error));
+    for (const QString &database : TwoDatabases::Names) {
+        createTypedTable(connection(database));
+        execute(connection(database), QStringLiteral("CREATE TABLE names (id integer, name varchar(100))"));
     }
-}
-
-void tst_QueryRecordset::cleanupTestCase()
-{
-    m_sqlite.reset();
-    m_postgresConnection.reset();
-    m_postgres.stop();
-}
-
-void tst_QueryRecordset::addDatabaseRows()
-{
-    QTest::addColumn<QString>("database");
-    QTest::newRow("sqlite") << QStringLiteral("sqlite");
-    QTest::newRow("postgres") << QStringLiteral("postgres");
-}
-
-adodb::Connection &tst_QueryRecordset::connection(const QString &database)
-{
-    return database == u"sqlite" ? *m_sqlite : *m_postgresConnection;
 }
 
 void tst_QueryRecordset::valuesKeepTheirKinds_data()
@@ -126,7 +93,7 @@ void tst_QueryRecordset::valuesKeepTheirKinds_data()
     QTest::addColumn<QString>("column");
     QTest::addColumn<Value>("expected");
 
-    for (const QString &database : QStringList{u"sqlite"_s, u"postgres"_s}) {
+    for (const QString &database : TwoDatabases::Names) {
         const auto row = [&](const char *name) -> QTestData & {
             return QTest::newRow(qPrintable(database + u": "_s + QLatin1StringView(name))) << database;
         };
@@ -165,7 +132,7 @@ void tst_QueryRecordset::valuesKeepTheirKinds()
 
 void tst_QueryRecordset::fieldNamesComeFromTheColumns_data()
 {
-    addDatabaseRows();
+    TwoDatabases::addDatabaseRows();
 }
 
 void tst_QueryRecordset::fieldNamesComeFromTheColumns()
@@ -177,17 +144,12 @@ void tst_QueryRecordset::fieldNamesComeFromTheColumns()
     QCOMPARE(records->fieldName(0), QStringLiteral("id"));
     QCOMPARE(records->fieldName(1), QStringLiteral("客戶名稱"));
     QCOMPARE(records->fieldName(2), QStringLiteral("total_amount"));
-    try {
-        records->fieldName(3);
-        QFAIL("a field beyond the last was answered");
-    } catch (const platform::RuntimeError &error) {
-        QCOMPARE(error.number(), adodb::ErrorNumber::ItemNotFound);
-    }
+    QCOMPARE(errorNumberOf([&] { records->fieldName(3); }), adodb::ErrorNumber::ItemNotFound);
 }
 
 void tst_QueryRecordset::walksForwardToTheEnd_data()
 {
-    addDatabaseRows();
+    TwoDatabases::addDatabaseRows();
 }
 
 void tst_QueryRecordset::walksForwardToTheEnd()
@@ -203,19 +165,13 @@ void tst_QueryRecordset::walksForwardToTheEnd()
     QCOMPARE(ids, (QList<qint32>{1, 2, 3}));
 
     for (const auto &step : std::initializer_list<std::function<void()>>{
-             [&] { records->fieldValue(0); }, [&] { records->MoveNext(); }}) {
-        try {
-            step();
-            QFAIL("the recordset answered past its end");
-        } catch (const platform::RuntimeError &error) {
-            QCOMPARE(error.number(), adodb::ErrorNumber::NoCurrentRecord);
-        }
-    }
+             [&] { records->fieldValue(0); }, [&] { records->MoveNext(); }})
+        QCOMPARE(errorNumberOf(step), adodb::ErrorNumber::NoCurrentRecord);
 }
 
 void tst_QueryRecordset::emptyResultStandsAtTheEnd_data()
 {
-    addDatabaseRows();
+    TwoDatabases::addDatabaseRows();
 }
 
 void tst_QueryRecordset::emptyResultStandsAtTheEnd()
@@ -229,7 +185,7 @@ void tst_QueryRecordset::emptyResultStandsAtTheEnd()
 
 void tst_QueryRecordset::statementWithoutRowsStandsAtTheEnd_data()
 {
-    addDatabaseRows();
+    TwoDatabases::addDatabaseRows();
 }
 
 void tst_QueryRecordset::statementWithoutRowsStandsAtTheEnd()
@@ -244,14 +200,14 @@ void tst_QueryRecordset::longTextsComeWhole_data()
 {
     QTest::addColumn<QString>("database");
     QTest::addColumn<QString>("text");
-    for (const QString &database : QStringList{u"sqlite"_s, u"postgres"_s}) {
+    for (const QString &database : TwoDatabases::Names) {
         QTest::newRow(qPrintable(database + u": empty"_s)) << database << QString(u""_s);
         QTest::newRow(qPrintable(database + u": 10,000 chinese characters"_s))
             << database << QString(10000, QChar(u'漢'));
     }
     // Pairs of UTF-16 units, and for SQLite's driver the four bytes of their UTF-8, across
     // the boundaries of the pieces a long text comes in.
-    for (const QString &database : QStringList{u"sqlite"_s, u"postgres"_s}) {
+    for (const QString &database : TwoDatabases::Names) {
         QTest::newRow(qPrintable(database + u": 70,000 units outside the basic plane"_s))
             << database << QString(u"𠀀"_s).repeated(35000);
         QTest::newRow(qPrintable(database + u": 3,001 units, mixed widths"_s))
@@ -277,7 +233,7 @@ void tst_QueryRecordset::charactersOutsideTheBasicPlaneRoundTrip_data()
     QTest::addColumn<int>("id");
     QTest::addColumn<QString>("text");
     int id = 0;
-    for (const QString &database : QStringList{u"sqlite"_s, u"postgres"_s}) {
+    for (const QString &database : TwoDatabases::Names) {
         const auto row = [&](const char *name, const QString &text) {
             QTest::newRow(qPrintable(database + u": "_s + QLatin1StringView(name))) << database << ++id << text;
         };
@@ -307,16 +263,17 @@ void tst_QueryRecordset::charactersOutsideTheBasicPlaneRoundTrip()
 void tst_QueryRecordset::integersTooLargeForTheirColumnStayWhole()
 {
     // SQLite keeps 64-bit values in a column declared integer; its driver calls it 32-bit.
-    execute(*m_sqlite, QStringLiteral("CREATE TABLE wide (n integer, s smallint)"));
-    execute(*m_sqlite, QStringLiteral("INSERT INTO wide VALUES (5000000000, 70000)"));
-    auto records = m_sqlite->Execute(QStringLiteral("SELECT n, s FROM wide"));
+    adodb::Connection &sqlite = connection(u"sqlite"_s);
+    execute(sqlite, QStringLiteral("CREATE TABLE wide (n integer, s smallint)"));
+    execute(sqlite, QStringLiteral("INSERT INTO wide VALUES (5000000000, 70000)"));
+    auto records = sqlite.Execute(QStringLiteral("SELECT n, s FROM wide"));
     QCOMPARE(records->fieldValue(0), Value::fromDecimalText(QStringLiteral("5000000000")));
     QCOMPARE(records->fieldValue(1), Value(qint32(70000)));
 }
 
 void tst_QueryRecordset::cellsReadInAnyOrder_data()
 {
-    addDatabaseRows();
+    TwoDatabases::addDatabaseRows();
 }
 
 void tst_QueryRecordset::cellsReadInAnyOrder()
@@ -351,15 +308,12 @@ void tst_QueryRecordset::failedQueryCarriesDiagnostics()
     QFETCH(QString, sql);
     QFETCH(QString, sqlState);
     QFETCH(QString, named);
-    try {
-        connection(database).Execute(sql);
-        QFAIL("a faulty statement ran");
-    } catch (const platform::RuntimeError &error) {
-        QCOMPARE(error.number(), adodb::ErrorNumber::ProviderFailure);
-        QVERIFY2(error.description().contains(u"SQLSTATE "_s + sqlState), qPrintable(error.description()));
-        QVERIFY2(error.description().contains(named), qPrintable(error.description()));
-        QVERIFY(!error.description().contains(PostgresServer::Password));
-    }
+    const std::optional<platform::RuntimeError> error = runtimeErrorOf([&] { connection(database).Execute(sql); });
+    QVERIFY2(error, "a faulty statement ran");
+    QCOMPARE(error->number(), adodb::ErrorNumber::ProviderFailure);
+    QVERIFY2(error->description().contains(u"SQLSTATE "_s + sqlState), qPrintable(error->description()));
+    QVERIFY2(error->description().contains(named), qPrintable(error->description()));
+    QVERIFY(!error->description().contains(PostgresServer::Password));
 }
 
 QTEST_GUILESS_MAIN(tst_QueryRecordset)

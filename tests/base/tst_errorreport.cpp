@@ -3,6 +3,8 @@
 #include "suiteframe/platform/codepage.h"
 #include "suiteframe/platform/runtimeerror.h"
 #include "support/desktopcapture.h"
+#include "support/modaldriver.h"
+#include "support/ordinaryuser.h"
 
 #include <QApplication>
 #include <QFile>
@@ -12,11 +14,8 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 using platform::RuntimeError;
 
@@ -257,17 +256,11 @@ private slots:
         QFile::setPermissions(basBase::LogFilePath, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
         QFile::setPermissions(m_dir.path(), QFile::permissions(m_dir.path()) | QFile::ExeOther | QFile::ReadOther);
 
-        const pid_t child = fork();
-        if (child == 0) {
-            if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
-                _exit(2);
-            failure::log(QStringLiteral("ConnectADO"), [] { throwError(-2147467259); });
-            _exit(0);
-        }
-        int status = 0;
-        QCOMPARE(waitpid(child, &status, 0), child);
-        QVERIFY(WIFEXITED(status));
-        QCOMPARE(WEXITSTATUS(status), 0);
+        QCOMPARE(exitCodeAsOrdinaryUser([] {
+                     failure::log(QStringLiteral("ConnectADO"), [] { throwError(-2147467259); });
+                     return 0;
+                 }),
+                 0);
         QCOMPARE(readAll(basBase::LogFilePath), QByteArray("old"));
         QFile::setPermissions(basBase::LogFilePath, QFile::ReadOwner | QFile::WriteOwner);
     }
@@ -302,7 +295,14 @@ private slots:
         QCoreApplication::setApplicationName(QStringLiteral("測試程式"));
         QString title, text;
         QMessageBox::Icon icon = QMessageBox::NoIcon;
-        QTimer::singleShot(0, [&] { answerBox(&title, &text, &icon); });
+        ModalDriver driver;
+        driver.whenShown<QMessageBox>([&](QMessageBox *box) {
+            title = box->windowTitle();
+            text = box->text();
+            icon = box->icon();
+            QCOMPARE(box->buttons().size(), 1);
+            QTest::mouseClick(box->buttons().first(), Qt::LeftButton);
+        });
 
         failure::report(QStringLiteral("DBDateDisp"), [] { throwError(13); });
 
@@ -312,21 +312,6 @@ private slots:
     }
 
 private:
-    // Waits for the modal warning box, reads it and presses its only button.
-    void answerBox(QString *title, QString *text, QMessageBox::Icon *icon)
-    {
-        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-        if (!box) {
-            QTimer::singleShot(10, [=, this] { answerBox(title, text, icon); });
-            return;
-        }
-        *title = box->windowTitle();
-        *text = box->text();
-        *icon = box->icon();
-        QCOMPARE(box->buttons().size(), 1);
-        QTest::mouseClick(box->buttons().first(), Qt::LeftButton);
-    }
-
     QTemporaryDir m_dir;
 };
 

@@ -1,12 +1,10 @@
 #include "suiteframe/base/basBase.h"
+#include "support/ordinaryuser.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
-
-#include <sys/wait.h>
-#include <unistd.h>
 
 using platform::Value;
 
@@ -68,16 +66,7 @@ private slots:
         QFile::setPermissions(m_dir.path(), QFile::permissions(m_dir.path()) | QFile::ExeOther);
         const QString inside = closed + QStringLiteral("/inside.txt");
 
-        const pid_t child = fork();
-        if (child == 0) {
-            if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
-                _exit(2);
-            _exit(basBase::FileExists(Value(inside)) ? 1 : 0);
-        }
-        int status = 0;
-        QCOMPARE(waitpid(child, &status, 0), child);
-        QVERIFY(WIFEXITED(status));
-        QCOMPARE(WEXITSTATUS(status), 0);
+        QCOMPARE(exitCodeAsOrdinaryUser([&] { return basBase::FileExists(Value(inside)) ? 1 : 0; }), 0);
     }
 
 private:

@@ -1,7 +1,7 @@
 #include "suiteframe/base/basBase.h"
 #include "suiteframe/platform/codepage.h"
 #include "suiteframe/platform/privateprofile.h"
-#include "suiteframe/platform/runtimeerror.h"
+#include "support/runtimeerror.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -341,13 +341,8 @@ void tst_IniFile::writeRefusesLineBreaks()
 
     const QByteArray before("[S]\r\nk=old\r\n");
     writeBytes(before);
-    qint32 number = 0;
-    try {
-        WriteIniValue(path(), section, key, value);
-    } catch (const platform::RuntimeError &error) {
-        number = error.number();
-    }
-    QCOMPARE(number, platform::ErrorNumber::InvalidProcedureCall);
+    QCOMPARE(errorNumberOf([&] { WriteIniValue(path(), section, key, value); }),
+             platform::ErrorNumber::InvalidProcedureCall);
     QCOMPARE(readBytes(), before);
 }
 

@@ -1,7 +1,8 @@
 #include "suiteframe/base/basBase.h"
 #include "suiteframe/controls/form.h"
 #include "suiteframe/platform/desktop.h"
-#include "suiteframe/platform/runtimeerror.h"
+#include "support/modaldriver.h"
+#include "support/runtimeerror.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -12,8 +13,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QVBoxLayout>
-
-#include <algorithm>
 
 using basBase::CenterForm;
 using basBase::MoveFocusByKey;
@@ -86,8 +85,7 @@ void tst_WindowHelpers::initTestCase()
 void tst_WindowHelpers::cleanup()
 {
     QCoreApplication::processEvents();
-    const QWidgetList windows = QApplication::topLevelWidgets();
-    QVERIFY(std::none_of(windows.cbegin(), windows.cend(), [](const QWidget *w) { return w->isVisible(); }));
+    QCOMPARE(visibleWindows(), QStringList());
 }
 
 void tst_WindowHelpers::showActive(QWidget &window)
@@ -271,13 +269,7 @@ void tst_WindowHelpers::selectAllTextOnAnEmptyField()
 void tst_WindowHelpers::selectAllTextRefusesAWidgetWithoutText()
 {
     QLabel label(QStringLiteral("no selection here"));
-    qint32 number = 0;
-    try {
-        SelectAllText(label);
-    } catch (const platform::RuntimeError &error) {
-        number = error.number();
-    }
-    QCOMPARE(number, platform::ErrorNumber::NotSupported);
+    QCOMPARE(errorNumberOf([&] { SelectAllText(label); }), platform::ErrorNumber::NotSupported);
 }
 
 void tst_WindowHelpers::moveFocusByKeyWithoutAnActiveWindow()

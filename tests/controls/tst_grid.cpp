@@ -2,7 +2,7 @@
 #include "suiteframe/controls/grid.h"
 
 #include "suiteframe/controls/fonts.h"
-#include "suiteframe/platform/runtimeerror.h"
+#include "support/runtimeerror.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -13,16 +13,6 @@ using controls::Grid;
 using namespace Qt::StringLiterals;
 
 namespace {
-
-int errorNumberOf(const std::function<void()> &body)
-{
-    try {
-        body();
-    } catch (const platform::RuntimeError &error) {
-        return error.number();
-    }
-    return 0;
-}
 
 // Runs one step of a script on the grid: "add:<line>", "set:<row>:<col>:<text>",
 // "rows:<n>", "cols:<n>", "font:<points>". Each step is followed by an auto-size of

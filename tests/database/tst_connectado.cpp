@@ -6,6 +6,7 @@
 #include "suiteframe/base/basBase.h"
 #include "suiteframe/platform/runtimeerror.h"
 #include "support/desktopcapture.h"
+#include "support/modaldriver.h"
 #include "support/postgresserver.h"
 #include "support/silentserver.h"
 
@@ -17,7 +18,6 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QWidget>
 
 using platform::Value;
 using namespace Qt::StringLiterals;
@@ -52,7 +52,6 @@ private:
     QString sqliteString(const QString &file) const;
     QString logText() const;
     int logRecords() const;
-    bool anyWindowVisible() const;
 
     QTemporaryDir m_dir;
     PostgresServer m_postgres;
@@ -73,7 +72,7 @@ void tst_ConnectADO::init()
 
 void tst_ConnectADO::cleanup()
 {
-    QVERIFY(!anyWindowVisible());
+    QCOMPARE(visibleWindows(), QStringList());
     QCOMPARE(platform::Err().Number, 0);
 }
 
@@ -98,12 +97,6 @@ QString tst_ConnectADO::logText() const
 int tst_ConnectADO::logRecords() const
 {
     return int(logText().count(u"處理程序: (ConnectADO)"_s));
-}
-
-bool tst_ConnectADO::anyWindowVisible() const
-{
-    const QWidgetList windows = QApplication::topLevelWidgets();
-    return std::any_of(windows.begin(), windows.end(), [](QWidget *w) { return w->isVisible(); });
 }
 
 void tst_ConnectADO::opensWithTheCallersString_data()
@@ -214,7 +207,7 @@ void tst_ConnectADO::failureLogsOnceAndLeavesAnUnopenedConnection()
     QCOMPARE(connection->State(), qint32(adodb::StateClosed));
     QCOMPARE(desktop.beeps, 0);
     QCOMPARE(desktop.warnings.size(), 0);
-    QVERIFY(!anyWindowVisible());
+    QCOMPARE(visibleWindows(), QStringList());
     QCOMPARE(logRecords(), 1);
     const QString log = logText();
     QVERIFY2(log.contains(u"執行錯誤, 代碼: "_s + (number < 0 ? QString() : u" "_s) + QString::number(number)),

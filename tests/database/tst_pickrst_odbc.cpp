@@ -2,21 +2,13 @@
 // through its ODBC driver, and of a PostgreSQL server of the test's own.
 #include "dialogs/dialogtesting.h"
 
-#include "suiteframe/adodb/connection.h"
 #include "suiteframe/adodb/queryrecordset.h"
 #include "suiteframe/controls/grid.h"
 #include "suiteframe/controls/panel.h"
-#include "support/postgresserver.h"
-
-#include <QTemporaryDir>
-
-#include <memory>
+#include "support/twodatabases.h"
 
 using namespace dialogtesting;
 using namespace Qt::StringLiterals;
-using dialogs::FrmSure;
-using dialogs::frmSure;
-using platform::Value;
 
 namespace {
 
@@ -51,7 +43,6 @@ private slots:
     void initTestCase();
     void init();
     void cleanup();
-    void cleanupTestCase();
 
     void listsEveryRecordBesideTheFieldNames_data();
     void listsEveryRecordBesideTheFieldNames();
@@ -62,30 +53,19 @@ private slots:
     void showMsgListsAQueryInTheModalWindow();
 
 private:
-    void addDatabaseRows();
     std::unique_ptr<adodb::QueryRecordset> orders(const QString &database);
 
-    QTemporaryDir m_dir;
-    PostgresServer m_postgres;
-    std::unique_ptr<adodb::Connection> m_sqlite;
-    std::unique_ptr<adodb::Connection> m_postgresConnection;
+    TwoDatabases m_databases;
     ModalDriver m_driver;
 };
 
 void tst_PickRSTOdbc::initTestCase()
 {
     controls::installFontSubstitutes();
-    QVERIFY(m_dir.isValid());
     QString error;
-    QVERIFY2(m_postgres.start(&error), qPrintable(error));
-    m_sqlite = std::make_unique<adodb::Connection>();
-    m_sqlite->setConnectionString(u"Driver=SQLite3;Database="_s + m_dir.filePath(u"orders.db"_s));
-    m_sqlite->Open();
-    m_postgresConnection = std::make_unique<adodb::Connection>();
-    m_postgresConnection->setConnectionString(m_postgres.connectionString());
-    m_postgresConnection->Open();
-    createOrders(*m_sqlite);
-    createOrders(*m_postgresConnection);
+    QVERIFY2(m_databases.open(&error), qPrintable(error));
+    for (const QString &database : TwoDatabases::Names)
+        createOrders(m_databases.connection(database));
 }
 
 void tst_PickRSTOdbc::init()
@@ -101,28 +81,14 @@ void tst_PickRSTOdbc::cleanup()
     QCOMPARE(visibleWindows(), QStringList());
 }
 
-void tst_PickRSTOdbc::cleanupTestCase()
-{
-    m_sqlite.reset();
-    m_postgresConnection.reset();
-    m_postgres.stop();
-}
-
-void tst_PickRSTOdbc::addDatabaseRows()
-{
-    QTest::addColumn<QString>("database");
-    QTest::newRow("sqlite") << u"sqlite"_s;
-    QTest::newRow("postgres") << u"postgres"_s;
-}
-
 std::unique_ptr<adodb::QueryRecordset> tst_PickRSTOdbc::orders(const QString &database)
 {
-    return (database == u"sqlite" ? *m_sqlite : *m_postgresConnection).Execute(Query);
+    return m_databases.connection(database).Execute(Query);
 }
 
 void tst_PickRSTOdbc::listsEveryRecordBesideTheFieldNames_data()
 {
-    addDatabaseRows();
+    TwoDatabases::addDatabaseRows();
 }
 
 void tst_PickRSTOdbc::listsEveryRecordBesideTheFieldNames()

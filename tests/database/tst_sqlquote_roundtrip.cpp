@@ -1,9 +1,7 @@
-#include "suiteframe/adodb/connection.h"
 #include "suiteframe/adodb/queryrecordset.h"
 #include "suiteframe/base/basBase.h"
-#include "support/postgresserver.h"
+#include "support/twodatabases.h"
 
-#include <QTemporaryDir>
 #include <QTest>
 
 using platform::Value;
@@ -19,39 +17,20 @@ class tst_SQLQuoteRoundTrip : public QObject
 
 private slots:
     void initTestCase();
-    void cleanupTestCase();
 
     void quotedTextComesBack_data();
     void quotedTextComesBack();
 
 private:
-    QTemporaryDir m_dir;
-    PostgresServer m_postgres;
-    std::unique_ptr<adodb::Connection> m_sqlite;
-    std::unique_ptr<adodb::Connection> m_postgresConnection;
+    TwoDatabases m_databases;
     int m_nextId = 0;
 };
 
 void tst_SQLQuoteRoundTrip::initTestCase()
 {
-    QVERIFY(m_dir.isValid());
     QString error;
-    QVERIFY2(m_postgres.start(&error), qPrintable(error));
-    m_sqlite = std::make_unique<adodb::Connection>();
-    m_sqlite->setConnectionString(u"Driver=SQLite3;Database="_s + m_dir.filePath(u"quote.db"_s));
-    m_sqlite->Open();
-    m_postgresConnection = std::make_unique<adodb::Connection>();
-    m_postgresConnection->setConnectionString(m_postgres.connectionString());
-    m_postgresConnection->Open();
-    for (adodb::Connection *connection : {m_sqlite.get(), m_postgresConnection.get()})
-        connection->Execute(u"CREATE TABLE quoted (id integer, t text)"_s);
-}
-
-void tst_SQLQuoteRoundTrip::cleanupTestCase()
-{
-    m_sqlite.reset();
-    m_postgresConnection.reset();
-    m_postgres.stop();
+    QVERIFY2(m_databases.open(&error), qPrintable(error));
+    m_databases.executeOnBoth(u"CREATE TABLE quoted (id integer, t text)"_s);
 }
 
 void tst_SQLQuoteRoundTrip::quotedTextComesBack_data()
@@ -75,7 +54,7 @@ void tst_SQLQuoteRoundTrip::quotedTextComesBack_data()
         {"null", Value::null(), QString()},
         {"10,000 characters", Value(u"  "_s + tenThousand + u"  "_s), tenThousand},
     };
-    for (const QString &database : QStringList{u"sqlite"_s, u"postgres"_s}) {
+    for (const QString &database : TwoDatabases::Names) {
         for (const Case &c : cases)
             QTest::newRow(qPrintable(database + u": "_s + QLatin1StringView(c.name))) << database << c.value << c.expected;
     }
@@ -86,7 +65,7 @@ void tst_SQLQuoteRoundTrip::quotedTextComesBack()
     QFETCH(QString, database);
     QFETCH(Value, value);
     QFETCH(QString, expected);
-    adodb::Connection &connection = database == u"sqlite"_s ? *m_sqlite : *m_postgresConnection;
+    adodb::Connection &connection = m_databases.connection(database);
 
     const QString literal = basBase::SQLQuote(value);
     const int id = ++m_nextId;

@@ -13,10 +13,6 @@
 
 using namespace dialogtesting;
 using namespace Qt::StringLiterals;
-using dialogs::FrmSure;
-using dialogs::frmSure;
-using platform::Value;
-namespace twips = controls::twips;
 
 namespace {
 

@@ -6,9 +6,6 @@
 
 using namespace dialogtesting;
 using namespace Qt::StringLiterals;
-using dialogs::FrmSure;
-using dialogs::frmSure;
-using platform::Value;
 
 class tst_MessageLines : public QObject
 {

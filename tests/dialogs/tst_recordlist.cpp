@@ -8,8 +8,6 @@
 using namespace dialogtesting;
 using namespace Qt::StringLiterals;
 using adodb::MemoryRecordset;
-using dialogs::frmSure;
-using platform::Value;
 
 namespace {
 

@@ -1,29 +1,11 @@
-#include "suiteframe/platform/runtimeerror.h"
 #include "suiteframe/platform/value.h"
+#include "support/runtimeerror.h"
 
 #include <QTest>
 
-#include <functional>
-
-using platform::RuntimeError;
 using platform::Value;
 
 Q_DECLARE_METATYPE(platform::Value)
-
-namespace {
-
-// The error number a conversion throws, or 0 where it succeeds.
-qint32 errorOf(const std::function<void()> &conversion)
-{
-    try {
-        conversion();
-    } catch (const RuntimeError &error) {
-        return error.number();
-    }
-    return 0;
-}
-
-} // namespace
 
 class tst_Value : public QObject
 {
@@ -65,7 +47,7 @@ private slots:
         QFETCH(qint32, expected);
         QFETCH(qint32, error);
         qint32 result = 0;
-        QCOMPARE(errorOf([&] { result = value.toLong(); }), error);
+        QCOMPARE(errorNumberOf([&] { result = value.toLong(); }), error);
         QCOMPARE(result, expected);
     }
 
@@ -99,18 +81,18 @@ private slots:
     void nullDoesNotConvert()
     {
         const Value null = Value::null();
-        QCOMPARE(errorOf([&] { null.toText(); }), 94);
-        QCOMPARE(errorOf([&] { null.toSingle(); }), 94);
-        QCOMPARE(errorOf([&] { null.toDate(); }), 94);
+        QCOMPARE(errorNumberOf([&] { null.toText(); }), 94);
+        QCOMPARE(errorNumberOf([&] { null.toSingle(); }), 94);
+        QCOMPARE(errorNumberOf([&] { null.toDate(); }), 94);
         QVERIFY(!null.isDate());
         QVERIFY(!null.isEmpty());
     }
 
     void singleOverflows()
     {
-        QCOMPARE(errorOf([] { Value(1e39).toSingle(); }), 6);
+        QCOMPARE(errorNumberOf([] { Value(1e39).toSingle(); }), 6);
         QCOMPARE(Value("10.5").toSingle(), 10.5f);
-        QCOMPARE(errorOf([] { Value(40000).toInteger(); }), 6);
+        QCOMPARE(errorNumberOf([] { Value(40000).toInteger(); }), 6);
     }
 
     void booleansFromTexts()
@@ -119,7 +101,7 @@ private slots:
         QCOMPARE(Value(" False ").toBoolean(), false);
         QCOMPARE(Value("0").toBoolean(), false);
         QCOMPARE(Value("-3").toBoolean(), true);
-        QCOMPARE(errorOf([] { Value("yes").toBoolean(); }), 13);
+        QCOMPARE(errorNumberOf([] { Value("yes").toBoolean(); }), 13);
     }
 
     void datesRoundTripThroughTheirSerial_data()
@@ -142,8 +124,8 @@ private slots:
 
     void datesOutOfRangeOverflow()
     {
-        QCOMPARE(errorOf([] { Value(QDate(99, 12, 31)).toDate(); }), 6);
-        QCOMPARE(errorOf([] { Value(QDate(10000, 1, 1)).toText(); }), 6);
+        QCOMPARE(errorNumberOf([] { Value(QDate(99, 12, 31)).toDate(); }), 6);
+        QCOMPARE(errorNumberOf([] { Value(QDate(10000, 1, 1)).toText(); }), 6);
         QCOMPARE(Value::fromDateSerial(-1.25).toDate(), QDateTime(QDate(1899, 12, 29), QTime(6, 0), Qt::UTC));
     }
 };

@@ -45,3 +45,11 @@ public:
     int beeps = 0;
     QList<Warning> warnings;
 };
+
+// Error reports as they would reach the user's warning box.
+class ReportCapture : public DesktopCapture
+{
+public:
+    // How many reports name the procedure.
+    int count(const QString &procedure) const { return int(procedures().count(procedure)); }
+};

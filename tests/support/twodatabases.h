@@ -1,0 +1,40 @@
+// The two databases the tests run their tables of cases on.
+
+#pragma once
+
+#include "support/postgresserver.h"
+
+#include "suiteframe/adodb/connection.h"
+
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <memory>
+
+// An SQLite database, a file with a Chinese name in a temporary folder, and a PostgreSQL
+// server of the test's own, each with one open connection. Cases name them "sqlite" and
+// "postgres".
+class TwoDatabases
+{
+public:
+    static inline const QStringList Names{QStringLiteral("sqlite"), QStringLiteral("postgres")};
+
+    // Starts the server and opens both connections; on failure answers false with the
+    // reason.
+    bool open(QString *error);
+
+    adodb::Connection &connection(const QString &name);
+    // Runs the statement on both databases, SQLite first.
+    void executeOnBoth(const QString &sql);
+
+    // The test data column "database" with a row for each database.
+    static void addDatabaseRows();
+
+private:
+    // Declared in this order so that the connections close before the server stops
+    // and the folder goes.
+    QTemporaryDir m_dir;
+    PostgresServer m_postgres;
+    std::unique_ptr<adodb::Connection> m_sqlite;
+    std::unique_ptr<adodb::Connection> m_postgresConnection;
+};
