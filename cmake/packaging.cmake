@@ -58,9 +58,9 @@ package holds what the suite's programs are built with: the static library,
 its public headers under /usr/include/suiteframe and the CMake package, with
 which find_package(SuiteFrame) gives the target SuiteFrame::suiteframe.")
 # A static library: nothing for dpkg-shlibdeps; what a program built on it needs is
-# Qt 6 Widgets and unixODBC, found through the CMake package and pkg-config.
+# Qt 6 Widgets, unixODBC and libxcb, found through the CMake package and pkg-config.
 set(CPACK_DEBIAN_DEV_PACKAGE_SHLIBDEPS OFF)
-set(CPACK_DEBIAN_DEV_PACKAGE_DEPENDS "qt6-base-dev, unixodbc-dev, pkg-config")
+set(CPACK_DEBIAN_DEV_PACKAGE_DEPENDS "qt6-base-dev, unixodbc-dev, libxcb1-dev, pkg-config")
 set(CPACK_DEBIAN_DEV_PACKAGE_SUGGESTS "cmake")
 
 # Checked when cpack runs, not when configuring: a build for /usr/local stays legitimate.

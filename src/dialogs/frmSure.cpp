@@ -11,6 +11,7 @@
 #include "suiteframe/dialogs/messagepanel.h"
 #include "suiteframe/platform/runtimeerror.h"
 #include "suiteframe/platform/trim.h"
+#include "suiteframe/platform/windowmanager_p.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -162,6 +163,9 @@ bool FrmSure::SHOWMSG(const Value &pvMsg, const std::optional<Value> &pvTitle,
         // must not change the message under the user's eyes.
         if (isVisible())
             throw platform::RuntimeError(platform::ErrorNumber::FormAlreadyDisplayed);
+        // Shown again right after an answer, the window must first be let go of by the
+        // window manager, or the manager forgets that the new showing is modal.
+        platform::windowmanager::awaitWithdrawal(*this);
         QCoreApplication::processEvents();
         if (isVisible())
             throw platform::RuntimeError(platform::ErrorNumber::FormAlreadyDisplayed);
@@ -270,15 +274,22 @@ void FrmSure::showRestoredAndActive()
         QApplication::setActiveWindow(this);
         QT_WARNING_POP
     }
-    // A minimise takes the keyboard focus away from the window's controls; coming back,
-    // the control that had it gets it again (cmdOK on first use, the start of the tab
-    // order).
-    if (isActiveWindow() && !QApplication::focusWidget()) {
-        if (QWidget *last = focusWidget())
-            last->setFocus(Qt::ActiveWindowFocusReason);
-        else
-            focusNextChild();
-    }
+    if (isActiveWindow())
+        focusLastControl();
+}
+
+// A minimise, or hiding the window at the answer, takes the keyboard focus away from
+// its controls; coming back, the control that had it gets it again (cmdOK on first
+// use, the start of the tab order).
+void FrmSure::focusLastControl()
+{
+    const QWidget *focused = QApplication::focusWidget();
+    if (focused && focused->window() == this)
+        return;
+    if (QWidget *last = focusWidget())
+        last->setFocus(Qt::ActiveWindowFocusReason);
+    else
+        focusNextChild();
 }
 
 // --- Events ---------------------------------------------------------------------
@@ -298,9 +309,13 @@ void FrmSure::cmdCancel_Click()
 bool FrmSure::event(QEvent *event)
 {
     const bool handled = controls::Form::event(event);
-    // As the window becomes active, let it paint before the user acts.
-    if (event->type() == QEvent::WindowActivate)
+    // As the window becomes active, let it paint before the user acts. Qt gives the
+    // focus back only once the activation has been delivered: give it first, or keys
+    // and timers processed here would find no control to act on.
+    if (event->type() == QEvent::WindowActivate) {
+        focusLastControl();
         QCoreApplication::processEvents();
+    }
     return handled;
 }
 

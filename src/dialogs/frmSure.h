@@ -102,6 +102,7 @@ private:
     void applyOuterHeight(double twips);
     void showModally();
     void showRestoredAndActive();
+    void focusLastControl();
 
     bool m_fbChoice = false;
     double m_outerHeight = 0;

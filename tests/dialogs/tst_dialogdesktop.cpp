@@ -132,8 +132,14 @@ private slots:
         bool restoredDuringTheWait = false;
         m_driver.whenActive<FrmSure>([&](FrmSure *dialog) {
             dialog->showMinimized();
+            // Back on the screen: the window system shows it again, not only the window's
+            // own state, before the user can act on it.
             restoredDuringTheWait = QTest::qWaitFor(
-                [dialog] { return !dialog->isMinimized() && dialog->isActiveWindow(); }, 3000);
+                [dialog] {
+                    return !dialog->isMinimized() && dialog->isActiveWindow()
+                           && dialog->windowHandle()->isExposed();
+                },
+                3000);
             dialog->cmdOK->click();
         });
         QVERIFY(frmSure().SHOWMSG(Value(u"縮到最小")));
@@ -157,17 +163,22 @@ private slots:
     }
 
     // The hints that ask a window manager for a fixed, modal dialog without minimise
-    // and maximise buttons. A manager may draw those buttons all the same.
+    // and maximise buttons. A manager may draw those buttons all the same. Each of
+    // several uses in a row, every one shown right after the answer to the one before,
+    // is modal.
     void windowManagerHints()
     {
         if (!onX11())
             QSKIP("window manager hints are X11 properties");
         QString properties;
-        m_driver.whenShown<FrmSure>([&](FrmSure *dialog) {
-            properties = windowProperties(dialog);
-            clickButton(dialog->cmdOK);
-        });
-        frmSure().SHOWMSG(Value(u"提示"));
+        for (int use = 0; use < 20; ++use) {
+            m_driver.whenShown<FrmSure>([&](FrmSure *dialog) {
+                properties = windowProperties(dialog);
+                clickButton(dialog->cmdOK);
+            });
+            frmSure().SHOWMSG(Value(u"提示"));
+            QVERIFY2(properties.contains(u"_NET_WM_STATE_MODAL"_s), qPrintable(properties));
+        }
 
         // _MOTIF_WM_HINTS: flags, functions, decorations, ...; functions 8 and 16 are
         // minimise and maximise.
@@ -184,7 +195,6 @@ private slots:
         QVERIFY2(minimum.hasMatch() && maximum.hasMatch(), qPrintable(properties));
         QCOMPARE(minimum.captured(1), maximum.captured(1));
         QVERIFY2(properties.contains(u"WM_TRANSIENT_FOR(WINDOW)"_s), qPrintable(properties));
-        QVERIFY2(properties.contains(u"_NET_WM_STATE_MODAL"_s), qPrintable(properties));
     }
 
 private:
