@@ -1,8 +1,8 @@
 // The message dialog's costs: message lines added one by one, a large recordset
 // listed as a card, the bytes its grid holds, and the time to a painted dialog.
 #include "suiteframe/adodb/memoryrecordset.h"
-#include "suiteframe/controls/grid.h"
 #include "suiteframe/controls/fonts.h"
+#include "suiteframe/controls/grid.h"
 #include "suiteframe/dialogs/frmSure.h"
 
 #include <QApplication>
@@ -33,15 +33,23 @@ BENCHMARK(BM_AddLine)->Arg(10000)->Arg(20000)->Unit(benchmark::kMillisecond);
 static adodb::MemoryRecordset &bigRecordset()
 {
     static adodb::MemoryRecordset records = [] {
-        adodb::MemoryRecordset r({QStringLiteral("編號"), QStringLiteral("客戶"), QStringLiteral("地址"),
-                                  QStringLiteral("電話"), QStringLiteral("日期"), QStringLiteral("數量"),
-                                  QStringLiteral("金額"), QStringLiteral("備註")});
+        adodb::MemoryRecordset r({QStringLiteral("編號"),
+                                  QStringLiteral("客戶"),
+                                  QStringLiteral("地址"),
+                                  QStringLiteral("電話"),
+                                  QStringLiteral("日期"),
+                                  QStringLiteral("數量"),
+                                  QStringLiteral("金額"),
+                                  QStringLiteral("備註")});
         for (int i = 0; i < 100000; ++i)
-            r.addRecord({Value(qint32(i)), Value(QStringLiteral("客戶名稱%1").arg(i % 977)),
+            r.addRecord({Value(qint32(i)),
+                         Value(QStringLiteral("客戶名稱%1").arg(i % 977)),
                          Value(QStringLiteral("台北市中山區路%1號").arg(i % 300)),
                          Value(QStringLiteral("02-2%1").arg(1000000 + i)),
-                         Value(QDate(2024, 1, 1).addDays(i % 365)), Value(qint32(i % 50)),
-                         Value(double(i % 10000) + 0.25), i % 3 ? Value::null() : Value(QStringLiteral("急件"))});
+                         Value(QDate(2024, 1, 1).addDays(i % 365)),
+                         Value(qint32(i % 50)),
+                         Value(double(i % 10000) + 0.25),
+                         i % 3 ? Value::null() : Value(QStringLiteral("急件"))});
         return r;
     }();
     return records;

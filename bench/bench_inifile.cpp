@@ -15,7 +15,9 @@ QString filledFile(const QTemporaryDir &dir)
 {
     const QString path = dir.filePath(QStringLiteral("settings.ini"));
     for (int i = 0; i < 400; ++i)
-        basBase::WriteIniValue(path, QStringLiteral("設定"), QStringLiteral("key%1").arg(i),
+        basBase::WriteIniValue(path,
+                               QStringLiteral("設定"),
+                               QStringLiteral("key%1").arg(i),
                                QStringLiteral("值 %1").arg(i));
     return path;
 }
@@ -28,7 +30,8 @@ static void BM_ReadIniValue(benchmark::State &state)
     QTemporaryDir dir;
     const QString path = filledFile(dir);
     for (auto _ : state)
-        benchmark::DoNotOptimize(basBase::ReadIniValue(path, QStringLiteral("設定"), QStringLiteral("key399")));
+        benchmark::DoNotOptimize(
+            basBase::ReadIniValue(path, QStringLiteral("設定"), QStringLiteral("key399")));
     state.SetLabel(CodePages[state.range(0)]);
     platform::codepage::setName(QString());
 }
@@ -41,7 +44,10 @@ static void BM_WriteIniValue(benchmark::State &state)
     const QString path = filledFile(dir);
     int i = 0;
     for (auto _ : state)
-        basBase::WriteIniValue(path, QStringLiteral("設定"), QStringLiteral("key200"), QString::number(++i));
+        basBase::WriteIniValue(path,
+                               QStringLiteral("設定"),
+                               QStringLiteral("key200"),
+                               QString::number(++i));
     state.SetLabel(CodePages[state.range(0)]);
     platform::codepage::setName(QString());
 }

@@ -35,7 +35,8 @@
 namespace {
 
 constexpr int RowCount = 100000;
-const QString Query = QStringLiteral("SELECT id, code, name, qty, price, amount, created, note FROM items");
+const QString Query = QStringLiteral(
+    "SELECT id, code, name, qty, price, amount, created, note FROM items");
 
 struct Database
 {
@@ -44,19 +45,23 @@ struct Database
 
     Database()
     {
-        connectionString = QStringLiteral("Driver=SQLite3;Database=") + dir.filePath(QStringLiteral("bench.db"));
+        connectionString = QStringLiteral("Driver=SQLite3;Database=")
+                           + dir.filePath(QStringLiteral("bench.db"));
         adodb::Connection connection;
         connection.setConnectionString(connectionString);
         connection.Open();
-        connection.Execute(QStringLiteral("CREATE TABLE items (id integer, code varchar(10), name varchar(40), "
-                                          "qty integer, price double, amount numeric(12,2), created date, "
-                                          "note varchar(80))"));
-        connection.Execute(QStringLiteral(
-            "INSERT INTO items WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < %1) "
-            "SELECT x, printf('A%05d', x), '客戶名稱' || x, x % 100, x * 0.25, x * 1.5, "
-            "date('2024-01-01', '+' || (x % 365) || ' days'), "
-            "CASE WHEN x % 10 = 0 THEN NULL ELSE '備註：第 ' || x || ' 筆資料' END FROM n")
-                               .arg(RowCount));
+        connection.Execute(
+            QStringLiteral("CREATE TABLE items (id integer, code varchar(10), name varchar(40), "
+                           "qty integer, price double, amount numeric(12,2), created date, "
+                           "note varchar(80))"));
+        connection.Execute(
+            QStringLiteral(
+                "INSERT INTO items WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n "
+                "WHERE x < %1) "
+                "SELECT x, printf('A%05d', x), '客戶名稱' || x, x % 100, x * 0.25, x * 1.5, "
+                "date('2024-01-01', '+' || (x % 365) || ' days'), "
+                "CASE WHEN x % 10 = 0 THEN NULL ELSE '備註：第 ' || x || ' 筆資料' END FROM n")
+                .arg(RowCount));
     }
 };
 
@@ -80,13 +85,20 @@ void BM_BareOdbcLoop(benchmark::State &state)
     SQLHENV env = SQL_NULL_HENV;
     SQLHDBC dbc = SQL_NULL_HDBC;
     checkOdbc(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env), "environment");
-    checkOdbc(SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0), "version");
+    checkOdbc(SQLSetEnvAttr(env,
+                            SQL_ATTR_ODBC_VERSION,
+                            reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3),
+                            0),
+              "version");
     checkOdbc(SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc), "connection");
     // The same UTF-8 conversion for a driver without wide calls as the connection uses.
     locale_t utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", duplocale(LC_GLOBAL_LOCALE));
     locale_t previous = uselocale(utf8);
-    std::vector<SQLWCHAR> in(connectionString.utf16(), connectionString.utf16() + connectionString.size() + 1);
-    checkOdbc(SQLDriverConnectW(dbc, nullptr, in.data(), SQL_NTS, nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT), "connect");
+    std::vector<SQLWCHAR> in(connectionString.utf16(),
+                             connectionString.utf16() + connectionString.size() + 1);
+    checkOdbc(SQLDriverConnectW(
+                  dbc, nullptr, in.data(), SQL_NTS, nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT),
+              "connect");
     uselocale(previous);
     freelocale(utf8);
 
@@ -102,7 +114,12 @@ void BM_BareOdbcLoop(benchmark::State &state)
         while (SQLFetch(stmt) == SQL_SUCCESS) {
             for (SQLUSMALLINT c = 1; c <= columns; ++c) {
                 SQLLEN indicator = 0;
-                SQLGetData(stmt, c, SQL_C_WCHAR, buffer.data(), SQLLEN(buffer.size() * sizeof(SQLWCHAR)), &indicator);
+                SQLGetData(stmt,
+                           c,
+                           SQL_C_WCHAR,
+                           buffer.data(),
+                           SQLLEN(buffer.size() * sizeof(SQLWCHAR)),
+                           &indicator);
                 benchmark::DoNotOptimize(indicator);
                 ++cells;
             }
@@ -177,8 +194,12 @@ void BM_PickRSTIntoGrid(benchmark::State &state)
 // window's layout and show. The dialog is answered once it is visible.
 void BM_MsgCommandRecordCard(benchmark::State &state)
 {
-    const QStringList arguments{QStringLiteral("suiteframe-msg"), QStringLiteral("-c"), database().connectionString,
-                                QStringLiteral("-q"), Query, QStringLiteral("100,000 筆")};
+    const QStringList arguments{QStringLiteral("suiteframe-msg"),
+                                QStringLiteral("-c"),
+                                database().connectionString,
+                                QStringLiteral("-q"),
+                                Query,
+                                QStringLiteral("100,000 筆")};
     QByteArray none;
     QBuffer input(&none), output, error;
     input.open(QIODevice::ReadOnly);

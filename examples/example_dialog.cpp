@@ -39,8 +39,13 @@ bool plainMessage()
 {
     frmSure().ClearMsgFrom();
     captureNext(QStringLiteral("dialog-message.png"));
-    return frmSure().SHOWMSG(Value(u"確定要刪除這筆訂單嗎？\n刪除後無法復原。"), Value(u"刪除訂單"),
-                             Value(u"Y"), nullptr, std::nullopt, std::nullopt, Value(true));
+    return frmSure().SHOWMSG(Value(u"確定要刪除這筆訂單嗎？\n刪除後無法復原。"),
+                             Value(u"刪除訂單"),
+                             Value(u"Y"),
+                             nullptr,
+                             std::nullopt,
+                             std::nullopt,
+                             Value(true));
 }
 
 bool messageLines()
@@ -51,21 +56,42 @@ bool messageLines()
     frmSure().AddLine(Value(u"出貨日期\t2024/1/5"));
     frmSure().AddLine(Value(u"金額\t12500"));
     captureNext(QStringLiteral("dialog-lines.png"));
-    return frmSure().SHOWMSG(Value(u"以下訂單將轉入應收帳款："), Value(u"轉帳確認"), Value(u"Y"),
-                             nullptr, Value(u"轉入"), Value(u"暫不"));
+    return frmSure().SHOWMSG(Value(u"以下訂單將轉入應收帳款："),
+                             Value(u"轉帳確認"),
+                             Value(u"Y"),
+                             nullptr,
+                             Value(u"轉入"),
+                             Value(u"暫不"));
 }
 
 bool recordCard()
 {
-    adodb::MemoryRecordset staff({QStringLiteral("編號"), QStringLiteral("姓名"),
-                                  QStringLiteral("部門"), QStringLiteral("到職日"),
+    adodb::MemoryRecordset staff({QStringLiteral("編號"),
+                                  QStringLiteral("姓名"),
+                                  QStringLiteral("部門"),
+                                  QStringLiteral("到職日"),
                                   QStringLiteral("分機")});
-    staff.addRecord({Value(qint32(1024)), Value(u"王小明"), Value(u"業務部"), Value(QDate(2019, 3, 1)), Value(qint32(301))});
-    staff.addRecord({Value(qint32(1025)), Value(u"李大華"), Value(u"會計部"), Value(QDate(2020, 7, 15)), Value::null()});
-    staff.addRecord({Value(qint32(1031)), Value(u"陳美玲"), Value(u"資訊部"), Value(QDate(2022, 11, 8)), Value(qint32(512))});
+    staff.addRecord({Value(qint32(1024)),
+                     Value(u"王小明"),
+                     Value(u"業務部"),
+                     Value(QDate(2019, 3, 1)),
+                     Value(qint32(301))});
+    staff.addRecord({Value(qint32(1025)),
+                     Value(u"李大華"),
+                     Value(u"會計部"),
+                     Value(QDate(2020, 7, 15)),
+                     Value::null()});
+    staff.addRecord({Value(qint32(1031)),
+                     Value(u"陳美玲"),
+                     Value(u"資訊部"),
+                     Value(QDate(2022, 11, 8)),
+                     Value(qint32(512))});
     frmSure().ClearMsgFrom();
     captureNext(QStringLiteral("dialog-record-card.png"));
-    return frmSure().SHOWMSG(Value(u"請確認以下員工資料："), Value(u"員工資料"), Value(u"N"), &staff);
+    return frmSure().SHOWMSG(Value(u"請確認以下員工資料："),
+                             Value(u"員工資料"),
+                             Value(u"N"),
+                             &staff);
 }
 
 } // namespace

@@ -36,5 +36,6 @@ private:
 
 int main(int argc, char *argv[])
 {
-    return frame::runProgram<ExampleWindow>(argc, argv, {QStringLiteral("範例"), QStringLiteral("範例程式"), 1, 2, 0});
+    return frame::runProgram<ExampleWindow>(
+        argc, argv, {QStringLiteral("範例"), QStringLiteral("範例程式"), 1, 2, 0});
 }

@@ -15,7 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     static QTemporaryDir dir;
     static const QString path = dir.filePath(QStringLiteral("fuzz.ini"));
     FuzzInput input(data, size);
-    platform::codepage::setName(input.byte() % 2 ? QStringLiteral("CP950") : QStringLiteral("UTF-8"));
+    platform::codepage::setName(input.byte() % 2 ? QStringLiteral("CP950")
+                                                 : QStringLiteral("UTF-8"));
     const QByteArray section = input.bytes();
     const QByteArray key = input.bytes();
     const size_t bufferSize = 1 + input.byte() % 128;

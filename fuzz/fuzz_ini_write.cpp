@@ -84,7 +84,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     static QTemporaryDir dir;
     static const QString path = dir.filePath(QStringLiteral("fuzz.ini"));
     FuzzInput input(data, size);
-    platform::codepage::setName(input.byte() % 2 ? QStringLiteral("CP950") : QStringLiteral("UTF-8"));
+    platform::codepage::setName(input.byte() % 2 ? QStringLiteral("CP950")
+                                                 : QStringLiteral("UTF-8"));
     const int writes = 1 + input.byte() % 4;
     std::vector<std::array<QByteArray, 3>> entries;
     for (int i = 0; i < writes; ++i) {
@@ -108,9 +109,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         written[{section.toLower(), key.toLower()}] = value;
     }
     for (const auto &[name, value] : written) {
-        std::array<char, 128> buffer {};
-        const qsizetype copied = platform::privateprofile::getPrivateProfileString(
-            name.first, name.second, QByteArray(), buffer, path);
+        std::array<char, 128> buffer{};
+        const qsizetype copied = platform::privateprofile::getPrivateProfileString(name.first,
+                                                                                   name.second,
+                                                                                   QByteArray(),
+                                                                                   buffer,
+                                                                                   path);
         FUZZ_CHECK(QByteArray(buffer.data(), copied) == value);
     }
     return 0;

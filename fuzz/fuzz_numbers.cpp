@@ -26,7 +26,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     FuzzInput input(data, size);
     const QString text = input.text();
-    if (const auto number = platform::regional::parseNumber(text); number && std::isfinite(*number)) {
+    if (const auto number = platform::regional::parseNumber(text);
+        number && std::isfinite(*number)) {
         const auto again = platform::regional::parseNumber(platform::regional::numberText(*number));
         FUZZ_CHECK(again.has_value());
     }

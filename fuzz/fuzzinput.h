@@ -11,7 +11,10 @@
 class FuzzInput
 {
 public:
-    FuzzInput(const uint8_t *data, size_t size) : m_data(data), m_size(size) {}
+    FuzzInput(const uint8_t *data, size_t size)
+        : m_data(data)
+        , m_size(size)
+    {}
 
     bool atEnd() const { return m_at >= m_size; }
     uint8_t byte() { return atEnd() ? 0 : m_data[m_at++]; }
@@ -27,7 +30,8 @@ public:
 
     QByteArray rest()
     {
-        const QByteArray piece(reinterpret_cast<const char *>(m_data + m_at), qsizetype(m_size - m_at));
+        const QByteArray piece(reinterpret_cast<const char *>(m_data + m_at),
+                               qsizetype(m_size - m_at));
         m_at = m_size;
         return piece;
     }
@@ -41,8 +45,8 @@ private:
 };
 
 // A crash libFuzzer reports with the input that broke the property.
-#define FUZZ_CHECK(condition)                                                                                     \
-    do {                                                                                                          \
-        if (!(condition))                                                                                         \
-            __builtin_trap();                                                                                     \
+#define FUZZ_CHECK(condition) \
+    do { \
+        if (!(condition)) \
+            __builtin_trap(); \
     } while (false)

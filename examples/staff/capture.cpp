@@ -23,7 +23,8 @@ void grabCardWhenShown()
     QTimer::singleShot(600, [] {
         if (!QApplication::activeModalWidget())
             return grabCardWhenShown();
-        saveFramedPicture(&dialogs::frmSure(), QDir(g_folder).filePath(QStringLiteral("staff-card.png")));
+        saveFramedPicture(&dialogs::frmSure(),
+                          QDir(g_folder).filePath(QStringLiteral("staff-card.png")));
         dialogs::frmSure().cmdOK->click();
     });
 }

@@ -74,7 +74,8 @@ QString embeddedDatabasePath()
 
 QString connectionString()
 {
-    const QString configured = basBase::ReadIniValue(iniFilePath(), QStringLiteral("Database"),
+    const QString configured = basBase::ReadIniValue(iniFilePath(),
+                                                     QStringLiteral("Database"),
                                                      QStringLiteral("ConnectionString"));
     if (!configured.isEmpty()) {
         refuseCutValue(configured);
@@ -90,8 +91,9 @@ void prepareDatabase(adodb::Connection &connection)
     if (!isEmpty(connection))
         return;
     for (const char16_t *row : SampleRows)
-        connection.Execute(QStringLiteral("INSERT INTO staff (id, name, hired, salary, note) VALUES (%1)")
-                               .arg(QString::fromUtf16(row)));
+        connection.Execute(
+            QStringLiteral("INSERT INTO staff (id, name, hired, salary, note) VALUES (%1)")
+                .arg(QString::fromUtf16(row)));
 }
 
 } // namespace staff

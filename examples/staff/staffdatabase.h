@@ -4,7 +4,9 @@
 
 #include <memory>
 
-namespace adodb { class Connection; }
+namespace adodb {
+class Connection;
+}
 
 // Where the staff records live and how the program reaches them.
 //

@@ -69,18 +69,19 @@ frame::Program StaffWindow::program()
 
 void StaffWindow::createFields()
 {
-    const auto addField = [this](int row, const QString &caption, const QString &name, double width) {
-        const double top = FirstRowTop + row * RowPitch;
-        auto *label = new QLabel(caption, vsElastic1);
-        twips::setGeometry(label, LabelLeft, top, FieldLeft - LabelLeft - 90, FieldHeight);
-        label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        auto *field = new QLineEdit(vsElastic1);
-        field->setObjectName(name);
-        twips::setGeometry(field, FieldLeft, top, width, FieldHeight);
-        label->setBuddy(field);
-        basBase::wireEntryField(field);
-        return field;
-    };
+    const auto addField =
+        [this](int row, const QString &caption, const QString &name, double width) {
+            const double top = FirstRowTop + row * RowPitch;
+            auto *label = new QLabel(caption, vsElastic1);
+            twips::setGeometry(label, LabelLeft, top, FieldLeft - LabelLeft - 90, FieldHeight);
+            label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            auto *field = new QLineEdit(vsElastic1);
+            field->setObjectName(name);
+            twips::setGeometry(field, FieldLeft, top, width, FieldHeight);
+            label->setBuddy(field);
+            basBase::wireEntryField(field);
+            return field;
+        };
     txtId = addField(0, QStringLiteral("員工編號"), QStringLiteral("txtId"), 1500);
     txtId->setMaxLength(10);
     txtName = addField(1, QStringLiteral("姓名"), QStringLiteral("txtName"), 2400);
@@ -93,11 +94,17 @@ void StaffWindow::createFields()
 
     lblHiredRoc = new QLabel(vsElastic1);
     lblHiredRoc->setObjectName(QStringLiteral("lblHiredRoc"));
-    twips::setGeometry(lblHiredRoc, FieldLeft + 1500 + 150, FirstRowTop + 2 * RowPitch, 2400, FieldHeight);
-    connect(txtHired, &QLineEdit::textChanged, lblHiredRoc,
-            [this](const QString &text) { lblHiredRoc->setText(rocDate(Value(text))); });
+    twips::setGeometry(lblHiredRoc,
+                       FieldLeft + 1500 + 150,
+                       FirstRowTop + 2 * RowPitch,
+                       2400,
+                       FieldHeight);
+    connect(txtHired, &QLineEdit::textChanged, lblHiredRoc, [this](const QString &text) {
+        lblHiredRoc->setText(rocDate(Value(text)));
+    });
 
-    auto *hint = new QLabel(QStringLiteral("Enter 或 ↓ 下一欄，↑ 上一欄；進入欄位即全選"), vsElastic1);
+    auto *hint = new QLabel(QStringLiteral("Enter 或 ↓ 下一欄，↑ 上一欄；進入欄位即全選"),
+                            vsElastic1);
     twips::setGeometry(hint, FieldLeft, FirstRowTop + 5 * RowPitch, 6000, FieldHeight);
 }
 
@@ -106,7 +113,11 @@ void StaffWindow::createButtons()
     const auto addButton = [this](int column, const QString &caption, const QString &name) {
         auto *button = new QPushButton(caption, vsElastic1);
         button->setObjectName(name);
-        twips::setGeometry(button, FieldLeft + column * 1350, FirstRowTop + 6 * RowPitch + 150, 1200, 450);
+        twips::setGeometry(button,
+                           FieldLeft + column * 1350,
+                           FirstRowTop + 6 * RowPitch + 150,
+                           1200,
+                           450);
         return button;
     };
     cmdQuery = addButton(0, QStringLiteral("&Q查詢"), QStringLiteral("cmdQuery"));
@@ -122,7 +133,9 @@ void StaffWindow::InitForm()
     // The suite's programs show their dates with slashes unless the user chose otherwise.
     if (basBase::DateSeparator.isEmpty())
         basBase::DateSeparator = QStringLiteral("/");
-    txtId->setText(basBase::ReadIniValue(staff::iniFilePath(), QStringLiteral("Staff"), QStringLiteral("LastId")));
+    txtId->setText(basBase::ReadIniValue(staff::iniFilePath(),
+                                         QStringLiteral("Staff"),
+                                         QStringLiteral("LastId")));
     openDatabase();
 }
 
@@ -131,11 +144,13 @@ void StaffWindow::openDatabase()
     if (!basADODB::ConnectADO(Value(staff::connectionString()), m_connection)) {
         elaMsg->setCaption(QStringLiteral("無法連接資料庫"));
         dialogs::frmSure().ClearMsgFrom();
-        dialogs::frmSure().SHOWMSG(
-            Value(QStringLiteral("無法連接資料庫。請檢查 %1 的 [Database] ConnectionString；"
-                                 "原因記在錯誤記錄檔 %2。")
-                      .arg(staff::iniFilePath(), basBase::LogFilePath)),
-            Value(windowTitle()), Value(u"N"));
+        dialogs::frmSure()
+            .SHOWMSG(Value(
+                         QStringLiteral("無法連接資料庫。請檢查 %1 的 [Database] ConnectionString；"
+                                        "原因記在錯誤記錄檔 %2。")
+                             .arg(staff::iniFilePath(), basBase::LogFilePath)),
+                     Value(windowTitle()),
+                     Value(u"N"));
         return;
     }
     staff::prepareDatabase(*m_connection);
@@ -147,7 +162,8 @@ void StaffWindow::cmdQuery_Click()
 {
     failure::report(QStringLiteral("fmStaff_cmdQuery_Click"), [this] {
         const auto records = m_connection->Execute(
-            QStringLiteral("SELECT %1 FROM staff%2 ORDER BY id").arg(FieldsOfAListing, queryCondition()));
+            QStringLiteral("SELECT %1 FROM staff%2 ORDER BY id")
+                .arg(FieldsOfAListing, queryCondition()));
         dialogs::FrmSure &dialog = dialogs::frmSure();
         dialog.ClearMsgFrom();
         if (records->isEOF()) {
@@ -155,8 +171,12 @@ void StaffWindow::cmdQuery_Click()
             return;
         }
         const QString firstId = records->fieldValue(0).toText();
-        if (dialog.SHOWMSG(Value(u"符合的資料如下。要載入第一筆嗎？"), Value(u"查詢"), Value(u"Y"),
-                           records.get(), Value(u"載入"), Value(u"取消")))
+        if (dialog.SHOWMSG(Value(u"符合的資料如下。要載入第一筆嗎？"),
+                           Value(u"查詢"),
+                           Value(u"Y"),
+                           records.get(),
+                           Value(u"載入"),
+                           Value(u"取消")))
             showRecord(firstId);
     });
 }
@@ -166,14 +186,17 @@ QString StaffWindow::queryCondition() const
     if (!txtId->text().trimmed().isEmpty())
         return QStringLiteral(" WHERE id = ") + basBase::SQLQuote(Value(txtId->text()));
     if (!txtName->text().trimmed().isEmpty())
-        return QStringLiteral(" WHERE name LIKE ") + basBase::SQLQuote(Value(QLatin1Char('%') + txtName->text().trimmed() + QLatin1Char('%')));
+        return QStringLiteral(" WHERE name LIKE ")
+               + basBase::SQLQuote(
+                   Value(QLatin1Char('%') + txtName->text().trimmed() + QLatin1Char('%')));
     return QString();
 }
 
 void StaffWindow::showRecord(const QString &id)
 {
     const auto record = m_connection->Execute(
-        QStringLiteral("SELECT %1 FROM staff WHERE id = %2").arg(FieldsOfARecord, basBase::SQLQuote(Value(id))));
+        QStringLiteral("SELECT %1 FROM staff WHERE id = %2")
+            .arg(FieldsOfARecord, basBase::SQLQuote(Value(id))));
     if (record->isEOF())
         return;
     txtId->setText(textOf(record->fieldValue(0)));
@@ -213,16 +236,20 @@ QString StaffWindow::saveStatement(bool exists) const
     const QString name = basBase::SQLQuote(Value(txtName->text()));
     QString hired = QStringLiteral("NULL");
     if (!txtHired->text().trimmed().isEmpty())
-        hired = basBase::SQLQuote(Value(Value(txtHired->text()).toDate().date().toString(Qt::ISODate)));
+        hired = basBase::SQLQuote(
+            Value(Value(txtHired->text()).toDate().date().toString(Qt::ISODate)));
     QString salary = QStringLiteral("NULL");
     if (!txtSalary->text().trimmed().isEmpty())
-        salary = basBase::SQLQuote(Value(QString::number(Value(txtSalary->text()).toDouble(), 'f', 2)));
+        salary = basBase::SQLQuote(
+            Value(QString::number(Value(txtSalary->text()).toDouble(), 'f', 2)));
     const QString note = sqlValue(txtNote->text());
     if (exists) {
-        return QStringLiteral("UPDATE staff SET name = %2, hired = %3, salary = %4, note = %5 WHERE id = %1")
+        return QStringLiteral(
+                   "UPDATE staff SET name = %2, hired = %3, salary = %4, note = %5 WHERE id = %1")
             .arg(id, name, hired, salary, note);
     }
-    return QStringLiteral("INSERT INTO staff (id, name, hired, salary, note) VALUES (%1, %2, %3, %4, %5)")
+    return QStringLiteral(
+               "INSERT INTO staff (id, name, hired, salary, note) VALUES (%1, %2, %3, %4, %5)")
         .arg(id, name, hired, salary, note);
 }
 
@@ -239,11 +266,16 @@ bool StaffWindow::confirmSave(bool exists)
     dialog.ClearMsgFrom();
     dialog.AddLine(Value(QStringLiteral("員工編號\t") + txtId->text().trimmed()));
     dialog.AddLine(Value(QStringLiteral("姓名\t") + txtName->text()));
-    dialog.AddLine(Value(QStringLiteral("到職日\t%1 %2").arg(txtHired->text(), lblHiredRoc->text())));
+    dialog.AddLine(
+        Value(QStringLiteral("到職日\t%1 %2").arg(txtHired->text(), lblHiredRoc->text())));
     dialog.AddLine(Value(QStringLiteral("月薪\t") + txtSalary->text()));
     dialog.AddLine(Value(QStringLiteral("備註\t") + txtNote->text()));
-    return dialog.SHOWMSG(Value(exists ? u"確定要修改這筆資料嗎？" : u"確定要新增這筆資料嗎？"), Value(u"存檔"),
-                          Value(u"Y"), nullptr, Value(u"存檔"), Value(u"取消"));
+    return dialog.SHOWMSG(Value(exists ? u"確定要修改這筆資料嗎？" : u"確定要新增這筆資料嗎？"),
+                          Value(u"存檔"),
+                          Value(u"Y"),
+                          nullptr,
+                          Value(u"存檔"),
+                          Value(u"取消"));
 }
 
 void StaffWindow::cmdClear_Click()
@@ -257,5 +289,8 @@ void StaffWindow::cmdClear_Click()
 void StaffWindow::rememberLastId(const QString &id)
 {
     QDir().mkpath(QFileInfo(staff::iniFilePath()).absolutePath());
-    basBase::WriteIniValue(staff::iniFilePath(), QStringLiteral("Staff"), QStringLiteral("LastId"), id);
+    basBase::WriteIniValue(staff::iniFilePath(),
+                           QStringLiteral("Staff"),
+                           QStringLiteral("LastId"),
+                           id);
 }

@@ -9,7 +9,9 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
-namespace adodb { class Connection; }
+namespace adodb {
+class Connection;
+}
 
 // The reference program of the suite: staff records kept in a table, on the frame's
 // main window. The body panel holds one record's fields; 查詢 lists the matching

@@ -57,7 +57,8 @@ void Connection::Open(const QString &userId, const QString &password, qint32 opt
         QStringList removed;
         connectionstring::Attributes added;
         if (!userId.isEmpty()) {
-            removed << QStringLiteral("UID") << QStringLiteral("USER") << QStringLiteral("USERNAME");
+            removed << QStringLiteral("UID") << QStringLiteral("USER")
+                    << QStringLiteral("USERNAME");
             added.emplace_back(QStringLiteral("UID"), userId);
         }
         if (!password.isEmpty()) {

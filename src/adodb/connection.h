@@ -9,7 +9,9 @@
 namespace adodb {
 
 class QueryRecordset;
-namespace odbc { class Dbc; }
+namespace odbc {
+class Dbc;
+}
 
 // The state a connection answers.
 enum ObjectState : qint32 { StateClosed = 0, StateOpen = 1 };
@@ -42,7 +44,8 @@ public:
 
     // Connects. A user name or password given here takes the place of the one in the
     // connection string; with both empty the string alone decides.
-    void Open(const QString &userId = QString(), const QString &password = QString(),
+    void Open(const QString &userId = QString(),
+              const QString &password = QString(),
               qint32 options = ConnectUnspecified);
     // StateOpen or StateClosed.
     qint32 State() const;

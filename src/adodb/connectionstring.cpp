@@ -91,11 +91,13 @@ QString masked(QString text, const QStringList &secrets)
     // would only grow the text, each time over.
     QStringList ordered;
     for (const QString &secret : secrets) {
-        if (!secret.isEmpty() && !(isMaskLike(secret) && secret.size() <= mask().size()) && !ordered.contains(secret))
+        if (!secret.isEmpty() && !(isMaskLike(secret) && secret.size() <= mask().size())
+            && !ordered.contains(secret))
             ordered << secret;
     }
-    std::sort(ordered.begin(), ordered.end(),
-              [](const QString &a, const QString &b) { return a.size() > b.size(); });
+    std::sort(ordered.begin(), ordered.end(), [](const QString &a, const QString &b) {
+        return a.size() > b.size();
+    });
     for (const QString &secret : std::as_const(ordered))
         text.replace(secret, mask());
     // Each further replacement takes at least one character other than an asterisk out
@@ -112,12 +114,14 @@ QString masked(QString text, const QStringList &secrets)
     return text;
 }
 
-QString withAttributes(const QString &connectionString, const QStringList &removedKeys,
+QString withAttributes(const QString &connectionString,
+                       const QStringList &removedKeys,
                        const Attributes &added)
 {
     // Braces only where the value needs them: not every driver takes them off every value.
     const auto written = [](const QString &key, QString value) {
-        if (value.contains(u';') || value.contains(u'}') || value.startsWith(u'{') || value.trimmed() != value) {
+        if (value.contains(u';') || value.contains(u'}') || value.startsWith(u'{')
+            || value.trimmed() != value) {
             value.replace(u'}', QStringLiteral("}}"));
             value = u'{' + value + u'}';
         }

@@ -35,7 +35,8 @@ QString masked(QString text, const QStringList &secrets);
 
 // The string without the attributes named by keys (compared without regard to case),
 // with the given attributes appended.
-QString withAttributes(const QString &connectionString, const QStringList &removedKeys,
+QString withAttributes(const QString &connectionString,
+                       const QStringList &removedKeys,
                        const Attributes &added);
 
 } // namespace adodb::connectionstring

@@ -49,7 +49,7 @@ bool definesItself(void *handle, const char *symbol)
 {
     void *address = dlsym(handle, symbol);
     link_map *library = nullptr;
-    Dl_info where {};
+    Dl_info where{};
     return address && dlinfo(handle, RTLD_DI_LINKMAP, &library) == 0 && dladdr(address, &where) != 0
            && where.dli_fbase == reinterpret_cast<void *>(library->l_addr);
 }
@@ -60,12 +60,14 @@ void *load(const QString &library)
 {
     if (void *handle = dlopen(library.toUtf8().constData(), RTLD_LAZY | RTLD_LOCAL))
         return handle;
-    Dl_info manager {};
-    if (library.contains(u'/') || dladdr(reinterpret_cast<void *>(&SQLDriverConnectW), &manager) == 0)
+    Dl_info manager{};
+    if (library.contains(u'/')
+        || dladdr(reinterpret_cast<void *>(&SQLDriverConnectW), &manager) == 0)
         return nullptr;
     QString folder = QString::fromUtf8(manager.dli_fname);
     folder.truncate(folder.lastIndexOf(u'/') + 1);
-    return dlopen((folder + QStringLiteral("odbc/") + library).toUtf8().constData(), RTLD_LAZY | RTLD_LOCAL);
+    return dlopen((folder + QStringLiteral("odbc/") + library).toUtf8().constData(),
+                  RTLD_LAZY | RTLD_LOCAL);
 }
 
 } // namespace

@@ -27,12 +27,14 @@ namespace adodb {
 
 inline platform::RuntimeError objectClosedError()
 {
-    return platform::RuntimeError(ErrorNumber::ObjectClosed, QStringLiteral("物件已關閉，不允許此操作"));
+    return platform::RuntimeError(ErrorNumber::ObjectClosed,
+                                  QStringLiteral("物件已關閉，不允許此操作"));
 }
 
 inline platform::RuntimeError objectOpenError()
 {
-    return platform::RuntimeError(ErrorNumber::ObjectOpen, QStringLiteral("物件開啟時，不允許此操作"));
+    return platform::RuntimeError(ErrorNumber::ObjectOpen,
+                                  QStringLiteral("物件開啟時，不允許此操作"));
 }
 
 inline platform::RuntimeError invalidArgumentError()

@@ -15,7 +15,9 @@ namespace adodb::odbc {
 
 namespace {
 
-QString diagnosticRecord(const SQLWCHAR *state, SQLINTEGER native, const SQLWCHAR *message,
+QString diagnosticRecord(const SQLWCHAR *state,
+                         SQLINTEGER native,
+                         const SQLWCHAR *message,
                          SQLSMALLINT messageLength)
 {
     return QStringLiteral("SQLSTATE %1, native %2: %3")
@@ -29,7 +31,9 @@ QString diagnosticRecord(const SQLWCHAR *state, SQLINTEGER native, const SQLWCHA
 // which this undoes.
 QString withoutByteWidening(const QString &text)
 {
-    const bool widened = std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x100; });
+    const bool widened = std::all_of(text.begin(), text.end(), [](QChar c) {
+        return c.unicode() < 0x100;
+    });
     if (!widened)
         return text;
     const QByteArray bytes = text.toLatin1();
@@ -40,7 +44,10 @@ QString withoutByteWidening(const QString &text)
 
 } // namespace
 
-QString diagnostics(SQLSMALLINT handleType, SQLHANDLE handle, const QStringList &secrets, TextCalls calls)
+QString diagnostics(SQLSMALLINT handleType,
+                    SQLHANDLE handle,
+                    const QStringList &secrets,
+                    TextCalls calls)
 {
     QStringList records;
     for (SQLSMALLINT record = 1;; ++record) {
@@ -48,17 +55,33 @@ QString diagnostics(SQLSMALLINT handleType, SQLHANDLE handle, const QStringList 
         SQLINTEGER native = 0;
         SQLSMALLINT length = 0;
         std::vector<SQLWCHAR> message(1024);
-        SQLRETURN rc = SQLGetDiagRecW(handleType, handle, record, state, &native, message.data(),
-                                      SQLSMALLINT(message.size()), &length);
+        SQLRETURN rc = SQLGetDiagRecW(handleType,
+                                      handle,
+                                      record,
+                                      state,
+                                      &native,
+                                      message.data(),
+                                      SQLSMALLINT(message.size()),
+                                      &length);
         if (rc == SQL_SUCCESS_WITH_INFO && length >= SQLSMALLINT(message.size())) {
             message.resize(length + 1);
-            rc = SQLGetDiagRecW(handleType, handle, record, state, &native, message.data(),
-                                SQLSMALLINT(message.size()), &length);
+            rc = SQLGetDiagRecW(handleType,
+                                handle,
+                                record,
+                                state,
+                                &native,
+                                message.data(),
+                                SQLSMALLINT(message.size()),
+                                &length);
         }
         if (!SQL_SUCCEEDED(rc))
             break;
-        const QString text = diagnosticRecord(state, native, message.data(),
-                                              std::min<SQLSMALLINT>(length, SQLSMALLINT(message.size() - 1)));
+        const QString text = diagnosticRecord(state,
+                                              native,
+                                              message.data(),
+                                              std::min<SQLSMALLINT>(length,
+                                                                    SQLSMALLINT(message.size()
+                                                                                - 1)));
         records << (calls == TextCalls::NarrowUtf8 ? withoutByteWidening(text) : text);
     }
     const QString text = records.isEmpty() ? QStringLiteral("the driver gave no diagnostics")
@@ -66,13 +89,19 @@ QString diagnostics(SQLSMALLINT handleType, SQLHANDLE handle, const QStringList 
     return connectionstring::masked(text, secrets);
 }
 
-void check(SQLRETURN rc, SQLSMALLINT handleType, SQLHANDLE handle, const QStringList &secrets, TextCalls calls)
+void check(SQLRETURN rc,
+           SQLSMALLINT handleType,
+           SQLHANDLE handle,
+           const QStringList &secrets,
+           TextCalls calls)
 {
     if (SQL_SUCCEEDED(rc))
         return;
     if (rc == SQL_INVALID_HANDLE)
-        throw platform::RuntimeError(ErrorNumber::ProviderFailure, QStringLiteral("invalid ODBC handle"));
-    throw platform::RuntimeError(ErrorNumber::ProviderFailure, diagnostics(handleType, handle, secrets, calls));
+        throw platform::RuntimeError(ErrorNumber::ProviderFailure,
+                                     QStringLiteral("invalid ODBC handle"));
+    throw platform::RuntimeError(ErrorNumber::ProviderFailure,
+                                 diagnostics(handleType, handle, secrets, calls));
 }
 
 std::vector<SQLWCHAR> toWide(const QString &text)
@@ -84,7 +113,8 @@ std::vector<SQLWCHAR> toWide(const QString &text)
 
 QString fromWide(const SQLWCHAR *text, qsizetype length)
 {
-    static_assert(sizeof(SQLWCHAR) == sizeof(char16_t), "the driver manager's wide characters are UTF-16");
+    static_assert(sizeof(SQLWCHAR) == sizeof(char16_t),
+                  "the driver manager's wide characters are UTF-16");
     return QString::fromUtf16(reinterpret_cast<const char16_t *>(text), length);
 }
 
@@ -93,8 +123,7 @@ QString fromWide(const SQLWCHAR *text, qsizetype length)
 Utf8CharacterSet::Utf8CharacterSet()
     : m_locale(newlocale(LC_CTYPE_MASK, "C.UTF-8", duplocale(LC_GLOBAL_LOCALE)))
     , m_previous(m_locale ? uselocale(m_locale) : nullptr)
-{
-}
+{}
 
 Utf8CharacterSet::~Utf8CharacterSet()
 {
@@ -113,8 +142,9 @@ Handle::Handle(SQLSMALLINT type, SQLHANDLE parent)
     if (!SQL_SUCCEEDED(rc)) {
         m_handle = SQL_NULL_HANDLE;
         const SQLSMALLINT parentType = type == SQL_HANDLE_STMT ? SQL_HANDLE_DBC : SQL_HANDLE_ENV;
-        const QString why = parent == SQL_NULL_HANDLE ? QStringLiteral("cannot allocate an ODBC environment")
-                                                      : diagnostics(parentType, parent, {});
+        const QString why = parent == SQL_NULL_HANDLE
+                                ? QStringLiteral("cannot allocate an ODBC environment")
+                                : diagnostics(parentType, parent, {});
         throw platform::RuntimeError(ErrorNumber::ProviderFailure, why);
     }
 }
@@ -149,7 +179,9 @@ Environment::Environment()
     : m_handle(SQL_HANDLE_ENV, SQL_NULL_HANDLE)
 {
     check(SQLSetEnvAttr(get(), SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0),
-          SQL_HANDLE_ENV, get(), {});
+          SQL_HANDLE_ENV,
+          get(),
+          {});
 }
 
 // --- Dbc ------------------------------------------------------------------------------
@@ -157,8 +189,7 @@ Environment::Environment()
 Dbc::Dbc()
     : m_environment(Environment::shared())
     , m_handle(SQL_HANDLE_DBC, m_environment->get())
-{
-}
+{}
 
 Dbc::~Dbc()
 {
@@ -168,7 +199,9 @@ Dbc::~Dbc()
 void Dbc::setAttribute(SQLINTEGER attribute, SQLULEN value)
 {
     check(SQLSetConnectAttrW(get(), attribute, reinterpret_cast<SQLPOINTER>(value), SQL_IS_UINTEGER),
-          SQL_HANDLE_DBC, get(), m_secrets);
+          SQL_HANDLE_DBC,
+          get(),
+          m_secrets);
 }
 
 void Dbc::connect(const QString &connectionString, const QStringList &secrets)
@@ -180,14 +213,26 @@ void Dbc::connect(const QString &connectionString, const QStringList &secrets)
         std::vector<SQLWCHAR> in = toWide(connectionString);
         SQLWCHAR out[1024];
         SQLSMALLINT outLength = 0;
-        rc = SQLDriverConnectW(get(), nullptr, in.data(), SQL_NTS, out, SQLSMALLINT(std::size(out)), &outLength,
+        rc = SQLDriverConnectW(get(),
+                               nullptr,
+                               in.data(),
+                               SQL_NTS,
+                               out,
+                               SQLSMALLINT(std::size(out)),
+                               &outLength,
                                SQL_DRIVER_NOPROMPT);
     } else {
         QByteArray in = connectionString.toUtf8();
         SQLCHAR out[4096];
         SQLSMALLINT outLength = 0;
-        rc = SQLDriverConnect(get(), nullptr, reinterpret_cast<SQLCHAR *>(in.data()), SQL_NTS, out,
-                              SQLSMALLINT(std::size(out)), &outLength, SQL_DRIVER_NOPROMPT);
+        rc = SQLDriverConnect(get(),
+                              nullptr,
+                              reinterpret_cast<SQLCHAR *>(in.data()),
+                              SQL_NTS,
+                              out,
+                              SQLSMALLINT(std::size(out)),
+                              &outLength,
+                              SQL_DRIVER_NOPROMPT);
     }
     check(rc, SQL_HANDLE_DBC, get(), m_secrets, calls);
     m_connected = true;
@@ -200,8 +245,9 @@ TextCalls Dbc::connectCalls(const QString &connectionString)
     // cuts each UTF-16 unit of any other text to its low byte on the way to a driver
     // without wide calls, before it knows the connection's character set, so such a
     // driver is given the UTF-8 text through the narrow call instead.
-    const bool ascii = std::all_of(connectionString.begin(), connectionString.end(),
-                                   [](QChar c) { return c.unicode() < 0x80; });
+    const bool ascii = std::all_of(connectionString.begin(), connectionString.end(), [](QChar c) {
+        return c.unicode() < 0x80;
+    });
     if (ascii)
         return TextCalls::Wide;
     switch (driverlibrary::connectCalls(connectionString)) {
@@ -212,10 +258,10 @@ TextCalls Dbc::connectCalls(const QString &connectionString)
     case driverlibrary::Calls::Unknown:
         break;
     }
-    throw platform::RuntimeError(
-        ErrorNumber::ProviderFailure,
-        QStringLiteral("the connection string holds characters other than ASCII, and its driver cannot be found "
-                       "to tell whether they would reach it intact"));
+    throw platform::RuntimeError(ErrorNumber::ProviderFailure,
+                                 QStringLiteral("the connection string holds characters other than "
+                                                "ASCII, and its driver cannot be found "
+                                                "to tell whether they would reach it intact"));
 }
 
 TextCalls Dbc::probeTextCalls() const
@@ -227,7 +273,8 @@ TextCalls Dbc::probeTextCalls() const
     std::vector<SQLWCHAR> in = toWide(probe);
     SQLWCHAR out[16] = {};
     SQLINTEGER outLength = 0;
-    const SQLRETURN rc = SQLNativeSqlW(get(), in.data(), SQL_NTS, out, SQLINTEGER(std::size(out)), &outLength);
+    const SQLRETURN rc
+        = SQLNativeSqlW(get(), in.data(), SQL_NTS, out, SQLINTEGER(std::size(out)), &outLength);
     const SQLWCHAR *end = std::find(std::begin(out), std::end(out), SQLWCHAR(0));
     if (!SQL_SUCCEEDED(rc) || fromWide(out, end - out) == probe)
         return TextCalls::Wide;

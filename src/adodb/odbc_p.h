@@ -26,11 +26,16 @@ enum class TextCalls { Wide, NarrowUtf8 };
 
 // The diagnostic records of a handle, one "SQLSTATE xxxxx, native n: message" each,
 // joined by "; ". Each of the secrets (connection string, password) is masked.
-QString diagnostics(SQLSMALLINT handleType, SQLHANDLE handle, const QStringList &secrets,
+QString diagnostics(SQLSMALLINT handleType,
+                    SQLHANDLE handle,
+                    const QStringList &secrets,
                     TextCalls calls = TextCalls::Wide);
 
 // Throws RuntimeError(ProviderFailure, diagnostics) when rc reports a failure.
-void check(SQLRETURN rc, SQLSMALLINT handleType, SQLHANDLE handle, const QStringList &secrets,
+void check(SQLRETURN rc,
+           SQLSMALLINT handleType,
+           SQLHANDLE handle,
+           const QStringList &secrets,
            TextCalls calls = TextCalls::Wide);
 
 // Text in the driver manager's wide characters (UTF-16 in unixODBC).

@@ -79,7 +79,8 @@ QString decode(const SQLCHAR *text, qsizetype length)
 
 bool isPlainDecimal(const QString &text)
 {
-    static const QRegularExpression pattern(QStringLiteral("^[-+]?[0-9]+(\\.[0-9]*)?$|^[-+]?\\.[0-9]+$"));
+    static const QRegularExpression pattern(
+        QStringLiteral("^[-+]?[0-9]+(\\.[0-9]*)?$|^[-+]?\\.[0-9]+$"));
     return pattern.match(text).hasMatch();
 }
 
@@ -108,7 +109,9 @@ struct QueryRecordset::Private
     std::optional<T> readFixed(SQLUSMALLINT column, SQLSMALLINT cType) const;
     std::optional<QString> readText(SQLUSMALLINT column) const;
     template<typename Unit>
-    std::optional<QString> readText(SQLUSMALLINT column, SQLSMALLINT cType, std::vector<Unit> &buffer) const;
+    std::optional<QString> readText(SQLUSMALLINT column,
+                                    SQLSMALLINT cType,
+                                    std::vector<Unit> &buffer) const;
     Value decimal(const QString &text) const;
 };
 
@@ -123,11 +126,25 @@ Column QueryRecordset::Private::describeColumn(SQLUSMALLINT column) const
     SQLSMALLINT nullable = 0;
     const auto describe = [&] {
         if constexpr (std::is_same_v<Unit, SQLWCHAR>)
-            statement->check(SQLDescribeColW(statement->get(), column, name.data(), SQLSMALLINT(name.size()),
-                                             &nameLength, &sqlType, &size, &digits, &nullable));
+            statement->check(SQLDescribeColW(statement->get(),
+                                             column,
+                                             name.data(),
+                                             SQLSMALLINT(name.size()),
+                                             &nameLength,
+                                             &sqlType,
+                                             &size,
+                                             &digits,
+                                             &nullable));
         else
-            statement->check(SQLDescribeCol(statement->get(), column, name.data(), SQLSMALLINT(name.size()),
-                                            &nameLength, &sqlType, &size, &digits, &nullable));
+            statement->check(SQLDescribeCol(statement->get(),
+                                            column,
+                                            name.data(),
+                                            SQLSMALLINT(name.size()),
+                                            &nameLength,
+                                            &sqlType,
+                                            &size,
+                                            &digits,
+                                            &nullable));
     };
     describe();
     if (nameLength >= SQLSMALLINT(name.size())) {
@@ -136,7 +153,9 @@ Column QueryRecordset::Private::describeColumn(SQLUSMALLINT column) const
     }
     // The driver manager answers a converted name's length in bytes; the name ends at
     // its terminator.
-    const auto end = std::find(name.begin(), name.begin() + std::min<qsizetype>(nameLength, name.size()), 0);
+    const auto end = std::find(name.begin(),
+                               name.begin() + std::min<qsizetype>(nameLength, name.size()),
+                               0);
     return {decode(name.data(), end - name.begin()), kindOf(sqlType)};
 }
 
@@ -176,11 +195,13 @@ std::optional<T> QueryRecordset::Private::readFixed(SQLUSMALLINT column, SQLSMAL
 
 std::optional<QString> QueryRecordset::Private::readText(SQLUSMALLINT column) const
 {
-    return wide ? readText(column, SQL_C_WCHAR, wideBuffer) : readText(column, SQL_C_CHAR, narrowBuffer);
+    return wide ? readText(column, SQL_C_WCHAR, wideBuffer)
+                : readText(column, SQL_C_CHAR, narrowBuffer);
 }
 
 template<typename Unit>
-std::optional<QString> QueryRecordset::Private::readText(SQLUSMALLINT column, SQLSMALLINT cType,
+std::optional<QString> QueryRecordset::Private::readText(SQLUSMALLINT column,
+                                                         SQLSMALLINT cType,
                                                          std::vector<Unit> &buffer) const
 {
     constexpr SQLLEN unit = sizeof(Unit);
@@ -189,15 +210,20 @@ std::optional<QString> QueryRecordset::Private::readText(SQLUSMALLINT column, SQ
     for (bool first = true;; first = false) {
         SQLLEN indicator = 0;
         const SQLLEN capacity = SQLLEN(buffer.size()) - 1; // units, without the terminator
-        const SQLRETURN rc = SQLGetData(statement->get(), column, cType, buffer.data(),
-                                        SQLLEN(buffer.size()) * unit, &indicator);
+        const SQLRETURN rc = SQLGetData(statement->get(),
+                                        column,
+                                        cType,
+                                        buffer.data(),
+                                        SQLLEN(buffer.size()) * unit,
+                                        &indicator);
         // A text whose reading failed part-way cannot be read again; an empty text
         // would pass for its value.
         if (rc == SQL_NO_DATA && first)
             throw platform::RuntimeError(platform::ErrorNumber::ProviderFailure,
                                          QStringLiteral("欄位資料已讀取，無法再次讀取"));
         if (rc == SQL_NO_DATA)
-            return decode(pieces.data(), pieces.size()); // the last piece came with the previous call
+            return decode(pieces.data(),
+                          pieces.size()); // the last piece came with the previous call
         statement->check(rc);
         if (indicator == SQL_NULL_DATA)
             return std::nullopt;
@@ -210,7 +236,8 @@ std::optional<QString> QueryRecordset::Private::readText(SQLUSMALLINT column, SQ
         }
         // A long text comes in pieces; the buffer grows to take the rest at once.
         pieces.insert(pieces.end(), buffer.begin(), buffer.begin() + capacity);
-        const SQLLEN remaining = indicator == SQL_NO_TOTAL ? capacity * 2 : indicator / unit - capacity;
+        const SQLLEN remaining = indicator == SQL_NO_TOTAL ? capacity * 2
+                                                           : indicator / unit - capacity;
         buffer.resize(std::max<size_t>(buffer.size(), size_t(remaining) + 1));
     }
 }
@@ -313,7 +340,8 @@ QString QueryRecordset::fieldName(int index) const
 {
     d->statement->get();
     if (index < 0 || index >= int(d->columns.size()))
-        throw platform::RuntimeError(ErrorNumber::ItemNotFound, QStringLiteral("在集合中找不到項目 %1").arg(index));
+        throw platform::RuntimeError(ErrorNumber::ItemNotFound,
+                                     QStringLiteral("在集合中找不到項目 %1").arg(index));
     return d->columns[index].name;
 }
 

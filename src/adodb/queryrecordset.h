@@ -8,7 +8,9 @@
 
 namespace adodb {
 
-namespace odbc { class Statement; }
+namespace odbc {
+class Statement;
+}
 
 // The rows of a query, read forward as the caller moves: only the current row is
 // held, so a result of any size costs the same memory. Field names come from the

@@ -11,7 +11,9 @@
 class QLineEdit;
 class QWidget;
 
-namespace controls { class Form; }
+namespace controls {
+class Form;
+}
 
 // The shared module of the suite: error report and log, date display, settings files
 // and text helpers, window and field helpers, file check.
@@ -46,7 +48,8 @@ QString logRecord(const QDateTime &when, const QString &message);
 // "YYMMDD", "CC/MM/DD", "YYYY/MM/DD", "YY/MM/DD"; CC is the ROC year) or, for an
 // omitted or any other format code, in the pattern of DateDispFormat. A value that
 // is no date gives the empty text.
-QString DBDateDisp(const platform::Value &date, const std::optional<platform::Value> &formatCode = std::nullopt);
+QString DBDateDisp(const platform::Value &date,
+                   const std::optional<platform::Value> &formatCode = std::nullopt);
 
 // --- Settings file and text helpers -----------------------------------------------
 
@@ -60,7 +63,9 @@ QString ReadIniValue(const QString &filePath, const QString &section, const QStr
 // atomically, under a lock against other writers. A section, key or value holding a CR
 // or LF is refused with RuntimeError 5; otherwise whether the write succeeded is not
 // reported. No failure handler of its own: failures go to the caller.
-void WriteIniValue(const QString &filePath, const QString &section, const QString &key,
+void WriteIniValue(const QString &filePath,
+                   const QString &section,
+                   const QString &key,
                    const QString &value);
 // The value's text as an SQL string literal: apostrophes doubled, the blanks (code 32)
 // at both ends removed, one apostrophe in front and one behind. Null gives "''". A

@@ -36,7 +36,8 @@ void writeLogRecord(const QString &message)
     failure::skip([&] {
         // Every failure leaves the log as it was, silently.
         platform::regularfile::append(LogFilePath,
-                                      platform::codepage::fromUnicode(logRecord(QDateTime::currentDateTime(), message)));
+                                      platform::codepage::fromUnicode(
+                                          logRecord(QDateTime::currentDateTime(), message)));
     });
 }
 
@@ -46,32 +47,35 @@ QString errorMessage(const QString &procedureName, qint32 number, const QString 
 {
     return QStringLiteral("處理程序: (") + procedureName + QLatin1Char(')') + CRLF
            + QStringLiteral("執行錯誤, 代碼: ") + signedNumberText(number) + CRLF
-           + QStringLiteral("訊息: ") + CRLF
-           + QStringLiteral("     ") + text + CRLF
-           + CRLF;
+           + QStringLiteral("訊息: ") + CRLF + QStringLiteral("     ") + text + CRLF + CRLF;
 }
 
 QString logRecord(const QDateTime &when, const QString &message)
 {
     return QStringLiteral("**記錄時間 - ")
-           + platform::regional::formatDate(when, QStringLiteral("YY/MM/DD, HH:MM:SS "))
-           + CRLF + message;
+           + platform::regional::formatDate(when, QStringLiteral("YY/MM/DD, HH:MM:SS ")) + CRLF
+           + message;
 }
 
 void ReportError(const platform::Value &procedureName)
 {
     platform::desktop::beep();
     const platform::CurrentError &error = platform::Err();
-    const QString message = errorMessage(procedureText(procedureName), error.Number, error.Description);
+    const QString message = errorMessage(procedureText(procedureName),
+                                         error.Number,
+                                         error.Description);
     writeLogRecord(message);
-    failure::skip([&] { platform::desktop::showWarning(platform::AppInfo::current().title, message); });
-    failure::skip([] { platform::desktop::setMousePointer(platform::desktop::MousePointer::Default); });
+    failure::skip(
+        [&] { platform::desktop::showWarning(platform::AppInfo::current().title, message); });
+    failure::skip(
+        [] { platform::desktop::setMousePointer(platform::desktop::MousePointer::Default); });
 }
 
 void LogError(const platform::Value &procedureName)
 {
     const platform::CurrentError &error = platform::Err();
-    writeLogRecord(errorMessage(procedureText(procedureName), error.Number,
+    writeLogRecord(errorMessage(procedureText(procedureName),
+                                error.Number,
                                 platform::standardErrorText(error.Number)));
 }
 

@@ -26,9 +26,11 @@ RuntimeError currentAsRuntimeError()
     } catch (const std::bad_alloc &) {
         return RuntimeError(platform::ErrorNumber::OutOfMemory);
     } catch (const std::out_of_range &error) {
-        return RuntimeError(platform::ErrorNumber::SubscriptOutOfRange, QString::fromLocal8Bit(error.what()));
+        return RuntimeError(platform::ErrorNumber::SubscriptOutOfRange,
+                            QString::fromLocal8Bit(error.what()));
     } catch (const std::exception &error) {
-        return RuntimeError(platform::ErrorNumber::InvalidProcedureCall, QString::fromLocal8Bit(error.what()));
+        return RuntimeError(platform::ErrorNumber::InvalidProcedureCall,
+                            QString::fromLocal8Bit(error.what()));
     } catch (...) {
         return RuntimeError(platform::ErrorNumber::ProviderFailure);
     }

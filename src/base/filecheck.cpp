@@ -17,7 +17,8 @@ bool FileExists(const platform::Value &path)
         const QString text = path.toText();
         const QByteArray name = QFile::encodeName(text);
         struct stat attributes;
-        if (!text.isEmpty() && !text.contains(QChar(0)) && ::stat(name.constData(), &attributes) == 0)
+        if (!text.isEmpty() && !text.contains(QChar(0))
+            && ::stat(name.constData(), &attributes) == 0)
             exists = !S_ISDIR(attributes.st_mode);
     });
     return exists;

@@ -31,9 +31,11 @@ QString ReadIniValue(const QString &filePath, const QString &section, const QStr
     QString result;
     failure::skip([&] {
         std::array<char, ReadBufferSize> buffer{};
-        platform::privateprofile::getPrivateProfileString(
-            platform::codepage::fromUnicode(section), platform::codepage::fromUnicode(key),
-            QByteArray(), buffer, filePath);
+        platform::privateprofile::getPrivateProfileString(platform::codepage::fromUnicode(section),
+                                                          platform::codepage::fromUnicode(key),
+                                                          QByteArray(),
+                                                          buffer,
+                                                          filePath);
         const auto nul = std::find(buffer.cbegin(), buffer.cend(), '\0');
         if (nul != buffer.cbegin())
             result = platform::codepage::toUnicode(QByteArray(buffer.data(), nul - buffer.cbegin()));
@@ -41,16 +43,19 @@ QString ReadIniValue(const QString &filePath, const QString &section, const QStr
     return result;
 }
 
-void WriteIniValue(const QString &filePath, const QString &section, const QString &key,
+void WriteIniValue(const QString &filePath,
+                   const QString &section,
+                   const QString &key,
                    const QString &value)
 {
     // A line break would end the entry early and start lines of its own in the file.
     if (holdsLineBreak(section) || holdsLineBreak(key) || holdsLineBreak(value))
         throw platform::RuntimeError(platform::ErrorNumber::InvalidProcedureCall);
     // Whether the write succeeded is not reported, as the platform's flag never was.
-    platform::privateprofile::writePrivateProfileString(
-        platform::codepage::fromUnicode(section), platform::codepage::fromUnicode(key),
-        platform::codepage::fromUnicode(value), filePath);
+    platform::privateprofile::writePrivateProfileString(platform::codepage::fromUnicode(section),
+                                                        platform::codepage::fromUnicode(key),
+                                                        platform::codepage::fromUnicode(value),
+                                                        filePath);
 }
 
 } // namespace basBase

@@ -23,7 +23,9 @@ QString xdgDirectory(const char *variable, const QString &fallbackUnderHome)
 
 QString readSetting(const QString &key)
 {
-    return platform::privateprofile::wholeProfileString(QStringLiteral("basBase"), key, settingsFilePath());
+    return platform::privateprofile::wholeProfileString(QStringLiteral("basBase"),
+                                                        key,
+                                                        settingsFilePath());
 }
 
 } // namespace

@@ -10,8 +10,8 @@
 #include "suiteframe/platform/runtimeerror.h"
 
 #include <QAbstractSpinBox>
-#include <QCoreApplication>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -89,7 +89,7 @@ private:
     QString procedureName(const char *eventName) const
     {
         return m_field->window()->objectName() + u'_' + m_field->objectName() + u'_'
-            + QLatin1StringView(eventName);
+               + QLatin1StringView(eventName);
     }
 
     // The field and every other filter on it handle the focus first, and only then is

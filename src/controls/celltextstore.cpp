@@ -66,7 +66,8 @@ void CellTextStore::clear()
 std::size_t CellTextStore::bytes() const
 {
     std::size_t total = m_chunks.size() * ChunkChars * sizeof(char16_t)
-        + m_chunks.capacity() * sizeof(m_chunks[0]) + m_large.capacity() * sizeof(QString);
+                        + m_chunks.capacity() * sizeof(m_chunks[0])
+                        + m_large.capacity() * sizeof(QString);
     for (const QString &text : m_large)
         total += std::size_t(text.capacity()) * sizeof(char16_t);
     return total;

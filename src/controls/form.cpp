@@ -11,8 +11,7 @@ namespace controls {
 
 Form::Form(QWidget *parent, Qt::WindowFlags flags)
     : QWidget(parent, flags)
-{
-}
+{}
 
 void Form::setDesignFrame(double widthTwips, double heightTwips)
 {
@@ -22,8 +21,10 @@ void Form::setDesignFrame(double widthTwips, double heightTwips)
 QMargins Form::reportedMargins() const
 {
     const QRect outer = frameGeometry(), inner = geometry();
-    return {inner.left() - outer.left(), inner.top() - outer.top(),
-            outer.right() - inner.right(), outer.bottom() - inner.bottom()};
+    return {inner.left() - outer.left(),
+            inner.top() - outer.top(),
+            outer.right() - inner.right(),
+            outer.bottom() - inner.bottom()};
 }
 
 QSize Form::framePixels() const
@@ -67,12 +68,30 @@ bool Form::event(QEvent *event)
     return handled;
 }
 
-double Form::Left() const { return twips::fromPixels(outerTopLeft().x()); }
-double Form::Top() const { return twips::fromPixels(outerTopLeft().y()); }
-double Form::Width() const { return twips::fromPixels(width() + framePixels().width()); }
-double Form::Height() const { return twips::fromPixels(height() + framePixels().height()); }
-double Form::ScaleWidth() const { return twips::fromPixels(width()); }
-double Form::ScaleHeight() const { return twips::fromPixels(height()); }
+double Form::Left() const
+{
+    return twips::fromPixels(outerTopLeft().x());
+}
+double Form::Top() const
+{
+    return twips::fromPixels(outerTopLeft().y());
+}
+double Form::Width() const
+{
+    return twips::fromPixels(width() + framePixels().width());
+}
+double Form::Height() const
+{
+    return twips::fromPixels(height() + framePixels().height());
+}
+double Form::ScaleWidth() const
+{
+    return twips::fromPixels(width());
+}
+double Form::ScaleHeight() const
+{
+    return twips::fromPixels(height());
+}
 
 void Form::setLeft(double value)
 {

@@ -53,7 +53,7 @@ private:
     QPoint outerTopLeft() const;
     void moveOuterTo(QPoint outer);
 
-    QSize m_designFrame{0, 0}; // pixels
+    QSize m_designFrame{0, 0};              // pixels
     std::optional<QMargins> m_knownMargins; // the frame the window system last reported
 };
 

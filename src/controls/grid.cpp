@@ -16,7 +16,7 @@ namespace controls {
 
 namespace {
 
-constexpr int RowPadding = 4;      // pixels added to the font's line height
+constexpr int RowPadding = 4; // pixels added to the font's line height
 
 [[noreturn]] void invalidValue()
 {
@@ -198,7 +198,8 @@ void Grid::writeCell(int row, int col, QStringView text)
         // Rows grow by a quarter, so a row that gains one column per record keeps
         // little spare room.
         if (cells.capacity() < std::size_t(col) + 1)
-            cells.reserve(std::max(std::size_t(col) + 1, cells.capacity() + cells.capacity() / 4 + 2));
+            cells.reserve(
+                std::max(std::size_t(col) + 1, cells.capacity() + cells.capacity() / 4 + 2));
         cells.resize(col + 1);
     }
     CellRef &ref = cells[col];
@@ -296,10 +297,12 @@ void Grid::autoSizeColumns(int first, int last)
         for (int row = column.measuredRows; row < rows; ++row) {
             const CellRow &cells = m_cells[row];
             if (std::size_t(col) < cells.size())
-                column.contentWidth = std::max(column.contentWidth, measure(m_text.view(cells[col])));
+                column.contentWidth = std::max(column.contentWidth,
+                                               measure(m_text.view(cells[col])));
         }
         column.measuredRows = rows;
-        column.width = std::max(MinimumColumnWidth, int(std::ceil(column.contentWidth)) + 2 * CellPadding);
+        column.width = std::max(MinimumColumnWidth,
+                                int(std::ceil(column.contentWidth)) + 2 * CellPadding);
     }
     invalidateLayout();
 }
@@ -324,7 +327,8 @@ double Grid::columnWidthTwips(int col) const
 std::size_t Grid::cellBytes() const
 {
     std::size_t total = m_text.bytes() + m_cells.size() * sizeof(CellRow)
-        + m_columns.capacity() * sizeof(ColumnState) + m_columnLeft.capacity() * sizeof(int);
+                        + m_columns.capacity() * sizeof(ColumnState)
+                        + m_columnLeft.capacity() * sizeof(int);
     for (const CellRow &row : m_cells)
         total += row.capacity() * sizeof(CellRef);
     return total;

@@ -28,9 +28,15 @@ public:
     // centre or bottom of the cell, and the general setting that places numbers on
     // the right and other texts on the left.
     enum Alignment {
-        AlignLeftTop, AlignLeftCenter, AlignLeftBottom,
-        AlignCenterTop, AlignCenterCenter, AlignCenterBottom,
-        AlignRightTop, AlignRightCenter, AlignRightBottom,
+        AlignLeftTop,
+        AlignLeftCenter,
+        AlignLeftBottom,
+        AlignCenterTop,
+        AlignCenterCenter,
+        AlignCenterBottom,
+        AlignRightTop,
+        AlignRightCenter,
+        AlignRightBottom,
         AlignGeneral
     };
 

@@ -19,9 +19,9 @@ namespace {
 bool looksNumeric(QStringView text)
 {
     bool ok = false;
-    (void)QLocale::system().toDouble(text, &ok);
+    (void) QLocale::system().toDouble(text, &ok);
     if (!ok)
-        (void)text.toDouble(&ok);
+        (void) text.toDouble(&ok);
     return ok;
 }
 
@@ -29,8 +29,12 @@ Qt::Alignment cellAlignment(int setting, QStringView text)
 {
     if (setting == Grid::AlignGeneral)
         return Qt::AlignVCenter | (looksNumeric(text) ? Qt::AlignRight : Qt::AlignLeft);
-    static constexpr Qt::AlignmentFlag horizontal[] = {Qt::AlignLeft, Qt::AlignHCenter, Qt::AlignRight};
-    static constexpr Qt::AlignmentFlag vertical[] = {Qt::AlignTop, Qt::AlignVCenter, Qt::AlignBottom};
+    static constexpr Qt::AlignmentFlag horizontal[] = {Qt::AlignLeft,
+                                                       Qt::AlignHCenter,
+                                                       Qt::AlignRight};
+    static constexpr Qt::AlignmentFlag vertical[] = {Qt::AlignTop,
+                                                     Qt::AlignVCenter,
+                                                     Qt::AlignBottom};
     return horizontal[setting / 3] | vertical[setting % 3];
 }
 
@@ -45,10 +49,13 @@ void Grid::invalidateLayout()
     // Many changes in a row (a row append per line, a column per record) lay out once.
     if (!m_layoutPending) {
         m_layoutPending = true;
-        QMetaObject::invokeMethod(this, [this] {
-            m_layoutPending = false;
-            ensureLayout();
-        }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                m_layoutPending = false;
+                ensureLayout();
+            },
+            Qt::QueuedConnection);
     }
 }
 
@@ -89,10 +96,22 @@ void Grid::updateScrollBars()
     verticalScrollBar()->setSingleStep(m_rowHeight);
 }
 
-int Grid::shownFixedRows() const { return std::min(m_fixedRows, Rows()); }
-int Grid::shownFixedCols() const { return std::min(m_fixedCols, Cols()); }
-int Grid::fixedWidth() const { return columnLefts()[shownFixedCols()]; }
-int Grid::fixedHeight() const { return shownFixedRows() * m_rowHeight; }
+int Grid::shownFixedRows() const
+{
+    return std::min(m_fixedRows, Rows());
+}
+int Grid::shownFixedCols() const
+{
+    return std::min(m_fixedCols, Cols());
+}
+int Grid::fixedWidth() const
+{
+    return columnLefts()[shownFixedCols()];
+}
+int Grid::fixedHeight() const
+{
+    return shownFixedRows() * m_rowHeight;
+}
 
 QRect Grid::cellRect(int row, int col) const
 {
@@ -149,7 +168,8 @@ void Grid::paintEvent(QPaintEvent *)
 
     // The visible span of the scrolling rows and columns.
     const int firstRow = fixedRows + scrollY / m_rowHeight;
-    const int lastRow = std::min(Rows() - 1, fixedRows + (scrollY + area.height() - fixedH) / m_rowHeight);
+    const int lastRow = std::min(Rows() - 1,
+                                 fixedRows + (scrollY + area.height() - fixedH) / m_rowHeight);
     const int firstCol = std::max(fixedCols, columnAt(fixedW + scrollX));
     const int lastCol = std::min(Cols() - 1, columnAt(scrollX + area.width()));
 
@@ -178,8 +198,10 @@ void Grid::paintCell(QPainter &painter, int row, int col, const QRect &rect, boo
 {
     const bool selected = !fixed && isSelected(row, col);
     const QPalette &pal = palette();
-    painter.fillRect(rect, fixed ? pal.color(QPalette::Button)
-                                 : selected ? pal.color(QPalette::Highlight) : pal.color(QPalette::Base));
+    painter.fillRect(rect,
+                     fixed      ? pal.color(QPalette::Button)
+                     : selected ? pal.color(QPalette::Highlight)
+                                : pal.color(QPalette::Base));
     painter.setPen(fixed ? pal.color(QPalette::Mid) : pal.color(QPalette::Midlight).darker(110));
     painter.drawLine(rect.topRight(), rect.bottomRight());
     painter.drawLine(rect.bottomLeft(), rect.bottomRight());
@@ -187,8 +209,9 @@ void Grid::paintCell(QPainter &painter, int row, int col, const QRect &rect, boo
     const CellRow &cells = m_cells[row];
     if (std::size_t(col) < cells.size() && !cells[col].isEmpty()) {
         const QStringView text = m_text.view(cells[col]);
-        painter.setPen(fixed ? pal.color(QPalette::ButtonText)
-                             : selected ? pal.color(QPalette::HighlightedText) : pal.color(QPalette::Text));
+        painter.setPen(fixed      ? pal.color(QPalette::ButtonText)
+                       : selected ? pal.color(QPalette::HighlightedText)
+                                  : pal.color(QPalette::Text));
         painter.drawText(rect.adjusted(CellPadding, 0, -CellPadding, 0),
                          int(cellAlignment(m_columns[col].alignment, text)) | Qt::TextSingleLine,
                          text.toString());
@@ -206,7 +229,7 @@ bool Grid::isSelected(int row, int col) const
     if (m_row < 0)
         return false;
     return row >= std::min(m_row, m_anchorRow) && row <= std::max(m_row, m_anchorRow)
-        && col >= std::min(m_col, m_anchorCol) && col <= std::max(m_col, m_anchorCol);
+           && col >= std::min(m_col, m_anchorCol) && col <= std::max(m_col, m_anchorCol);
 }
 
 void Grid::select(int row, int col, int anchorRow, int anchorCol)
@@ -252,7 +275,8 @@ void Grid::ensureCellVisible(int row, int col)
         if (cell.left() < area.left())
             h->setValue(h->value() - (area.left() - cell.left()));
         else if (cell.right() > area.right())
-            h->setValue(h->value() + std::min(cell.left() - area.left(), cell.right() - area.right()));
+            h->setValue(h->value()
+                        + std::min(cell.left() - area.left(), cell.right() - area.right()));
     }
     if (row >= shownFixedRows()) {
         if (cell.top() < area.top())
@@ -279,12 +303,24 @@ void Grid::keyPressEvent(QKeyEvent *event)
     const int pageRows = std::max(1, (viewport()->height() - fixedHeight()) / m_rowHeight);
     const bool fresh = m_row < 0; // the first key only lands on the first cell
     switch (event->key()) {
-    case Qt::Key_Up: row -= fresh ? 0 : 1; break;
-    case Qt::Key_Down: row += fresh ? 0 : 1; break;
-    case Qt::Key_Left: col -= fresh ? 0 : 1; break;
-    case Qt::Key_Right: col += fresh ? 0 : 1; break;
-    case Qt::Key_PageUp: row -= pageRows; break;
-    case Qt::Key_PageDown: row += pageRows; break;
+    case Qt::Key_Up:
+        row -= fresh ? 0 : 1;
+        break;
+    case Qt::Key_Down:
+        row += fresh ? 0 : 1;
+        break;
+    case Qt::Key_Left:
+        col -= fresh ? 0 : 1;
+        break;
+    case Qt::Key_Right:
+        col += fresh ? 0 : 1;
+        break;
+    case Qt::Key_PageUp:
+        row -= pageRows;
+        break;
+    case Qt::Key_PageDown:
+        row += pageRows;
+        break;
     case Qt::Key_Home:
         col = 0;
         if (control)
@@ -346,8 +382,10 @@ QString Grid::selectedText() const
 {
     if (m_row < 0)
         return QString();
-    return rangeText(std::min(m_row, m_anchorRow), std::min(m_col, m_anchorCol),
-                     std::max(m_row, m_anchorRow), std::max(m_col, m_anchorCol));
+    return rangeText(std::min(m_row, m_anchorRow),
+                     std::min(m_col, m_anchorCol),
+                     std::max(m_row, m_anchorRow),
+                     std::max(m_col, m_anchorCol));
 }
 
 QString Grid::clipText() const

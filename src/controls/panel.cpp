@@ -69,14 +69,38 @@ void Panel::setCaptionWordWrap(bool on)
     update();
 }
 
-double Panel::Left() const { return twips::left(this); }
-double Panel::Top() const { return twips::top(this); }
-double Panel::Width() const { return twips::width(this); }
-double Panel::Height() const { return twips::height(this); }
-void Panel::setLeft(double value) { twips::setLeft(this, value); }
-void Panel::setTop(double value) { twips::setTop(this, value); }
-void Panel::setWidth(double value) { twips::setWidth(this, value); }
-void Panel::setHeight(double value) { twips::setHeight(this, value); }
+double Panel::Left() const
+{
+    return twips::left(this);
+}
+double Panel::Top() const
+{
+    return twips::top(this);
+}
+double Panel::Width() const
+{
+    return twips::width(this);
+}
+double Panel::Height() const
+{
+    return twips::height(this);
+}
+void Panel::setLeft(double value)
+{
+    twips::setLeft(this, value);
+}
+void Panel::setTop(double value)
+{
+    twips::setTop(this, value);
+}
+void Panel::setWidth(double value)
+{
+    twips::setWidth(this, value);
+}
+void Panel::setHeight(double value)
+{
+    twips::setHeight(this, value);
+}
 
 void Panel::setVisible(bool visible)
 {
@@ -129,8 +153,11 @@ void Panel::rememberChildMargins()
         if (!child || child->isWindow())
             continue;
         const QRect g = child->geometry();
-        m_childMargins.insert(child, QMargins(g.left(), g.top(), area.right() - g.right(),
-                                              area.bottom() - g.bottom()));
+        m_childMargins.insert(child,
+                              QMargins(g.left(),
+                                       g.top(),
+                                       area.right() - g.right(),
+                                       area.bottom() - g.bottom()));
     }
 }
 
@@ -154,7 +181,9 @@ void layOutDockedPanels(QWidget *parent)
             free.setTop(free.top() + panel->height());
             break;
         case Panel::Align::Bottom:
-            panel->setGeometry(free.left(), free.bottom() + 1 - panel->height(), free.width(),
+            panel->setGeometry(free.left(),
+                               free.bottom() + 1 - panel->height(),
+                               free.width(),
                                panel->height());
             free.setBottom(free.bottom() - panel->height());
             break;

@@ -13,10 +13,22 @@ int toPixels(double twips)
     return static_cast<int>(std::lround(twips / PerPixel));
 }
 
-double left(const QWidget *widget) { return fromPixels(widget->x()); }
-double top(const QWidget *widget) { return fromPixels(widget->y()); }
-double width(const QWidget *widget) { return fromPixels(widget->width()); }
-double height(const QWidget *widget) { return fromPixels(widget->height()); }
+double left(const QWidget *widget)
+{
+    return fromPixels(widget->x());
+}
+double top(const QWidget *widget)
+{
+    return fromPixels(widget->y());
+}
+double width(const QWidget *widget)
+{
+    return fromPixels(widget->width());
+}
+double height(const QWidget *widget)
+{
+    return fromPixels(widget->height());
+}
 
 void setLeft(QWidget *widget, double twips)
 {

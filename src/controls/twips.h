@@ -14,7 +14,10 @@ namespace controls::twips {
 constexpr double PerPixel = platform::desktop::TwipsPerPixel;
 
 int toPixels(double twips);
-constexpr double fromPixels(int pixels) { return pixels * PerPixel; }
+constexpr double fromPixels(int pixels)
+{
+    return pixels * PerPixel;
+}
 
 double left(const QWidget *widget);
 double top(const QWidget *widget);

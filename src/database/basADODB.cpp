@@ -7,7 +7,8 @@
 
 namespace basADODB {
 
-bool ConnectADO(const platform::Value &connectionString, std::unique_ptr<adodb::Connection> &connection)
+bool ConnectADO(const platform::Value &connectionString,
+                std::unique_ptr<adodb::Connection> &connection)
 {
     bool connected = false;
     failure::log(QStringLiteral("ConnectADO"), [&] {

@@ -6,7 +6,9 @@
 
 #include <memory>
 
-namespace adodb { class Connection; }
+namespace adodb {
+class Connection;
+}
 
 // The database module of the suite: opening connections.
 namespace basADODB {
@@ -16,7 +18,8 @@ namespace basADODB {
 // string, and opens it. Answers true when it is open. A failure is logged quietly
 // under "ConnectADO" and answered with false; the variable then holds the new
 // connection, not open.
-bool ConnectADO(const platform::Value &connectionString, std::unique_ptr<adodb::Connection> &connection);
+bool ConnectADO(const platform::Value &connectionString,
+                std::unique_ptr<adodb::Connection> &connection);
 
 // Opens the connection as ConnectADO does, with its time-outs, but throws the failure
 // (platform::RuntimeError) for a caller that tells of it in its own way.

@@ -39,14 +39,21 @@ constexpr double ClientWidth = 6195, ClientHeight = 5400;
 constexpr double FrameWidth = 90, FrameHeight = 510;
 constexpr double FullHeight = 5910, ShortHeight = 4200;
 
-QFont buttonFont() { return controls::designFont(QStringLiteral("新細明體"), 14.25, true); }
-QFont panelFont() { return controls::designFont(QStringLiteral("MS Sans Serif"), 8.25, false); }
+QFont buttonFont()
+{
+    return controls::designFont(QStringLiteral("新細明體"), 14.25, true);
+}
+QFont panelFont()
+{
+    return controls::designFont(QStringLiteral("MS Sans Serif"), 8.25, false);
+}
 
 } // namespace
 
 FrmSure::FrmSure(QWidget *parent)
-    : controls::Form(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
-                                 | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
+    : controls::Form(parent,
+                     Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                         | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
 {
     setObjectName(QStringLiteral("frmSure"));
     setWindowIcon(style()->standardIcon(QStyle::SP_MessageBoxQuestion));
@@ -131,8 +138,10 @@ void FrmSure::createContentPanel()
 
 void FrmSure::createTabOrder()
 {
-    for (QWidget *widget : {static_cast<QWidget *>(elaSure), static_cast<QWidget *>(vsElastic2),
-                            static_cast<QWidget *>(elaList), static_cast<QWidget *>(ela1),
+    for (QWidget *widget : {static_cast<QWidget *>(elaSure),
+                            static_cast<QWidget *>(vsElastic2),
+                            static_cast<QWidget *>(elaList),
+                            static_cast<QWidget *>(ela1),
                             static_cast<QWidget *>(elaMsg)})
         widget->setFocusPolicy(Qt::NoFocus);
     QWidget::setTabOrder(cmdOK, cmdCancel);
@@ -151,8 +160,10 @@ void FrmSure::Form_Load()
 
 // --- SHOWMSG --------------------------------------------------------------------
 
-bool FrmSure::SHOWMSG(const Value &pvMsg, const std::optional<Value> &pvTitle,
-                      const std::optional<Value> &pvReturn, adodb::Recordset *pRST,
+bool FrmSure::SHOWMSG(const Value &pvMsg,
+                      const std::optional<Value> &pvTitle,
+                      const std::optional<Value> &pvReturn,
+                      adodb::Recordset *pRST,
                       const std::optional<Value> &pvButtonOKTitle,
                       const std::optional<Value> &pvButtonCancelTitle,
                       const std::optional<Value> &pbShortSize)
@@ -354,10 +365,13 @@ void FrmSure::changeEvent(QEvent *event)
 {
     controls::Form::changeEvent(event);
     if (event->type() == QEvent::WindowStateChange && isVisible() && isMinimized())
-        QMetaObject::invokeMethod(this, [this] {
-            if (isVisible())
-                showRestoredAndActive();
-        }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (isVisible())
+                    showRestoredAndActive();
+            },
+            Qt::QueuedConnection);
 }
 
 // The close box answers as cmdCancel does and keeps the window for the next use.

@@ -10,8 +10,13 @@
 class QEventLoop;
 class QPushButton;
 
-namespace adodb { class Recordset; }
-namespace controls { class Grid; class Panel; }
+namespace adodb {
+class Recordset;
+}
+namespace controls {
+class Grid;
+class Panel;
+} // namespace controls
 
 namespace dialogs {
 
@@ -56,7 +61,8 @@ public:
     // Empties the message and the list and resets the list's headings and font.
     void ClearMsgFrom();
     // Sets the list's heading columns, heading rows and font size.
-    void SetList(const platform::Value &pvFixedCols, const platform::Value &pvFixedRows,
+    void SetList(const platform::Value &pvFixedCols,
+                 const platform::Value &pvFixedRows,
                  const platform::Value &pvFontSize);
     // Lists the recordset from its current record to its end, one column per record
     // beside a heading column of field names. Always answers false.

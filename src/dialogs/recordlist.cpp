@@ -18,7 +18,8 @@ QString cellText(const platform::Value &value)
 
 } // namespace
 
-void FrmSure::SetList(const platform::Value &pvFixedCols, const platform::Value &pvFixedRows,
+void FrmSure::SetList(const platform::Value &pvFixedCols,
+                      const platform::Value &pvFixedRows,
                       const platform::Value &pvFontSize)
 {
     failure::report(QStringLiteral("frmSure_SetList"), [&] {

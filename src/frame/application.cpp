@@ -21,9 +21,12 @@ void warnOfARefusedCodePage()
     const QString refused = platform::codepage::refusedEnvironmentName();
     if (refused.isEmpty())
         return;
-    const QString line = QStringLiteral("%1: SUITEFRAME_CODEPAGE=%2 is no character set iconv knows; "
-                                        "the locale's %3 is used instead\n")
-                             .arg(QCoreApplication::applicationName(), refused, platform::codepage::name());
+    const QString line = QStringLiteral(
+                             "%1: SUITEFRAME_CODEPAGE=%2 is no character set iconv knows; "
+                             "the locale's %3 is used instead\n")
+                             .arg(QCoreApplication::applicationName(),
+                                  refused,
+                                  platform::codepage::name());
     std::fputs(line.toLocal8Bit().constData(), stderr);
 }
 
@@ -31,7 +34,8 @@ void warnOfARefusedCodePage()
 
 void choosePlatform()
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")
+        && !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
         && !qEnvironmentVariableIsEmpty("DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "xcb");
 }
@@ -46,7 +50,11 @@ void setProgram(const Program &program)
 
 Program frameProgram(const QString &title)
 {
-    return {QString(), title, SUITEFRAME_VERSION_MAJOR, SUITEFRAME_VERSION_MINOR, SUITEFRAME_VERSION_PATCH};
+    return {QString(),
+            title,
+            SUITEFRAME_VERSION_MAJOR,
+            SUITEFRAME_VERSION_MINOR,
+            SUITEFRAME_VERSION_PATCH};
 }
 
 void startUp()

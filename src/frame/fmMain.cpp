@@ -24,8 +24,14 @@ namespace {
 using controls::Panel;
 namespace twips = controls::twips;
 
-QLabel *createHeadLabel(QWidget *parent, const QString &caption, const QColor &back,
-                        const QFont &font, double left, double top, double width, double height)
+QLabel *createHeadLabel(QWidget *parent,
+                        const QString &caption,
+                        const QColor &back,
+                        const QFont &font,
+                        double left,
+                        double top,
+                        double width,
+                        double height)
 {
     auto *label = new QLabel(caption, parent);
     controls::setBackColor(label, back);
@@ -62,12 +68,30 @@ void FmMain::createHeaderBand()
     elaHead->setAlign(Panel::Align::Top);
 
     const QFont roman = controls::designFont(QStringLiteral("Times New Roman"), 15.75);
-    lblHead[0] = createHeadLabel(elaHead, m_app.displayName(), QColor(192, 192, 192), roman,
-                                 45, 120, 1425, 330);
-    lblHead[1] = createHeadLabel(elaHead, m_app.title, QColor(192, 255, 192),
-                                 controls::designFont(QStringLiteral("細明體"), 18), 2055, 75, 4770, 405);
-    lblHead[2] = createHeadLabel(elaHead, QStringLiteral("2000/00/00"), QColor(128, 255, 128),
-                                 roman, 7215, 120, 1710, 330);
+    lblHead[0] = createHeadLabel(elaHead,
+                                 m_app.displayName(),
+                                 QColor(192, 192, 192),
+                                 roman,
+                                 45,
+                                 120,
+                                 1425,
+                                 330);
+    lblHead[1] = createHeadLabel(elaHead,
+                                 m_app.title,
+                                 QColor(192, 255, 192),
+                                 controls::designFont(QStringLiteral("細明體"), 18),
+                                 2055,
+                                 75,
+                                 4770,
+                                 405);
+    lblHead[2] = createHeadLabel(elaHead,
+                                 QStringLiteral("2000/00/00"),
+                                 QColor(128, 255, 128),
+                                 roman,
+                                 7215,
+                                 120,
+                                 1710,
+                                 330);
     for (int i = 0; i < int(lblHead.size()); ++i)
         lblHead[i]->setObjectName(QStringLiteral("lblHead(%1)").arg(i));
 }
@@ -145,9 +169,7 @@ void FmMain::runInitForm()
     failure::report(QStringLiteral("fmMain_InitForm"), [this] { InitForm(); });
 }
 
-void FmMain::InitForm()
-{
-}
+void FmMain::InitForm() {}
 
 void FmMain::cmdExit_Click()
 {

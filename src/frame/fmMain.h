@@ -12,7 +12,9 @@
 class QLabel;
 class QPushButton;
 
-namespace controls { class Panel; }
+namespace controls {
+class Panel;
+}
 
 namespace frame {
 

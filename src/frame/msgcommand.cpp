@@ -104,7 +104,9 @@ void writeText(QIODevice &device, const QString &text)
 int trouble(QIODevice &error, const QString &text)
 {
     static const QRegularExpression lineBreaks(QStringLiteral("\\s*[\r\n]+\\s*"));
-    writeText(error, Name + QStringLiteral(": ") + QString(text).replace(lineBreaks, QStringLiteral(" ")) + u'\n');
+    writeText(error,
+              Name + QStringLiteral(": ") + QString(text).replace(lineBreaks, QStringLiteral(" "))
+                  + u'\n');
     return Trouble;
 }
 
@@ -130,18 +132,22 @@ QString usageProblem(const QCommandLineParser &parser, const Request &request)
     if (parser.isSet(QStringLiteral("message")) && !parser.positionalArguments().isEmpty())
         return QStringLiteral("the message is given twice, by --message and as an argument");
     if (request.buttons != u"Y" && request.buttons != u"N")
-        return QStringLiteral("--buttons takes Y or N, not '%1'").arg(parser.value(QStringLiteral("buttons")));
-    const bool hasDatabase = parser.isSet(QStringLiteral("connection")) || parser.isSet(QStringLiteral("ini"));
+        return QStringLiteral("--buttons takes Y or N, not '%1'")
+            .arg(parser.value(QStringLiteral("buttons")));
+    const bool hasDatabase = parser.isSet(QStringLiteral("connection"))
+                             || parser.isSet(QStringLiteral("ini"));
     if (parser.isSet(QStringLiteral("connection")) && parser.isSet(QStringLiteral("ini")))
         return QStringLiteral("give the connection string by --connection or by --ini, not both");
     if (parser.isSet(QStringLiteral("query")) && !hasDatabase)
         return QStringLiteral("--query needs a database: --connection or --ini");
     if (hasDatabase && !parser.isSet(QStringLiteral("query")))
         return QStringLiteral("--connection and --ini go with --query");
-    if ((parser.isSet(QStringLiteral("section")) || parser.isSet(QStringLiteral("key"))) && !parser.isSet(QStringLiteral("ini")))
+    if ((parser.isSet(QStringLiteral("section")) || parser.isSet(QStringLiteral("key")))
+        && !parser.isSet(QStringLiteral("ini")))
         return QStringLiteral("--section and --key go with --ini");
     if (parser.isSet(QStringLiteral("lines")) && parser.isSet(QStringLiteral("query")))
-        return QStringLiteral("--lines and --query cannot be combined: the dialog lists one or the other");
+        return QStringLiteral(
+            "--lines and --query cannot be combined: the dialog lists one or the other");
     return QString();
 }
 
@@ -174,17 +180,19 @@ Parsed parse(const QStringList &arguments, QIODevice &output, QIODevice &error)
         return {std::nullopt, Confirmed};
     }
     if (parser.isSet(QStringLiteral("version"))) {
-        writeText(output, QStringLiteral("%1 %2.%3.%4\n")
-                              .arg(Name)
-                              .arg(SUITEFRAME_VERSION_MAJOR)
-                              .arg(SUITEFRAME_VERSION_MINOR)
-                              .arg(SUITEFRAME_VERSION_PATCH));
+        writeText(output,
+                  QStringLiteral("%1 %2.%3.%4\n")
+                      .arg(Name)
+                      .arg(SUITEFRAME_VERSION_MAJOR)
+                      .arg(SUITEFRAME_VERSION_MINOR)
+                      .arg(SUITEFRAME_VERSION_PATCH));
         return {std::nullopt, Confirmed};
     }
 
     Request request;
-    request.message = parser.isSet(QStringLiteral("message")) ? parser.value(QStringLiteral("message"))
-                                                               : parser.positionalArguments().value(0);
+    request.message = parser.isSet(QStringLiteral("message"))
+                          ? parser.value(QStringLiteral("message"))
+                          : parser.positionalArguments().value(0);
     request.title = optionalValue(parser, QStringLiteral("title"));
     if (parser.isSet(QStringLiteral("buttons")))
         request.buttons = parser.value(QStringLiteral("buttons")).toUpper();
@@ -247,9 +255,12 @@ QString connectionString(const Request &request, QString &problem)
         problem = QStringLiteral("cannot read %1: no such file").arg(request.iniFile);
         return QString();
     }
-    const QString found = platform::privateprofile::wholeProfileString(request.section, request.key, request.iniFile);
+    const QString found = platform::privateprofile::wholeProfileString(request.section,
+                                                                       request.key,
+                                                                       request.iniFile);
     if (found.isEmpty())
-        problem = QStringLiteral("no connection string in %1 under [%2] %3").arg(request.iniFile, request.section, request.key);
+        problem = QStringLiteral("no connection string in %1 under [%2] %3")
+                      .arg(request.iniFile, request.section, request.key);
     return found;
 }
 
@@ -280,17 +291,25 @@ int show(const Request &request, QIODevice &input, QIODevice &error)
         if (database.isEmpty())
             return trouble(error, problem);
         // The connection's descriptions never hold the connection string or a password.
-        const auto notConnected = failure::capture([&] { basADODB::OpenConnection(connection, database); });
+        const auto notConnected = failure::capture(
+            [&] { basADODB::OpenConnection(connection, database); });
         if (notConnected)
-            return trouble(error, QStringLiteral("cannot connect to the database: ") + notConnected->description);
-        if (const auto failed = failure::capture([&] { records = connection.Execute(request.query); }))
+            return trouble(error,
+                           QStringLiteral("cannot connect to the database: ")
+                               + notConnected->description);
+        if (const auto failed = failure::capture(
+                [&] { records = connection.Execute(request.query); }))
             return trouble(error, QStringLiteral("the query failed: ") + failed->description);
     }
 
-    const bool confirmed = dialog.SHOWMSG(Value(request.message), optionalText(request.title), Value(request.buttons),
-                                          records.get(), optionalText(request.okCaption),
+    const bool confirmed = dialog.SHOWMSG(Value(request.message),
+                                          optionalText(request.title),
+                                          Value(request.buttons),
+                                          records.get(),
+                                          optionalText(request.okCaption),
                                           optionalText(request.cancelCaption),
-                                          request.shortSize ? std::optional<Value>(Value(true)) : std::nullopt);
+                                          request.shortSize ? std::optional<Value>(Value(true))
+                                                            : std::nullopt);
     return confirmed ? Confirmed : Declined;
 }
 
@@ -300,8 +319,11 @@ QString missingDisplay()
 {
     const QByteArray platformName = qgetenv("QT_QPA_PLATFORM");
     if (platformName.startsWith("wayland"))
-        return qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ? QStringLiteral("WAYLAND_DISPLAY is not set") : QString();
-    if ((platformName.isEmpty() || platformName.startsWith("xcb")) && qEnvironmentVariableIsEmpty("DISPLAY"))
+        return qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
+                   ? QStringLiteral("WAYLAND_DISPLAY is not set")
+                   : QString();
+    if ((platformName.isEmpty() || platformName.startsWith("xcb"))
+        && qEnvironmentVariableIsEmpty("DISPLAY"))
         return QStringLiteral("DISPLAY is not set");
     return QString();
 }
@@ -313,7 +335,8 @@ void endOnFatalMessage(QtMsgType type, const QMessageLogContext &, const QString
     if (type != QtFatalMsg)
         return;
     const QString line = QStringLiteral("%1: no display: cannot open DISPLAY=%2 (platform %3)\n")
-                             .arg(Name, qEnvironmentVariable("DISPLAY"),
+                             .arg(Name,
+                                  qEnvironmentVariable("DISPLAY"),
                                   qEnvironmentVariable("QT_QPA_PLATFORM", QStringLiteral("xcb")));
     std::fputs(line.toLocal8Bit().constData(), stderr);
     std::_Exit(Trouble);

@@ -11,9 +11,9 @@ namespace platform {
 // that reports another version (or a test) builds its own.
 struct AppInfo
 {
-    QString programFile;  // full path of the program file
-    QString name;         // the program's short name; empty: the file's name, exeName()
-    QString title;        // the application title, used as the title of warning boxes
+    QString programFile; // full path of the program file
+    QString name;        // the program's short name; empty: the file's name, exeName()
+    QString title;       // the application title, used as the title of warning boxes
     int major = 0;
     int minor = 0;
     int revision = 0;

@@ -44,8 +44,7 @@ bool isKnown(State &s, const QString &iconvName)
 {
     auto it = s.known.constFind(iconvName);
     if (it == s.known.constEnd()) {
-        const bool known = !iconvName.isEmpty()
-                           && opens(QStringLiteral("UTF-16LE"), iconvName)
+        const bool known = !iconvName.isEmpty() && opens(QStringLiteral("UTF-16LE"), iconvName)
                            && opens(iconvName, QStringLiteral("UTF-32LE"));
         it = s.known.insert(iconvName, known);
     }
@@ -113,8 +112,11 @@ private:
 
 // Converts with iconv, replacing what the target cannot hold (or what is not valid in
 // the source) by `replacement`, which is already encoded in the target.
-QByteArray convert(const QByteArray &input, const QString &from, const QString &to,
-                   const QByteArray &replacement, int sourceUnit)
+QByteArray convert(const QByteArray &input,
+                   const QString &from,
+                   const QString &to,
+                   const QByteArray &replacement,
+                   int sourceUnit)
 {
     thread_local Converters converters;
     iconv_t cd = converters.get(from, to);

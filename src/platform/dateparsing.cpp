@@ -22,10 +22,10 @@ enum class Join { None, Blank, DateSep, TimeSep };
 struct DateItem
 {
     enum Kind { Number, Month, Designator } kind;
-    int value = 0;      // the number, month 1-12, or 0 for AM and 1 for PM
+    int value = 0; // the number, month 1-12, or 0 for AM and 1 for PM
     int digits = 0;
     Join join = Join::None; // the separator before this item
-    int run = -1;       // the time run a number belongs to, or -1 for date parts
+    int run = -1;           // the time run a number belongs to, or -1 for date parts
     bool leadsTime = false; // a designator written before its time ("下午 02:05")
 };
 
@@ -36,20 +36,31 @@ struct Fields
     int day = 0;
 };
 
-const std::array<const char *, 12> EnglishMonths = {
-    "january", "february", "march", "april", "may", "june",
-    "july", "august", "september", "october", "november", "december"};
+const std::array<const char *, 12> EnglishMonths = {"january",
+                                                    "february",
+                                                    "march",
+                                                    "april",
+                                                    "may",
+                                                    "june",
+                                                    "july",
+                                                    "august",
+                                                    "september",
+                                                    "october",
+                                                    "november",
+                                                    "december"};
 
 std::optional<DateItem> wordItem(const QString &word, const QLocale &locale)
 {
     const QString lower = word.toLower();
     for (int month = 1; month <= 12; ++month) {
         const QString english = QLatin1String(EnglishMonths.at(month - 1));
-        const QStringList names = {
-            english, english.left(3), monthName(locale, month, QLocale::LongFormat).toLower(),
-            locale.monthName(month, QLocale::LongFormat).toLower(),
-            locale.monthName(month, QLocale::ShortFormat).toLower().remove(u'.'),
-            locale.standaloneMonthName(month, QLocale::ShortFormat).toLower().remove(u'.')};
+        const QStringList names
+            = {english,
+               english.left(3),
+               monthName(locale, month, QLocale::LongFormat).toLower(),
+               locale.monthName(month, QLocale::LongFormat).toLower(),
+               locale.monthName(month, QLocale::ShortFormat).toLower().remove(u'.'),
+               locale.standaloneMonthName(month, QLocale::ShortFormat).toLower().remove(u'.')};
         if (names.contains(lower))
             return DateItem{DateItem::Month, month};
     }
@@ -68,8 +79,10 @@ std::optional<DateItem> wordItem(const QString &word, const QLocale &locale)
 
 std::optional<Join> separatorJoin(QChar c, const QLocale &locale)
 {
-    const QString dateSep = separatorIn(locale.dateFormat(QLocale::ShortFormat), QStringLiteral("/"));
-    const QString timeSep = separatorIn(locale.timeFormat(QLocale::ShortFormat), QStringLiteral(":"));
+    const QString dateSep = separatorIn(locale.dateFormat(QLocale::ShortFormat),
+                                        QStringLiteral("/"));
+    const QString timeSep = separatorIn(locale.timeFormat(QLocale::ShortFormat),
+                                        QStringLiteral(":"));
     if (c.isSpace() || c == u',')
         return Join::Blank;
     if (c == u'/' || c == u'-' || dateSep == c)
@@ -95,7 +108,9 @@ std::optional<QList<DateItem>> tokenizeDate(const QString &text, const QLocale &
                    && (digits || text.at(end).isLetter()))
                 ++end;
             const QString word = text.mid(i, end - i);
-            std::optional<DateItem> item = DateItem{DateItem::Number, word.toInt(), int(word.size())};
+            std::optional<DateItem> item = DateItem{DateItem::Number,
+                                                    word.toInt(),
+                                                    int(word.size())};
             if (!digits)
                 item = wordItem(word, locale);
             else if (word.size() > 9)
@@ -147,14 +162,16 @@ bool markTimeRuns(QList<DateItem> &items)
     if (designators > 1)
         return false;
     if (designators == 1) {
-        const qsizetype at = std::find_if(items.cbegin(), items.cend(), isDesignator) - items.cbegin();
+        const qsizetype at = std::find_if(items.cbegin(), items.cend(), isDesignator)
+                             - items.cbegin();
         const bool before = at > 0 && items[at - 1].kind == DateItem::Number
                             && items[at].join != Join::DateSep;
         const bool after = at + 1 < items.size() && items[at + 1].kind == DateItem::Number
                            && items[at + 1].join != Join::DateSep;
         if (!before && !after)
             return false;
-        DateItem &hour = (after && (items[at].leadsTime || !before)) ? items[at + 1] : items[at - 1];
+        DateItem &hour = (after && (items[at].leadsTime || !before)) ? items[at + 1]
+                                                                     : items[at - 1];
         if (hour.run < 0)
             hour.run = runs++;
     }
@@ -182,9 +199,15 @@ std::optional<QDate> datePerOrder(const QList<DateItem> &numbers, const QString 
         const DateItem &n = numbers.at(i);
         const bool twoDigitsAtMost = n.digits <= 2;
         switch (order.at(i).unicode()) {
-        case u'Y': f.year = fullYear(n); break;
-        case u'M': f.month = twoDigitsAtMost ? n.value : 0; break;
-        case u'D': f.day = twoDigitsAtMost ? n.value : 0; break;
+        case u'Y':
+            f.year = fullYear(n);
+            break;
+        case u'M':
+            f.month = twoDigitsAtMost ? n.value : 0;
+            break;
+        case u'D':
+            f.day = twoDigitsAtMost ? n.value : 0;
+            break;
         }
     }
     if (!validFields(f))
@@ -192,7 +215,9 @@ std::optional<QDate> datePerOrder(const QList<DateItem> &numbers, const QString 
     return QDate(f.year, f.month, f.day);
 }
 
-std::optional<QDate> firstValid(const QList<DateItem> &numbers, const QStringList &orders, int month = 0)
+std::optional<QDate> firstValid(const QList<DateItem> &numbers,
+                                const QStringList &orders,
+                                int month = 0)
 {
     for (const QString &order : orders) {
         if (const std::optional<QDate> date = datePerOrder(numbers, order, month))
@@ -230,20 +255,32 @@ std::optional<QDate> resolveDate(const QList<DateItem> &parts, const QString &or
     if (month != 0) {
         const QString rest = without(order, u'M');
         switch (numbers.size()) {
-        case 1: return firstValid(numbers, {QStringLiteral("D"), QStringLiteral("Y")}, month);
-        case 2: return firstValid(numbers, {rest, QStringLiteral("DY"), QStringLiteral("YD")}, month);
-        default: return std::nullopt;
+        case 1:
+            return firstValid(numbers, {QStringLiteral("D"), QStringLiteral("Y")}, month);
+        case 2:
+            return firstValid(numbers, {rest, QStringLiteral("DY"), QStringLiteral("YD")}, month);
+        default:
+            return std::nullopt;
         }
     }
     switch (numbers.size()) {
     case 2: {
         const QString dayMonth = without(order, u'Y');
-        return firstValid(numbers, {dayMonth, swapDayMonth(dayMonth), QStringLiteral("MY"), QStringLiteral("YM")});
+        return firstValid(numbers,
+                          {dayMonth,
+                           swapDayMonth(dayMonth),
+                           QStringLiteral("MY"),
+                           QStringLiteral("YM")});
     }
     case 3:
-        return firstValid(numbers, {order, QStringLiteral("YMD"), swapDayMonth(order),
-                                    QStringLiteral("MDY"), QStringLiteral("DMY")});
-    default: return std::nullopt;
+        return firstValid(numbers,
+                          {order,
+                           QStringLiteral("YMD"),
+                           swapDayMonth(order),
+                           QStringLiteral("MDY"),
+                           QStringLiteral("DMY")});
+    default:
+        return std::nullopt;
     }
 }
 
@@ -294,8 +331,9 @@ std::optional<QDateTime> parseDate(const QString &text)
         return std::nullopt;
 
     const std::optional<QTime> time = resolveTime(timeNumbers, designator);
-    const std::optional<QDate> date = dateParts.isEmpty() ? std::optional<QDate>(DateSerialEpoch)
-                                                          : resolveDate(dateParts, fieldOrder(locale));
+    const std::optional<QDate> date = dateParts.isEmpty()
+                                          ? std::optional<QDate>(DateSerialEpoch)
+                                          : resolveDate(dateParts, fieldOrder(locale));
     if (!time || !date || (dateParts.isEmpty() && timeNumbers.isEmpty()))
         return std::nullopt;
     return QDateTime(*date, *time, Qt::UTC);

@@ -12,7 +12,7 @@ namespace {
 
 struct PatternToken
 {
-    QChar field;  // d w m q y h n s t c; 'a' for AM/PM forms, 'L' for AMPM; null: literal
+    QChar field; // d w m q y h n s t c; 'a' for AM/PM forms, 'L' for AMPM; null: literal
     int length = 0;
     QString text; // literal text, or the AM/PM form as written
     bool minutes = false;
@@ -21,11 +21,19 @@ struct PatternToken
 int tokenLength(QChar field, int run)
 {
     switch (field.unicode()) {
-    case u'd': return std::min(run, 6);
-    case u'm': return std::min(run, 4);
-    case u'y': return run >= 4 ? 4 : run >= 2 ? 2 : 1; // "yyy" is yy followed by y
-    case u'w': case u'h': case u'n': case u's': return std::min(run, 2);
-    default: return 1;
+    case u'd':
+        return std::min(run, 6);
+    case u'm':
+        return std::min(run, 4);
+    case u'y':
+        return run >= 4 ? 4 : run >= 2 ? 2 : 1; // "yyy" is yy followed by y
+    case u'w':
+    case u'h':
+    case u'n':
+    case u's':
+        return std::min(run, 2);
+    default:
+        return 1;
     }
 }
 
@@ -115,11 +123,16 @@ QString renderDay(QDate date, int length)
 {
     const QLocale locale = systemLocale();
     switch (length) {
-    case 3: return locale.dayName(date.dayOfWeek(), QLocale::ShortFormat);
-    case 4: return locale.dayName(date.dayOfWeek(), QLocale::LongFormat);
-    case 5: return shortDate(date);
-    case 6: return longDate(date);
-    default: return number(date.day(), length);
+    case 3:
+        return locale.dayName(date.dayOfWeek(), QLocale::ShortFormat);
+    case 4:
+        return locale.dayName(date.dayOfWeek(), QLocale::LongFormat);
+    case 5:
+        return shortDate(date);
+    case 6:
+        return longDate(date);
+    default:
+        return number(date.day(), length);
     }
 }
 
@@ -155,26 +168,37 @@ QString renderToken(const PatternToken &token, const QDateTime &dateTime, bool t
     const QDate date = dateTime.date();
     const QTime time = dateTime.time();
     switch (token.field.unicode()) {
-    case u'd': return renderDay(date, token.length);
+    case u'd':
+        return renderDay(date, token.length);
     case u'w':
         return token.length == 1 ? QString::number(date.dayOfWeek() % 7 + 1)
                                  : QString::number(weekOfYear(date));
     case u'm':
-        return token.minutes ? number(time.minute(), token.length) : renderMonth(date, token.length);
-    case u'q': return QString::number((date.month() - 1) / 3 + 1);
-    case u'y': return renderYear(date, token.length);
+        return token.minutes ? number(time.minute(), token.length)
+                             : renderMonth(date, token.length);
+    case u'q':
+        return QString::number((date.month() - 1) / 3 + 1);
+    case u'y':
+        return renderYear(date, token.length);
     case u'h': {
         const int hour = twelveHour && time.hour() % 12 == 0 ? 12
                          : twelveHour                        ? time.hour() % 12
                                                              : time.hour();
         return number(hour, token.length);
     }
-    case u'n': return number(time.minute(), token.length);
-    case u's': return number(time.second(), token.length);
-    case u't': return longTime(time);
-    case u'c': return generalDate(dateTime);
-    case u'a': case u'L': return renderAmPm(token, time);
-    default: return token.text;
+    case u'n':
+        return number(time.minute(), token.length);
+    case u's':
+        return number(time.second(), token.length);
+    case u't':
+        return longTime(time);
+    case u'c':
+        return generalDate(dateTime);
+    case u'a':
+    case u'L':
+        return renderAmPm(token, time);
+    default:
+        return token.text;
     }
 }
 

@@ -43,8 +43,8 @@ void send(Keystroke keystroke)
 {
     if (!QApplication::instance())
         return;
-    QMetaObject::invokeMethod(QApplication::instance(), [keystroke] { press(keystroke); },
-                              Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        QApplication::instance(), [keystroke] { press(keystroke); }, Qt::QueuedConnection);
 }
 
 } // namespace platform::keystrokes

@@ -21,8 +21,9 @@ std::optional<double> parseRadix(QStringView digits, int base)
     quint64 value = 0;
     for (const QChar c : digits) {
         const int digit = isDigit(c) ? c.digitValue()
-                          : c.toLower() >= u'a' && c.toLower() <= u'f' ? c.toLower().unicode() - u'a' + 10
-                                                                        : 99;
+                          : c.toLower() >= u'a' && c.toLower() <= u'f'
+                              ? c.toLower().unicode() - u'a' + 10
+                              : 99;
         if (digit >= base)
             return std::nullopt;
         value = value * base + quint64(digit);
@@ -39,7 +40,8 @@ class NumberReader
 {
 public:
     NumberReader(QStringView text, const QLocale &locale)
-        : m_text(text), m_locale(locale)
+        : m_text(text)
+        , m_locale(locale)
     {
         m_currencies << locale.currencySymbol();
         if (isTaiwan(locale))
@@ -84,8 +86,10 @@ private:
             } else if (c == (leading ? u'(' : u')') && m_parens == (leading ? 0 : 1)) {
                 ++m_parens;
                 ++m_pos;
-            } else if (!m_currency && std::any_of(m_currencies.cbegin(), m_currencies.cend(),
-                                                  [&](const QString &s) { return take(s); })) {
+            } else if (!m_currency
+                       && std::any_of(m_currencies.cbegin(),
+                                      m_currencies.cend(),
+                                      [&](const QString &s) { return take(s); })) {
                 m_currency = true;
             } else {
                 return;
@@ -153,8 +157,12 @@ QString printed(double value, int digits)
     // The general form works as printf's %G: E notation below 1E-04 and from
     // 1E+<digits> on, trailing zeros dropped, at least two exponent digits.
     char buffer[32];
-    const auto end = std::to_chars(std::begin(buffer), std::end(buffer), value,
-                                   std::chars_format::general, digits).ptr;
+    const auto end = std::to_chars(std::begin(buffer),
+                                   std::end(buffer),
+                                   value,
+                                   std::chars_format::general,
+                                   digits)
+                         .ptr;
     QString text = QString::fromLatin1(buffer, end - buffer);
     text.replace(u'e', u'E');
     return text.replace(u'.', systemLocale().decimalPoint());

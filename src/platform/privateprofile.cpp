@@ -154,7 +154,8 @@ ParsedLine parseLine(QStringView line)
     const qsizetype equals = rest.indexOf(u'=');
     if (equals < 0)
         return {ParsedLine::Kind::Entry, rest.toString(), {}};
-    return {ParsedLine::Kind::Entry, trimProfileWhitespace(rest.left(equals)).toString(),
+    return {ParsedLine::Kind::Entry,
+            trimProfileWhitespace(rest.left(equals)).toString(),
             unquoted(trimProfileWhitespace(rest.mid(equals + 1))).toString()};
 }
 
@@ -208,7 +209,8 @@ QByteArray fitted(const QString &text, qsizetype limit)
     const QString wholeText = codepage::toUnicode(whole);
     const QString cutText = codepage::toUnicode(whole.left(limit));
     qsizetype kept = 0;
-    while (kept < cutText.size() && kept < wholeText.size() && cutText.at(kept) == wholeText.at(kept))
+    while (kept < cutText.size() && kept < wholeText.size()
+           && cutText.at(kept) == wholeText.at(kept))
         ++kept;
     for (;;) {
         if (kept > 0 && wholeText.at(kept - 1).isHighSurrogate())
@@ -228,10 +230,14 @@ void terminateLastLine(QByteArrayList &lines)
         lines.last() += CrLf;
 }
 
-void setEntry(QByteArrayList &lines, const QByteArray &section, const QByteArray &key,
+void setEntry(QByteArrayList &lines,
+              const QByteArray &section,
+              const QByteArray &key,
               const QByteArray &value)
 {
-    const Location at = locate(decodedLines(lines), codepage::toUnicode(section), codepage::toUnicode(key));
+    const Location at = locate(decodedLines(lines),
+                               codepage::toUnicode(section),
+                               codepage::toUnicode(key));
     if (at.entry >= 0) {
         lines[at.entry] = codepage::fromUnicode(at.keyName) + '=' + value + CrLf;
         return;
@@ -304,7 +310,8 @@ private:
             if (created < 0)
                 return -1;
             const bool made = ::fchmod(created, 0644) == 0
-                              && (::link(draft.constData(), m_path.constData()) == 0 || errno == EEXIST);
+                              && (::link(draft.constData(), m_path.constData()) == 0
+                                  || errno == EEXIST);
             ::unlink(draft.constData());
             ::close(created);
             if (!made)
@@ -324,10 +331,12 @@ private:
 
     bool isStillAtPath(int fd) const
     {
-        struct stat held {};
-        struct stat current {};
+        struct stat held
+        {};
+        struct stat current
+        {};
         return ::fstat(fd, &held) == 0 && ::stat(m_path.constData(), &current) == 0
-            && held.st_dev == current.st_dev && held.st_ino == current.st_ino;
+               && held.st_dev == current.st_dev && held.st_ino == current.st_ino;
     }
 
     QByteArray m_path;
@@ -338,7 +347,8 @@ private:
 // and write it before still can, whatever the writer's umask and primary group.
 void keepModeAndGroup(const QString &filePath, int newFile)
 {
-    struct stat old {};
+    struct stat old
+    {};
     if (::stat(QFile::encodeName(filePath).constData(), &old) != 0)
         return;
     ::fchmod(newFile, old.st_mode & 0777);
@@ -361,8 +371,10 @@ bool replaceFile(const QString &filePath, const QByteArray &content)
 
 } // namespace
 
-qsizetype getPrivateProfileString(const QByteArray &section, const QByteArray &key,
-                                  const QByteArray &defaultValue, std::span<char> buffer,
+qsizetype getPrivateProfileString(const QByteArray &section,
+                                  const QByteArray &key,
+                                  const QByteArray &defaultValue,
+                                  std::span<char> buffer,
                                   const QString &filePath)
 {
     if (buffer.empty())
@@ -370,7 +382,8 @@ qsizetype getPrivateProfileString(const QByteArray &section, const QByteArray &k
 
     std::optional<QString> value;
     if (const auto content = regularfile::read(filePath)) {
-        const Location at = locate(splitLines(codepage::toUnicode(*content)), nameParameter(section),
+        const Location at = locate(splitLines(codepage::toUnicode(*content)),
+                                   nameParameter(section),
                                    nameParameter(key));
         if (at.entry >= 0)
             value = at.value;
@@ -391,13 +404,18 @@ qsizetype getPrivateProfileString(const QByteArray &section, const QByteArray &k
 QString wholeProfileString(const QString &section, const QString &key, const QString &filePath)
 {
     std::vector<char> buffer(32768);
-    const qsizetype length = getPrivateProfileString(codepage::fromUnicode(section), codepage::fromUnicode(key),
-                                                     QByteArray(), buffer, filePath);
+    const qsizetype length = getPrivateProfileString(codepage::fromUnicode(section),
+                                                     codepage::fromUnicode(key),
+                                                     QByteArray(),
+                                                     buffer,
+                                                     filePath);
     return codepage::toUnicode(QByteArray(buffer.data(), length));
 }
 
-bool writePrivateProfileString(const QByteArray &section, const QByteArray &key,
-                               const QByteArray &value, const QString &filePath)
+bool writePrivateProfileString(const QByteArray &section,
+                               const QByteArray &key,
+                               const QByteArray &value,
+                               const QString &filePath)
 {
     const QByteArray sectionName = trimSpaces(cString(section));
     const QByteArray keyName = trimSpaces(cString(key));

@@ -31,8 +31,10 @@ namespace platform::privateprofile {
 // value instead, without its trailing spaces. A value longer than the buffer holds is
 // cut to at most the buffer's size minus one byte, less where that would split a
 // multi-byte character. An empty buffer receives nothing.
-qsizetype getPrivateProfileString(const QByteArray &section, const QByteArray &key,
-                                  const QByteArray &defaultValue, std::span<char> buffer,
+qsizetype getPrivateProfileString(const QByteArray &section,
+                                  const QByteArray &key,
+                                  const QByteArray &defaultValue,
+                                  std::span<char> buffer,
                                   const QString &filePath);
 
 // Sets the key in the section of the file to the value, creating the file, the section
@@ -56,7 +58,9 @@ qsizetype getPrivateProfileString(const QByteArray &section, const QByteArray &k
 // basBase::ReadIniValue would cut. A missing file, section or key gives the empty text.
 QString wholeProfileString(const QString &section, const QString &key, const QString &filePath);
 
-bool writePrivateProfileString(const QByteArray &section, const QByteArray &key,
-                               const QByteArray &value, const QString &filePath);
+bool writePrivateProfileString(const QByteArray &section,
+                               const QByteArray &key,
+                               const QByteArray &value,
+                               const QString &filePath);
 
 } // namespace platform::privateprofile

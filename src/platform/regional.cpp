@@ -15,9 +15,18 @@ namespace {
 // Windows names the months of zh-TW 一月 … 十二月, where CLDR has 1月 … 12月.
 QString taiwanMonthName(int month)
 {
-    static const std::array<const char16_t *, 12> names = {
-        u"一月", u"二月", u"三月", u"四月", u"五月", u"六月",
-        u"七月", u"八月", u"九月", u"十月", u"十一月", u"十二月"};
+    static const std::array<const char16_t *, 12> names = {u"一月",
+                                                           u"二月",
+                                                           u"三月",
+                                                           u"四月",
+                                                           u"五月",
+                                                           u"六月",
+                                                           u"七月",
+                                                           u"八月",
+                                                           u"九月",
+                                                           u"十月",
+                                                           u"十一月",
+                                                           u"十二月"};
     return QString::fromUtf16(names.at(month - 1));
 }
 
@@ -139,8 +148,8 @@ QString longTime(QTime time)
     if (isTaiwan(locale)) {
         const int hour12 = time.hour() % 12 == 0 ? 12 : time.hour() % 12;
         return (time.hour() < 12 ? locale.amText() : locale.pmText()) + u' '
-               + QStringLiteral("%1:%2:%3").arg(twoDigits(hour12), twoDigits(time.minute()),
-                                                twoDigits(time.second()));
+               + QStringLiteral("%1:%2:%3")
+                     .arg(twoDigits(hour12), twoDigits(time.minute()), twoDigits(time.second()));
     }
     if (locale.language() == QLocale::English && locale.territory() == QLocale::UnitedStates)
         return locale.toString(time, QStringLiteral("h:mm:ss AP"));

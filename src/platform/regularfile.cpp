@@ -17,7 +17,9 @@ namespace {
 class Descriptor
 {
 public:
-    explicit Descriptor(int fd) : m_fd(fd) {}
+    explicit Descriptor(int fd)
+        : m_fd(fd)
+    {}
     ~Descriptor()
     {
         if (m_fd >= 0)
@@ -32,7 +34,8 @@ public:
     // be regular, the flag changes nothing.
     bool isRegularFile(off_t *size = nullptr) const
     {
-        struct stat status {};
+        struct stat status
+        {};
         if (m_fd < 0 || ::fstat(m_fd, &status) != 0 || !S_ISREG(status.st_mode))
             return false;
         if (size)

@@ -39,7 +39,9 @@ const QHash<qint32, QString> &standardTexts()
         {ErrorNumber::FormAlreadyDisplayed, QStringLiteral("表單已顯示，無法以強制回應方式顯示")},
         {ErrorNumber::ObjectRequired, QStringLiteral("此處需要物件")},
         {ErrorNumber::NotSupported, QStringLiteral("物件不支援此屬性或方法")},
-        {ErrorNumber::NoCurrentRecord, QStringLiteral("BOF 或 EOF 其中之一為 True，或目前的記錄已被刪除；所要求的操作需要目前的記錄")},
+        {ErrorNumber::NoCurrentRecord,
+         QStringLiteral(
+             "BOF 或 EOF 其中之一為 True，或目前的記錄已被刪除；所要求的操作需要目前的記錄")},
     };
     return texts;
 }
@@ -55,8 +57,7 @@ RuntimeError::RuntimeError(qint32 number, const QString &description)
     : m_number(number)
     , m_description(description.isNull() ? standardErrorText(number) : description)
     , m_what(QStringLiteral("%1: %2").arg(number).arg(m_description).toUtf8())
-{
-}
+{}
 
 void CurrentError::set(const RuntimeError &error)
 {

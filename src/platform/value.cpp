@@ -14,8 +14,8 @@ namespace platform {
 
 namespace {
 
-constexpr double MinDateSerial = -657434.0;      // 100-01-01
-constexpr double EndDateSerial = 2958466.0;     // 10000-01-01, the first day out of range
+constexpr double MinDateSerial = -657434.0; // 100-01-01
+constexpr double EndDateSerial = 2958466.0; // 10000-01-01, the first day out of range
 
 [[noreturn]] void fail(qint32 number)
 {
@@ -46,7 +46,9 @@ QDateTime dateTimeFromSerial(double serial)
     }
     // The runtime's dates have no time zone: kept as UTC, they never fall into a
     // daylight-saving gap and cost no time zone look-up.
-    return QDateTime(DateSerialEpoch.addDays(days), QTime::fromMSecsSinceStartOfDay(int(msecs)), Qt::UTC);
+    return QDateTime(DateSerialEpoch.addDays(days),
+                     QTime::fromMSecsSinceStartOfDay(int(msecs)),
+                     Qt::UTC);
 }
 
 double numberFromText(const QString &text)
@@ -85,8 +87,11 @@ QString decimalTextInLocale(const QString &digits)
             text.chop(1);
         if (text.endsWith(QLatin1Char('.')))
             text.chop(1);
-        static const QStringList zeros{QString(), QStringLiteral("-"), QStringLiteral("+"),
-                                       QStringLiteral("-0"), QStringLiteral("+0")};
+        static const QStringList zeros{QString(),
+                                       QStringLiteral("-"),
+                                       QStringLiteral("+"),
+                                       QStringLiteral("-0"),
+                                       QStringLiteral("+0")};
         if (zeros.contains(text))
             text = QStringLiteral("0");
     }
@@ -103,13 +108,11 @@ Value Value::null()
 
 Value::Value(QDate date)
     : m_data(DateSerial{double(DateSerialEpoch.daysTo(date))})
-{
-}
+{}
 
 Value::Value(const QDateTime &dateTime)
     : m_data(DateSerial{serialFromDateTime(dateTime)})
-{
-}
+{}
 
 Value Value::fromDateSerial(double serial)
 {

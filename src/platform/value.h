@@ -28,14 +28,30 @@ public:
     Value() = default; // Empty
     static Value null();
 
-    Value(bool v) : m_data(v) {}
-    Value(qint16 v) : m_data(v) {}
-    Value(qint32 v) : m_data(v) {}
-    Value(float v) : m_data(v) {}
-    Value(double v) : m_data(v) {}
-    Value(const QString &v) : m_data(v) {}
-    Value(const char *utf8) : m_data(QString::fromUtf8(utf8)) {}
-    Value(const char16_t *v) : m_data(QString::fromUtf16(v)) {}
+    Value(bool v)
+        : m_data(v)
+    {}
+    Value(qint16 v)
+        : m_data(v)
+    {}
+    Value(qint32 v)
+        : m_data(v)
+    {}
+    Value(float v)
+        : m_data(v)
+    {}
+    Value(double v)
+        : m_data(v)
+    {}
+    Value(const QString &v)
+        : m_data(v)
+    {}
+    Value(const char *utf8)
+        : m_data(QString::fromUtf8(utf8))
+    {}
+    Value(const char16_t *v)
+        : m_data(QString::fromUtf16(v))
+    {}
     Value(QDate date);
     Value(const QDateTime &dateTime);
 
@@ -51,10 +67,10 @@ public:
     bool isNumeric() const;
 
     // Conversions of the runtime; each throws RuntimeError where it fails.
-    QString toText() const;        // to text: numbers in the locale's form, Null → 94
-    bool toBoolean() const;        // non-zero is true; "True"/"False" texts
-    qint16 toInteger() const;      // 16-bit, half to even
-    qint32 toLong() const;         // 32-bit, half to even
+    QString toText() const;   // to text: numbers in the locale's form, Null → 94
+    bool toBoolean() const;   // non-zero is true; "True"/"False" texts
+    qint16 toInteger() const; // 16-bit, half to even
+    qint32 toLong() const;    // 32-bit, half to even
     float toSingle() const;
     double toDouble() const;
     // The date and time the value stands for, or 13. The runtime's dates have no time
@@ -71,13 +87,26 @@ public:
     friend bool operator==(const Value &a, const Value &b) { return a.m_data == b.m_data; }
 
 private:
-    struct NullTag { bool operator==(const NullTag &) const { return true; } };
-    struct DecimalText { QString digits; bool operator==(const DecimalText &) const = default; };
-    struct DateSerial { double serial; bool operator==(const DateSerial &) const = default; };
+    struct NullTag
+    {
+        bool operator==(const NullTag &) const { return true; }
+    };
+    struct DecimalText
+    {
+        QString digits;
+        bool operator==(const DecimalText &) const = default;
+    };
+    struct DateSerial
+    {
+        double serial;
+        bool operator==(const DateSerial &) const = default;
+    };
 
-    using Data = std::variant<std::monostate, NullTag, bool, qint16, qint32, float, double,
-                              DecimalText, DateSerial, QString>;
-    explicit Value(Data data) : m_data(std::move(data)) {}
+    using Data = std::
+        variant<std::monostate, NullTag, bool, qint16, qint32, float, double, DecimalText, DateSerial, QString>;
+    explicit Value(Data data)
+        : m_data(std::move(data))
+    {}
 
     Data m_data;
 };

@@ -25,8 +25,10 @@ using ReplyPtr = std::unique_ptr<Reply, FreeReply>;
 
 xcb_atom_t existingAtom(xcb_connection_t *connection, const char *name)
 {
-    const ReplyPtr<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(
-        connection, xcb_intern_atom(connection, true, uint16_t(qstrlen(name)), name), nullptr));
+    const ReplyPtr<xcb_intern_atom_reply_t> reply(
+        xcb_intern_atom_reply(connection,
+                              xcb_intern_atom(connection, true, uint16_t(qstrlen(name)), name),
+                              nullptr));
     return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
 }
 
@@ -35,7 +37,9 @@ xcb_atom_t existingAtom(xcb_connection_t *connection, const char *name)
 bool heldByManager(xcb_connection_t *connection, xcb_window_t window, xcb_atom_t wmState)
 {
     const ReplyPtr<xcb_get_property_reply_t> reply(xcb_get_property_reply(
-        connection, xcb_get_property(connection, false, window, wmState, XCB_ATOM_ANY, 0, 1), nullptr));
+        connection,
+        xcb_get_property(connection, false, window, wmState, XCB_ATOM_ANY, 0, 1),
+        nullptr));
     if (!reply || reply->format != 32 || xcb_get_property_value_length(reply.get()) < 4)
         return false;
     return *static_cast<const uint32_t *>(xcb_get_property_value(reply.get())) != 0;

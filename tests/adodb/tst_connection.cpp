@@ -100,18 +100,22 @@ void tst_Connection::callsOutOfOrderRaiseTheirErrors_data()
         << true << Step([](adodb::Connection &c) { c.setConnectionString(u"Driver=SQLite3"_s); })
         << adodb::ErrorNumber::ObjectOpen;
     QTest::newRow("new connection time-out while open")
-        << true << Step([](adodb::Connection &c) { c.setConnectionTimeout(5); }) << adodb::ErrorNumber::ObjectOpen;
+        << true << Step([](adodb::Connection &c) { c.setConnectionTimeout(5); })
+        << adodb::ErrorNumber::ObjectOpen;
     QTest::newRow("close when closed") << false << Step([](adodb::Connection &c) { c.Close(); })
                                        << adodb::ErrorNumber::ObjectClosed;
-    QTest::newRow("query when closed") << false << Step([](adodb::Connection &c) { c.Execute(u"SELECT 1"_s); })
-                                       << adodb::ErrorNumber::ObjectClosed;
+    QTest::newRow("query when closed")
+        << false << Step([](adodb::Connection &c) { c.Execute(u"SELECT 1"_s); })
+        << adodb::ErrorNumber::ObjectClosed;
     QTest::newRow("negative connection time-out")
-        << false << Step([](adodb::Connection &c) { c.setConnectionTimeout(-1); }) << adodb::ErrorNumber::InvalidArgument;
-    QTest::newRow("negative command time-out")
-        << true << Step([](adodb::Connection &c) { c.setCommandTimeout(-1); }) << adodb::ErrorNumber::InvalidArgument;
-    QTest::newRow("asynchronous connect")
-        << false << Step([](adodb::Connection &c) { c.Open(QString(), QString(), adodb::AsyncConnect); })
+        << false << Step([](adodb::Connection &c) { c.setConnectionTimeout(-1); })
         << adodb::ErrorNumber::InvalidArgument;
+    QTest::newRow("negative command time-out")
+        << true << Step([](adodb::Connection &c) { c.setCommandTimeout(-1); })
+        << adodb::ErrorNumber::InvalidArgument;
+    QTest::newRow("asynchronous connect") << false << Step([](adodb::Connection &c) {
+        c.Open(QString(), QString(), adodb::AsyncConnect);
+    }) << adodb::ErrorNumber::InvalidArgument;
 }
 
 void tst_Connection::callsOutOfOrderRaiseTheirErrors()
@@ -173,9 +177,11 @@ void tst_Connection::diagnosticsNeverCarryThePassword_data()
         << u"Driver={No Such Driver};Uid=me;Pwd=hunter2-Secret"_s << u"hunter2-Secret"_s;
     QTest::newRow("unknown driver, braced password")
         << u"Driver={No Such Driver};PASSWORD={a;b=c}}d-Secret}"_s << u"a;b=c}d-Secret"_s;
-    QTest::newRow("unknown data source name") << u"DSN=Secret-Named-Source"_s << u"DSN=Secret-Named-Source"_s;
+    QTest::newRow("unknown data source name")
+        << u"DSN=Secret-Named-Source"_s << u"DSN=Secret-Named-Source"_s;
     QTest::newRow("postgres, wrong password")
-        << m_postgres.connectionString(PostgresServer::User, u"Wrong-Secret-9"_s) << u"Wrong-Secret-9"_s;
+        << m_postgres.connectionString(PostgresServer::User, u"Wrong-Secret-9"_s)
+        << u"Wrong-Secret-9"_s;
 }
 
 void tst_Connection::diagnosticsNeverCarryThePassword()
@@ -198,9 +204,11 @@ void tst_Connection::commandTimeoutEndsALongQuery()
 {
     auto connection = openPostgres();
     connection->setCommandTimeout(1);
-    const QString description = errorDescriptionOf([&] { connection->Execute(u"SELECT pg_sleep(30)"_s); });
+    const QString description = errorDescriptionOf(
+        [&] { connection->Execute(u"SELECT pg_sleep(30)"_s); });
     // psqlODBC cancels the statement when the query time-out strikes.
-    QVERIFY2(description.contains(u"57014"_s) || description.contains(u"HYT00"_s), qPrintable(description));
+    QVERIFY2(description.contains(u"57014"_s) || description.contains(u"HYT00"_s),
+             qPrintable(description));
     QCOMPARE(connection->State(), qint32(adodb::StateOpen));
 }
 

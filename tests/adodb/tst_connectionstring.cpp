@@ -16,12 +16,18 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::addColumn<QString>("expected");
 
-        QTest::newRow("password and string") << "Uid=u;Pwd={a;b}}c}" << "login a;b}c failed for Uid=u;Pwd={a;b}}c}"
+        QTest::newRow("password and string") << "Uid=u;Pwd={a;b}}c}"
+                                             << "login a;b}c failed for Uid=u;Pwd={a;b}}c}"
                                              << "login *** failed for ***";
-        QTest::newRow("replacement joins a secret") << "Pwd=x***y;Password=Z" << "xZy" << "***";
+        QTest::newRow("replacement joins a secret") << "Pwd=x***y;Password=Z"
+                                                    << "xZy"
+                                                    << "***";
         QTest::newRow("short asterisk passwords, many times")
-            << QStringLiteral("Pwd=*;").repeated(40) << "a * b" << "a * b";
-        QTest::newRow("long asterisk password") << "Pwd=*****" << "pw *****" << "pw ***";
+            << QStringLiteral("Pwd=*;").repeated(40) << "a * b"
+            << "a * b";
+        QTest::newRow("long asterisk password") << "Pwd=*****"
+                                                << "pw *****"
+                                                << "pw ***";
     }
 
     void masksEverySecret()
@@ -29,7 +35,8 @@ private slots:
         QFETCH(QString, connectionString);
         QFETCH(QString, message);
         QFETCH(QString, expected);
-        QCOMPARE(connectionstring::masked(message, connectionstring::secretsOf(connectionString)), expected);
+        QCOMPARE(connectionstring::masked(message, connectionstring::secretsOf(connectionString)),
+                 expected);
     }
 };
 

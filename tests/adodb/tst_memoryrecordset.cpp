@@ -70,11 +70,21 @@ void tst_MemoryRecordset::refusedAccess()
         records.MoveNext();
     const int caught = errorNumberOf([&] {
         switch (step) {
-        case 0: (void)records.fieldValue(0); break;
-        case 1: records.MoveNext(); break;
-        case 2: (void)records.fieldName(1); break;
-        case 3: records.addRecord({Value(u"x"), Value(u"y")}); break;
-        case 4: records.setValue(1, 0, Value(u"z")); break;
+        case 0:
+            (void) records.fieldValue(0);
+            break;
+        case 1:
+            records.MoveNext();
+            break;
+        case 2:
+            (void) records.fieldName(1);
+            break;
+        case 3:
+            records.addRecord({Value(u"x"), Value(u"y")});
+            break;
+        case 4:
+            records.setValue(1, 0, Value(u"z"));
+            break;
         }
     });
     QCOMPARE(caught, number);

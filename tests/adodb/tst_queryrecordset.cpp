@@ -43,7 +43,10 @@ private slots:
     void failedQueryCarriesDiagnostics();
 
 private:
-    adodb::Connection &connection(const QString &database) { return m_databases.connection(database); }
+    adodb::Connection &connection(const QString &database)
+    {
+        return m_databases.connection(database);
+    }
 
     TwoDatabases m_databases;
 };
@@ -69,8 +72,9 @@ void createTypedTable(adodb::Connection &connection)
                            "dec numeric(12,2), r real, d double precision, dt date, ts timestamp, "
                            "txt varchar(100))"));
     execute(connection,
-            QStringLiteral("INSERT INTO typed VALUES (1, -12, 0, 9007199254740993, 1234.56, 1.5, 2.25, "
-                           "'2024-02-29', '2024-02-29 13:45:10.250', '%1')")
+            QStringLiteral(
+                "INSERT INTO typed VALUES (1, -12, 0, 9007199254740993, 1234.56, 1.5, 2.25, "
+                "'2024-02-29', '2024-02-29 13:45:10.250', '%1')")
                 .arg(chineseText));
     execute(connection, QStringLiteral("INSERT INTO typed (id) VALUES (2)"));
 }
@@ -83,7 +87,8 @@ void tst_QueryRecordset::initTestCase()
     QVERIFY2(m_databases.open(&error), qPrintable(error));
     for (const QString &database : TwoDatabases::Names) {
         createTypedTable(connection(database));
-        execute(connection(database), QStringLiteral("CREATE TABLE names (id integer, name varchar(100))"));
+        execute(connection(database),
+                QStringLiteral("CREATE TABLE names (id integer, name varchar(100))"));
     }
 }
 
@@ -95,15 +100,17 @@ void tst_QueryRecordset::valuesKeepTheirKinds_data()
 
     for (const QString &database : TwoDatabases::Names) {
         const auto row = [&](const char *name) -> QTestData & {
-            return QTest::newRow(qPrintable(database + u": "_s + QLatin1StringView(name))) << database;
+            return QTest::newRow(qPrintable(database + u": "_s + QLatin1StringView(name)))
+                   << database;
         };
         row("smallint") << QStringLiteral("i16") << Value(qint16(-12));
         row("zero integer") << QStringLiteral("i32") << Value(qint32(0));
-        row("bigint beyond a double") << QStringLiteral("i64") << Value::fromDecimalText(QStringLiteral("9007199254740993"));
+        row("bigint beyond a double")
+            << QStringLiteral("i64") << Value::fromDecimalText(QStringLiteral("9007199254740993"));
         // SQLite's driver describes its numeric and real columns as double.
         const bool sqlite = database == u"sqlite"_s;
-        row("numeric") << QStringLiteral("dec")
-                       << (sqlite ? Value(1234.56) : Value::fromDecimalText(QStringLiteral("1234.56")));
+        row("numeric") << QStringLiteral(
+            "dec") << (sqlite ? Value(1234.56) : Value::fromDecimalText(QStringLiteral("1234.56")));
         row("real") << QStringLiteral("r") << (sqlite ? Value(1.5) : Value(1.5f));
         row("double") << QStringLiteral("d") << Value(2.25);
         row("date") << QStringLiteral("dt") << Value(QDate(2024, 2, 29));
@@ -164,8 +171,9 @@ void tst_QueryRecordset::walksForwardToTheEnd()
     }
     QCOMPARE(ids, (QList<qint32>{1, 2, 3}));
 
-    for (const auto &step : std::initializer_list<std::function<void()>>{
-             [&] { records->fieldValue(0); }, [&] { records->MoveNext(); }})
+    for (const auto &step :
+         std::initializer_list<std::function<void()>>{[&] { records->fieldValue(0); },
+                                                      [&] { records->MoveNext(); }})
         QCOMPARE(errorNumberOf(step), adodb::ErrorNumber::NoCurrentRecord);
 }
 
@@ -177,7 +185,8 @@ void tst_QueryRecordset::emptyResultStandsAtTheEnd_data()
 void tst_QueryRecordset::emptyResultStandsAtTheEnd()
 {
     QFETCH(QString, database);
-    auto records = connection(database).Execute(QStringLiteral("SELECT id, txt FROM typed WHERE id < 0"));
+    auto records = connection(database).Execute(
+        QStringLiteral("SELECT id, txt FROM typed WHERE id < 0"));
     QVERIFY(records->isEOF());
     QCOMPARE(records->fieldCount(), 2);
     QCOMPARE(records->fieldName(1), QStringLiteral("txt"));
@@ -191,7 +200,8 @@ void tst_QueryRecordset::statementWithoutRowsStandsAtTheEnd_data()
 void tst_QueryRecordset::statementWithoutRowsStandsAtTheEnd()
 {
     QFETCH(QString, database);
-    auto records = connection(database).Execute(QStringLiteral("UPDATE typed SET i32 = 0 WHERE id = -1"));
+    auto records = connection(database).Execute(
+        QStringLiteral("UPDATE typed SET i32 = 0 WHERE id = -1"));
     QVERIFY(records->isEOF());
     QCOMPARE(records->fieldCount(), 0);
 }
@@ -235,7 +245,8 @@ void tst_QueryRecordset::charactersOutsideTheBasicPlaneRoundTrip_data()
     int id = 0;
     for (const QString &database : TwoDatabases::Names) {
         const auto row = [&](const char *name, const QString &text) {
-            QTest::newRow(qPrintable(database + u": "_s + QLatin1StringView(name))) << database << ++id << text;
+            QTest::newRow(qPrintable(database + u": "_s + QLatin1StringView(name)))
+                << database << ++id << text;
         };
         row("taiwanese name", u"林𠀋"_s);
         row("two in a row", u"𡃁𠀋"_s);
@@ -253,8 +264,10 @@ void tst_QueryRecordset::charactersOutsideTheBasicPlaneRoundTrip()
     execute(db, QStringLiteral("INSERT INTO names VALUES (%1, '%2')").arg(id).arg(text));
 
     // The text is compared inside the statement too: it must reach the database whole.
-    auto records = db.Execute(QStringLiteral("SELECT name AS \"%1\" FROM names WHERE id = %2 AND name = '%1'")
-                                  .arg(text).arg(id));
+    auto records = db.Execute(
+        QStringLiteral("SELECT name AS \"%1\" FROM names WHERE id = %2 AND name = '%1'")
+            .arg(text)
+            .arg(id));
     QCOMPARE(records->fieldName(0), text);
     QVERIFY2(!records->isEOF(), "the stored text differs from the one in the statement");
     QCOMPARE(records->fieldValue(0), Value(text));
@@ -279,7 +292,8 @@ void tst_QueryRecordset::cellsReadInAnyOrder_data()
 void tst_QueryRecordset::cellsReadInAnyOrder()
 {
     QFETCH(QString, database);
-    auto records = connection(database).Execute(QStringLiteral("SELECT id, i16, txt FROM typed ORDER BY id"));
+    auto records = connection(database).Execute(
+        QStringLiteral("SELECT id, i16, txt FROM typed ORDER BY id"));
     QCOMPARE(records->fieldValue(2), Value(chineseText));
     QCOMPARE(records->fieldValue(0), Value(qint32(1)));
     QCOMPARE(records->fieldValue(2), Value(chineseText));
@@ -293,8 +307,8 @@ void tst_QueryRecordset::failedQueryCarriesDiagnostics_data()
     QTest::addColumn<QString>("sqlState");
     QTest::addColumn<QString>("named");
     QTest::newRow("postgres: syntax") << u"postgres"_s << u"SELEC 1"_s << u"42601"_s << u"SELEC"_s;
-    QTest::newRow("postgres: missing table") << u"postgres"_s << u"SELECT * FROM missing"_s << u"42P01"_s
-                                             << u"missing"_s;
+    QTest::newRow("postgres: missing table")
+        << u"postgres"_s << u"SELECT * FROM missing"_s << u"42P01"_s << u"missing"_s;
     QTest::newRow("postgres: missing column outside the basic plane")
         << u"postgres"_s << u"SELECT 欄𠀋 FROM typed"_s << u"42703"_s << u"欄𠀋"_s;
     QTest::newRow("sqlite: syntax") << u"sqlite"_s << u"SELEC 1"_s << u"HY000"_s << u"SELEC"_s;
@@ -308,10 +322,12 @@ void tst_QueryRecordset::failedQueryCarriesDiagnostics()
     QFETCH(QString, sql);
     QFETCH(QString, sqlState);
     QFETCH(QString, named);
-    const std::optional<platform::RuntimeError> error = runtimeErrorOf([&] { connection(database).Execute(sql); });
+    const std::optional<platform::RuntimeError> error = runtimeErrorOf(
+        [&] { connection(database).Execute(sql); });
     QVERIFY2(error, "a faulty statement ran");
     QCOMPARE(error->number(), adodb::ErrorNumber::ProviderFailure);
-    QVERIFY2(error->description().contains(u"SQLSTATE "_s + sqlState), qPrintable(error->description()));
+    QVERIFY2(error->description().contains(u"SQLSTATE "_s + sqlState),
+             qPrintable(error->description()));
     QVERIFY2(error->description().contains(named), qPrintable(error->description()));
     QVERIFY(!error->description().contains(PostgresServer::Password));
 }

@@ -13,7 +13,10 @@ namespace {
 
 const QDate December8(2012, 12, 8);
 
-std::optional<Value> code(const char *text) { return Value(QString::fromUtf8(text)); }
+std::optional<Value> code(const char *text)
+{
+    return Value(QString::fromUtf8(text));
+}
 
 } // namespace
 
@@ -45,25 +48,50 @@ private slots:
 
         for (const char *locale : {"zh_TW", "en_US"}) {
             const QString l = QString::fromLatin1(locale);
-            auto row = [&](const char *name) -> QTestData & { return QTest::addRow("%s: %s", locale, name) << l; };
-            row("CCMMDD, ROC year with three digits") << Value(December8) << code("CCMMDD") << "" << "1011208";
+            auto row = [&](const char *name) -> QTestData & {
+                return QTest::addRow("%s: %s", locale, name) << l;
+            };
+            row("CCMMDD, ROC year with three digits") << Value(December8) << code("CCMMDD") << ""
+                                                      << "1011208";
             row("YYYY/MM with the locale's separator") << Value(December8) << code("YYYY/MM") << "-"
-                << "2012/12";
-            row("YYMMDD") << Value(December8) << code("YYMMDD") << "" << "121208";
-            row("YYYY/MM/DD, empty separator") << Value(December8) << code("YYYY/MM/DD") << "" << "20121208";
-            row("YYYY/MM/DD, slash") << Value(December8) << code("YYYY/MM/DD") << "/" << "2012/12/08";
-            row("YY/MM/DD pads year, month and day") << Value(QDate(2005, 3, 5)) << code("YY/MM/DD") << "/" << "05/03/05";
-            row("CC/MM/DD in 1911 is year 00") << Value(QDate(1911, 1, 1)) << code("CC/MM/DD") << "/" << "00/01/01";
-            row("CC/MM/DD before 1900 is negative") << Value(QDate(1900, 1, 1)) << code("CC/MM/DD") << "/" << "-11/01/01";
-            row("CCMMDD of a single-digit negative ROC year") << Value(QDate(1906, 7, 4)) << code("CCMMDD") << "" << "-050704";
-            row("CC/MM/DD with a separator of two characters") << Value(December8) << code("CC/MM/DD") << " - " << "101 - 12 - 08";
-            row("YYYY/MM/DD of year 100 pads to four digits") << Value(QDate(100, 1, 1)) << code("YYYY/MM/DD") << "." << "0100.01.01";
-            row("time of day is dropped") << Value(QDateTime(December8, QTime(23, 59, 59))) << code("CCMMDD") << "" << "1011208";
-            row("null value is no date") << Value::null() << code("CCMMDD") << "" << "";
-            row("empty text is no date") << Value(QString()) << code("CCMMDD") << "" << "";
-            row("a word is no date") << Value("hello") << code("CCMMDD") << "" << "";
-            row("Empty value is no date") << Value() << code("CCMMDD") << "" << "";
-            row("a number is no date") << Value(41251) << code("CCMMDD") << "" << "";
+                                                       << "2012/12";
+            row("YYMMDD") << Value(December8) << code("YYMMDD") << ""
+                          << "121208";
+            row("YYYY/MM/DD, empty separator") << Value(December8) << code("YYYY/MM/DD") << ""
+                                               << "20121208";
+            row("YYYY/MM/DD, slash") << Value(December8) << code("YYYY/MM/DD") << "/"
+                                     << "2012/12/08";
+            row("YY/MM/DD pads year, month and day")
+                << Value(QDate(2005, 3, 5)) << code("YY/MM/DD") << "/"
+                << "05/03/05";
+            row("CC/MM/DD in 1911 is year 00")
+                << Value(QDate(1911, 1, 1)) << code("CC/MM/DD") << "/"
+                << "00/01/01";
+            row("CC/MM/DD before 1900 is negative")
+                << Value(QDate(1900, 1, 1)) << code("CC/MM/DD") << "/"
+                << "-11/01/01";
+            row("CCMMDD of a single-digit negative ROC year")
+                << Value(QDate(1906, 7, 4)) << code("CCMMDD") << ""
+                << "-050704";
+            row("CC/MM/DD with a separator of two characters")
+                << Value(December8) << code("CC/MM/DD") << " - "
+                << "101 - 12 - 08";
+            row("YYYY/MM/DD of year 100 pads to four digits")
+                << Value(QDate(100, 1, 1)) << code("YYYY/MM/DD") << "."
+                << "0100.01.01";
+            row("time of day is dropped")
+                << Value(QDateTime(December8, QTime(23, 59, 59))) << code("CCMMDD") << ""
+                << "1011208";
+            row("null value is no date") << Value::null() << code("CCMMDD") << ""
+                                         << "";
+            row("empty text is no date") << Value(QString()) << code("CCMMDD") << ""
+                                         << "";
+            row("a word is no date") << Value("hello") << code("CCMMDD") << ""
+                                     << "";
+            row("Empty value is no date") << Value() << code("CCMMDD") << ""
+                                          << "";
+            row("a number is no date") << Value(41251) << code("CCMMDD") << ""
+                                       << "";
         }
     }
 
@@ -129,11 +157,16 @@ private slots:
     {
         QTest::addColumn<QString>("locale");
         QTest::addColumn<QString>("text");
-        QTest::newRow("zh_TW short date") << "zh_TW" << "2012/12/8";
-        QTest::newRow("zh_TW with time") << "zh_TW" << "2012/12/8 下午 03:04:05";
-        QTest::newRow("ISO in zh_TW") << "zh_TW" << "2012-12-08";
-        QTest::newRow("en_US month first") << "en_US" << "12/8/2012";
-        QTest::newRow("ISO in en_US") << "en_US" << "2012-12-08";
+        QTest::newRow("zh_TW short date") << "zh_TW"
+                                          << "2012/12/8";
+        QTest::newRow("zh_TW with time") << "zh_TW"
+                                         << "2012/12/8 下午 03:04:05";
+        QTest::newRow("ISO in zh_TW") << "zh_TW"
+                                      << "2012-12-08";
+        QTest::newRow("en_US month first") << "en_US"
+                                           << "12/8/2012";
+        QTest::newRow("ISO in en_US") << "en_US"
+                                      << "2012-12-08";
     }
 
     void textsReadAsDates()

@@ -21,24 +21,23 @@ using platform::RuntimeError;
 
 namespace {
 
-const QString DBDateDispMessage = QStringLiteral(
-    "處理程序: (DBDateDisp)\r\n"
-    "執行錯誤, 代碼:  13\r\n"
-    "訊息: \r\n"
-    "     型態不符合\r\n"
-    "\r\n");
+const QString DBDateDispMessage = QStringLiteral("處理程序: (DBDateDisp)\r\n"
+                                                 "執行錯誤, 代碼:  13\r\n"
+                                                 "訊息: \r\n"
+                                                 "     型態不符合\r\n"
+                                                 "\r\n");
 
-const QString ProviderMessage = QStringLiteral(
-    "處理程序: (ConnectADO)\r\n"
-    "執行錯誤, 代碼: -2147467259\r\n"
-    "訊息: \r\n"
-    "     應用程式定義或物件定義錯誤\r\n"
-    "\r\n");
+const QString ProviderMessage = QStringLiteral("處理程序: (ConnectADO)\r\n"
+                                               "執行錯誤, 代碼: -2147467259\r\n"
+                                               "訊息: \r\n"
+                                               "     應用程式定義或物件定義錯誤\r\n"
+                                               "\r\n");
 
 // The stamp line as bytes of the code page in force, with any date and time.
 QRegularExpression stampLine()
 {
-    return QRegularExpression(QStringLiteral("^\\*\\*記錄時間 - \\d\\d/\\d\\d/\\d\\d, \\d\\d:\\d\\d:\\d\\d \r\n"));
+    return QRegularExpression(
+        QStringLiteral("^\\*\\*記錄時間 - \\d\\d/\\d\\d/\\d\\d, \\d\\d:\\d\\d:\\d\\d \r\n"));
 }
 
 QByteArray readAll(const QString &path)
@@ -70,10 +69,7 @@ class tst_ErrorReport : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase()
-    {
-        QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::Taiwan));
-    }
+    void initTestCase() { QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::Taiwan)); }
 
     void init()
     {
@@ -101,7 +97,8 @@ private slots:
         QTest::newRow("negative number stands one blank after the colon")
             << "ConnectADO" << -2147467259 << "應用程式定義或物件定義錯誤" << ProviderMessage;
         QTest::newRow("zero takes the blank sign position")
-            << "x" << 0 << "" << QStringLiteral("處理程序: (x)\r\n執行錯誤, 代碼:  0\r\n訊息: \r\n     \r\n\r\n");
+            << "x" << 0 << ""
+            << QStringLiteral("處理程序: (x)\r\n執行錯誤, 代碼:  0\r\n訊息: \r\n     \r\n\r\n");
     }
 
     void messageHasFiveLines()
@@ -119,7 +116,8 @@ private slots:
         QCOMPARE(basBase::logRecord(when, DBDateDispMessage),
                  QStringLiteral("**記錄時間 - 12/12/08, 14:05:09 \r\n") + DBDateDispMessage);
         const QDateTime morning(QDate(2005, 3, 5), QTime(0, 0, 1));
-        QVERIFY(basBase::logRecord(morning, QString()).startsWith(QStringLiteral("**記錄時間 - 05/03/05, 00:00:01 \r\n")));
+        QVERIFY(basBase::logRecord(morning, QString())
+                    .startsWith(QStringLiteral("**記錄時間 - 05/03/05, 00:00:01 \r\n")));
     }
 
     void reportWritesRecordInCodePage_data()
@@ -141,7 +139,8 @@ private slots:
         const QByteArray bytes = readAll(basBase::LogFilePath);
         const QByteArray message = platform::codepage::fromUnicode(DBDateDispMessage);
         QVERIFY(bytes.endsWith(message));
-        const QString stamp = platform::codepage::toUnicode(bytes.left(bytes.size() - message.size()));
+        const QString stamp = platform::codepage::toUnicode(
+            bytes.left(bytes.size() - message.size()));
         QVERIFY2(stampLine().match(stamp).hasMatch(), qPrintable(stamp));
         QCOMPARE(stamp.size(), QStringLiteral("**記錄時間 - 12/12/08, 14:05:09 \r\n").size());
         if (codePage != QLatin1String("UTF-8"))
@@ -155,7 +154,8 @@ private slots:
     void reportShowsTheErrorsOwnDescription()
     {
         DesktopCapture desktop;
-        failure::report(QStringLiteral("ConnectADO"), [] { throwError(-2147467259, QStringLiteral("連線被拒")); });
+        failure::report(QStringLiteral("ConnectADO"),
+                        [] { throwError(-2147467259, QStringLiteral("連線被拒")); });
         QCOMPARE(desktop.warnings.size(), 1);
         QVERIFY(desktop.warnings[0].text.contains(QStringLiteral("     連線被拒\r\n")));
         QVERIFY(desktop.warnings[0].text.contains(QStringLiteral("代碼: -2147467259\r\n")));
@@ -189,8 +189,10 @@ private slots:
         for (const char *name : {"A", "B"}) {
             auto *process = new QProcess(this);
             process->start(QCoreApplication::applicationFilePath(),
-                           {QStringLiteral("--append-records"), basBase::LogFilePath,
-                            QString::fromLatin1(name), QString::number(perWriter)});
+                           {QStringLiteral("--append-records"),
+                            basBase::LogFilePath,
+                            QString::fromLatin1(name),
+                            QString::number(perWriter)});
             writers.append(process);
         }
         for (QProcess *process : writers) {
@@ -200,9 +202,10 @@ private slots:
         }
 
         const QString text = QString::fromUtf8(readAll(basBase::LogFilePath));
-        static const QRegularExpression record(QStringLiteral(
-            "\\*\\*記錄時間 - \\d\\d/\\d\\d/\\d\\d, \\d\\d:\\d\\d:\\d\\d \r\n"
-            "處理程序: \\(([AB])_(\\d+)\\)\r\n執行錯誤, 代碼:  13\r\n訊息: \r\n     型態不符合\r\n\r\n"));
+        static const QRegularExpression record(
+            QStringLiteral("\\*\\*記錄時間 - \\d\\d/\\d\\d/\\d\\d, \\d\\d:\\d\\d:\\d\\d \r\n"
+                           "處理程序: \\(([AB])_(\\d+)\\)\r\n執行錯誤, 代碼:  13\r\n訊息: \r\n     "
+                           "型態不符合\r\n\r\n"));
         QSet<QString> seen;
         qsizetype covered = 0;
         for (auto it = record.globalMatch(text); it.hasNext();) {
@@ -222,7 +225,8 @@ private slots:
         QTest::newRow("a folder") << m_dir.path();
         QTest::newRow("full disk") << "/dev/full";
         QTest::newRow("FIFO without a reader") << m_dir.filePath(QStringLiteral("fifo"));
-        QTest::newRow("NUL inside") << m_dir.filePath(QStringLiteral("error.log")) + QChar(u'\0') + QStringLiteral(".old");
+        QTest::newRow("NUL inside")
+            << m_dir.filePath(QStringLiteral("error.log")) + QChar(u'\0') + QStringLiteral(".old");
     }
 
     void unusableLogPathsWriteNothingAndFailNothing()
@@ -253,8 +257,10 @@ private slots:
             QVERIFY(file.open(QIODevice::WriteOnly));
             file.write("old");
         }
-        QFile::setPermissions(basBase::LogFilePath, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
-        QFile::setPermissions(m_dir.path(), QFile::permissions(m_dir.path()) | QFile::ExeOther | QFile::ReadOther);
+        QFile::setPermissions(basBase::LogFilePath,
+                              QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+        QFile::setPermissions(m_dir.path(),
+                              QFile::permissions(m_dir.path()) | QFile::ExeOther | QFile::ReadOther);
 
         QCOMPARE(exitCodeAsOrdinaryUser([] {
                      failure::log(QStringLiteral("ConnectADO"), [] { throwError(-2147467259); });
@@ -269,7 +275,8 @@ private slots:
     {
         DesktopCapture desktop;
         platform::desktop::setMousePointer(platform::desktop::MousePointer::Hourglass);
-        failure::log(QStringLiteral("ConnectADO"), [] { throwError(-2147467259, QStringLiteral("password=secret")); });
+        failure::log(QStringLiteral("ConnectADO"),
+                     [] { throwError(-2147467259, QStringLiteral("password=secret")); });
 
         QCOMPARE(desktop.beeps, 0);
         QCOMPARE(desktop.warnings.size(), 0);

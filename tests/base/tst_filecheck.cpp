@@ -18,13 +18,16 @@ private slots:
         QVERIFY(m_dir.isValid());
         QDir(m_dir.path()).mkpath(QStringLiteral("資料 夾"));
         QDir(m_dir.path()).mkpath(QStringLiteral("closed"));
-        for (const char *name : {"plain.txt", ".hidden", "readonly.txt", "資料 夾/檔案.exe", "closed/inside.txt"}) {
+        for (const char *name :
+             {"plain.txt", ".hidden", "readonly.txt", "資料 夾/檔案.exe", "closed/inside.txt"}) {
             QFile file(m_dir.filePath(QString::fromUtf8(name)));
             QVERIFY(file.open(QIODevice::WriteOnly));
         }
         QFile::setPermissions(m_dir.filePath(QStringLiteral("readonly.txt")), QFile::ReadOwner);
-        QFile::link(m_dir.filePath(QStringLiteral("資料 夾")), m_dir.filePath(QStringLiteral("folder-link")));
-        QFile::link(m_dir.filePath(QStringLiteral("gone")), m_dir.filePath(QStringLiteral("dangling-link")));
+        QFile::link(m_dir.filePath(QStringLiteral("資料 夾")),
+                    m_dir.filePath(QStringLiteral("folder-link")));
+        QFile::link(m_dir.filePath(QStringLiteral("gone")),
+                    m_dir.filePath(QStringLiteral("dangling-link")));
     }
 
     void answers_data()
@@ -66,7 +69,8 @@ private slots:
         QFile::setPermissions(m_dir.path(), QFile::permissions(m_dir.path()) | QFile::ExeOther);
         const QString inside = closed + QStringLiteral("/inside.txt");
 
-        QCOMPARE(exitCodeAsOrdinaryUser([&] { return basBase::FileExists(Value(inside)) ? 1 : 0; }), 0);
+        QCOMPARE(exitCodeAsOrdinaryUser([&] { return basBase::FileExists(Value(inside)) ? 1 : 0; }),
+                 0);
     }
 
 private:

@@ -104,10 +104,10 @@ QByteArray tst_IniFile::readBytes(const QString &name) const
 }
 
 // Big5 bytes of the texts used below. 設 is B3 5D: its trail byte is ']'.
-#define BIG5_SETTINGS "\xB3\x5D\xA9\x77" // 設定
-#define BIG5_CHINESE "\xA4\xA4\xA4\xE5"  // 中文
+#define BIG5_SETTINGS "\xB3\x5D\xA9\x77"     // 設定
+#define BIG5_CHINESE "\xA4\xA4\xA4\xE5"      // 中文
 #define BIG5_TEST "\xB4\xFA\xB8\xD5\xAD\xC8" // 測試值
-#define BIG5_MIDDLE "\xA4\xA4"           // 中
+#define BIG5_MIDDLE "\xA4\xA4"               // 中
 
 void tst_IniFile::readsAsTheWindowsProgramsDo_data()
 {
@@ -119,8 +119,12 @@ void tst_IniFile::readsAsTheWindowsProgramsDo_data()
 
     const QString utf8 = QStringLiteral("UTF-8");
     const QString big5 = QStringLiteral("CP950");
-    auto row = [&](const char *name, const QString &codePage, const QByteArray &content,
-                   const QString &section, const QString &key, const QString &expected) {
+    auto row = [&](const char *name,
+                   const QString &codePage,
+                   const QByteArray &content,
+                   const QString &section,
+                   const QString &key,
+                   const QString &expected) {
         QTest::newRow(name) << codePage << content << section << key << expected;
     };
 
@@ -128,7 +132,12 @@ void tst_IniFile::readsAsTheWindowsProgramsDo_data()
     row("lf", utf8, "[S]\nk=v\n", "S", "k", "v");
     row("cr", utf8, "[S]\rk=v\r", "S", "k", "v");
     row("no line end at the end", utf8, "[S]\r\nk=v", "S", "k", "v");
-    row("blanks around names and value", utf8, " \t[ S \t]\r\n \t k \v= \t v  w \t\r\n", "S", "k", "v  w");
+    row("blanks around names and value",
+        utf8,
+        " \t[ S \t]\r\n \t k \v= \t v  w \t\r\n",
+        "S",
+        "k",
+        "v  w");
     row("outer spaces of the names asked for", utf8, "[S]\r\nk=v\r\n", "  S ", " k  ", "v");
     row("names in another case", utf8, "[Section]\r\nKey=v\r\n", "sECTION", "kEY", "v");
     row("value keeps its case", utf8, "[S]\r\nk=MiXeD\r\n", "S", "k", "MiXeD");
@@ -155,25 +164,68 @@ void tst_IniFile::readsAsTheWindowsProgramsDo_data()
     row("quoted empty value", utf8, "[S]\r\nk=\"\"\r\n", "S", "k", "");
     row("key without equals sign", utf8, "[S]\r\nk\r\n", "S", "k", "");
     row("blank lines", utf8, "\r\n[S]\r\n\r\n\r\nk=v\r\n", "S", "k", "v");
-    row("value of 127 bytes", utf8, "[S]\r\nk=" + QByteArray(127, 'x') + "\r\n", "S", "k", QString(127, u'x'));
-    row("value of 200 bytes", utf8, "[S]\r\nk=" + QByteArray(200, 'x') + "\r\n", "S", "k", QString(127, u'x'));
-    row("utf-8 character not split", utf8, "[S]\r\nk=" + QByteArray(125, 'x') + "\xE4\xB8\xAD\r\n",
-        "S", "k", QString(125, u'x'));
+    row("value of 127 bytes",
+        utf8,
+        "[S]\r\nk=" + QByteArray(127, 'x') + "\r\n",
+        "S",
+        "k",
+        QString(127, u'x'));
+    row("value of 200 bytes",
+        utf8,
+        "[S]\r\nk=" + QByteArray(200, 'x') + "\r\n",
+        "S",
+        "k",
+        QString(127, u'x'));
+    row("utf-8 character not split",
+        utf8,
+        "[S]\r\nk=" + QByteArray(125, 'x') + "\xE4\xB8\xAD\r\n",
+        "S",
+        "k",
+        QString(125, u'x'));
 
     // Invalid bytes come back as U+FFFD, three bytes in UTF-8: the cut still fits the buffer.
-    row("invalid utf-8 byte at the cut", utf8, "[S]\r\nk=" + QByteArray(126, 'x') + "\xFF\r\n",
-        "S", "k", QString(126, u'x'));
-    row("invalid utf-8 throughout", utf8, "[S]\r\nk=" + QByteArray(60, '\xFF') + "\r\n",
-        "S", "k", QString(42, QChar(0xFFFD)));
-    row("big5 names and value", big5, "[" BIG5_SETTINGS "]\r\n" BIG5_CHINESE "=" BIG5_TEST "\r\n",
-        u"設定"_qs, u"中文"_qs, u"測試值"_qs);
-    row("big5 trail byte is no bracket", big5, "[" BIG5_SETTINGS "]\r\nk=v\r\n[x]\r\n", u"設定"_qs, "k", "v");
-    row("big5 value of 127 bytes", big5, "[S]\r\nk=" + QByteArray(125, 'x') + BIG5_MIDDLE "\r\n",
-        "S", "k", QString(125, u'x') + u"中"_qs);
-    row("big5 character not split", big5, "[S]\r\nk=" + QByteArray(126, 'x') + BIG5_MIDDLE "\r\n",
-        "S", "k", QString(126, u'x'));
-    row("big5 value of 64 characters", big5, "[S]\r\nk=" + QByteArray(BIG5_MIDDLE).repeated(64) + "\r\n",
-        "S", "k", u"中"_qs.repeated(63));
+    row("invalid utf-8 byte at the cut",
+        utf8,
+        "[S]\r\nk=" + QByteArray(126, 'x') + "\xFF\r\n",
+        "S",
+        "k",
+        QString(126, u'x'));
+    row("invalid utf-8 throughout",
+        utf8,
+        "[S]\r\nk=" + QByteArray(60, '\xFF') + "\r\n",
+        "S",
+        "k",
+        QString(42, QChar(0xFFFD)));
+    row("big5 names and value",
+        big5,
+        "[" BIG5_SETTINGS "]\r\n" BIG5_CHINESE "=" BIG5_TEST "\r\n",
+        u"設定"_qs,
+        u"中文"_qs,
+        u"測試值"_qs);
+    row("big5 trail byte is no bracket",
+        big5,
+        "[" BIG5_SETTINGS "]\r\nk=v\r\n[x]\r\n",
+        u"設定"_qs,
+        "k",
+        "v");
+    row("big5 value of 127 bytes",
+        big5,
+        "[S]\r\nk=" + QByteArray(125, 'x') + BIG5_MIDDLE "\r\n",
+        "S",
+        "k",
+        QString(125, u'x') + u"中"_qs);
+    row("big5 character not split",
+        big5,
+        "[S]\r\nk=" + QByteArray(126, 'x') + BIG5_MIDDLE "\r\n",
+        "S",
+        "k",
+        QString(126, u'x'));
+    row("big5 value of 64 characters",
+        big5,
+        "[S]\r\nk=" + QByteArray(BIG5_MIDDLE).repeated(64) + "\r\n",
+        "S",
+        "k",
+        u"中"_qs.repeated(63));
 }
 
 void tst_IniFile::readsAsTheWindowsProgramsDo()
@@ -191,16 +243,21 @@ void tst_IniFile::readsAsTheWindowsProgramsDo()
 
 void tst_IniFile::readOfMissingFileIsEmpty()
 {
-    QCOMPARE(ReadIniValue(path(QStringLiteral("missing.ini")), QStringLiteral("S"), QStringLiteral("k")),
+    QCOMPARE(ReadIniValue(path(QStringLiteral("missing.ini")),
+                          QStringLiteral("S"),
+                          QStringLiteral("k")),
              QString());
     QCOMPARE(ReadIniValue(m_dir->path(), QStringLiteral("S"), QStringLiteral("k")), QString());
     // Only regular files are read, and a read never waits.
     const QString fifo = path(QStringLiteral("fifo.ini"));
     QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     QCOMPARE(ReadIniValue(fifo, QStringLiteral("S"), QStringLiteral("k")), QString());
-    QCOMPARE(ReadIniValue(QStringLiteral("/dev/zero"), QStringLiteral("S"), QStringLiteral("k")), QString());
+    QCOMPARE(ReadIniValue(QStringLiteral("/dev/zero"), QStringLiteral("S"), QStringLiteral("k")),
+             QString());
     writeBytes("[S]\r\nk=v\r\n");
-    QCOMPARE(ReadIniValue(path() + QChar(u'\0') + QStringLiteral("x"), QStringLiteral("S"), QStringLiteral("k")),
+    QCOMPARE(ReadIniValue(path() + QChar(u'\0') + QStringLiteral("x"),
+                          QStringLiteral("S"),
+                          QStringLiteral("k")),
              QString());
 }
 
@@ -211,12 +268,15 @@ void tst_IniFile::profileBufferSizeLimitsTheCopy_data()
     QTest::addColumn<int>("size");
     QTest::addColumn<QByteArray>("expected");
 
-    QTest::newRow("room for value and nul") << QByteArray("k") << QByteArray("d") << 5 << QByteArray("val1");
+    QTest::newRow("room for value and nul")
+        << QByteArray("k") << QByteArray("d") << 5 << QByteArray("val1");
     QTest::newRow("one byte short") << QByteArray("k") << QByteArray("d") << 4 << QByteArray("val");
-    QTest::newRow("room for the nul only") << QByteArray("k") << QByteArray("d") << 1 << QByteArray();
+    QTest::newRow("room for the nul only")
+        << QByteArray("k") << QByteArray("d") << 1 << QByteArray();
     QTest::newRow("default without trailing blanks")
         << QByteArray("none") << QByteArray(" def  ") << 20 << QByteArray(" def");
-    QTest::newRow("default cut too") << QByteArray("none") << QByteArray("default") << 4 << QByteArray("def");
+    QTest::newRow("default cut too")
+        << QByteArray("none") << QByteArray("default") << 4 << QByteArray("def");
 }
 
 void tst_IniFile::profileBufferSizeLimitsTheCopy()
@@ -247,34 +307,108 @@ void tst_IniFile::writeKeepsEveryOtherLine_data()
     QTest::addColumn<QByteArray>("after");
 
     const QString utf8 = QStringLiteral("UTF-8");
-    auto row = [&](const char *name, const QString &codePage, const QByteArray &before,
-                   const QString &section, const QString &key, const QString &value,
+    auto row = [&](const char *name,
+                   const QString &codePage,
+                   const QByteArray &before,
+                   const QString &section,
+                   const QString &key,
+                   const QString &value,
                    const QByteArray &after) {
         QTest::newRow(name) << codePage << before << section << key << value << after;
     };
 
     row("new file", utf8, "", "S", "k", "v", "[S]\r\nk=v\r\n");
-    row("value replaced in place", utf8,
-        "; settings\n[S]\nk=old\nother = x\n\n[T]\nk=t\n", "S", "k", "new",
+    row("value replaced in place",
+        utf8,
+        "; settings\n[S]\nk=old\nother = x\n\n[T]\nk=t\n",
+        "S",
+        "k",
+        "new",
         "; settings\n[S]\nk=new\r\nother = x\n\n[T]\nk=t\n");
-    row("existing spelling of the key kept", utf8, "[Sect]\r\n  KEY \t= old\r\n", "sect", "key", "v",
+    row("existing spelling of the key kept",
+        utf8,
+        "[Sect]\r\n  KEY \t= old\r\n",
+        "sect",
+        "key",
+        "v",
         "[Sect]\r\nKEY=v\r\n");
-    row("new key after the last entry", utf8, "[S]\r\na=1\r\n;note\r\n\r\n[T]\r\nb=2\r\n", "S", "c", "3",
+    row("new key after the last entry",
+        utf8,
+        "[S]\r\na=1\r\n;note\r\n\r\n[T]\r\nb=2\r\n",
+        "S",
+        "c",
+        "3",
         "[S]\r\na=1\r\nc=3\r\n;note\r\n\r\n[T]\r\nb=2\r\n");
-    row("new key in an empty section", utf8, "[S]\r\n[T]\r\n", "S", "k", "v", "[S]\r\nk=v\r\n[T]\r\n");
-    row("new section at the end", utf8, "[S]\r\na=1\r\n", "T", "k", "v", "[S]\r\na=1\r\n[T]\r\nk=v\r\n");
-    row("last line without line end", utf8, "[S]\r\na=1", "T", "k", "v", "[S]\r\na=1\r\n[T]\r\nk=v\r\n");
-    row("new key after an unterminated last entry", utf8, "[S]\na=1", "S", "k", "v", "[S]\na=1\r\nk=v\r\n");
-    row("first of duplicate keys replaced", utf8, "[S]\r\nk=1\r\nk=2\r\n", "S", "k", "v", "[S]\r\nk=v\r\nk=2\r\n");
-    row("first of duplicate sections extended", utf8, "[S]\r\na=1\r\n[S]\r\nb=2\r\n", "S", "c", "v",
+    row("new key in an empty section",
+        utf8,
+        "[S]\r\n[T]\r\n",
+        "S",
+        "k",
+        "v",
+        "[S]\r\nk=v\r\n[T]\r\n");
+    row("new section at the end",
+        utf8,
+        "[S]\r\na=1\r\n",
+        "T",
+        "k",
+        "v",
+        "[S]\r\na=1\r\n[T]\r\nk=v\r\n");
+    row("last line without line end",
+        utf8,
+        "[S]\r\na=1",
+        "T",
+        "k",
+        "v",
+        "[S]\r\na=1\r\n[T]\r\nk=v\r\n");
+    row("new key after an unterminated last entry",
+        utf8,
+        "[S]\na=1",
+        "S",
+        "k",
+        "v",
+        "[S]\na=1\r\nk=v\r\n");
+    row("first of duplicate keys replaced",
+        utf8,
+        "[S]\r\nk=1\r\nk=2\r\n",
+        "S",
+        "k",
+        "v",
+        "[S]\r\nk=v\r\nk=2\r\n");
+    row("first of duplicate sections extended",
+        utf8,
+        "[S]\r\na=1\r\n[S]\r\nb=2\r\n",
+        "S",
+        "c",
+        "v",
         "[S]\r\na=1\r\nc=v\r\n[S]\r\nb=2\r\n");
-    row("commented key left alone", utf8, "[S]\r\n;k=old\r\n", "S", "k", "v", "[S]\r\nk=v\r\n;k=old\r\n");
-    row("outer spaces of names dropped, value as given", utf8, "", " S ", " k ", " v ", "[S]\r\nk= v \r\n");
+    row("commented key left alone",
+        utf8,
+        "[S]\r\n;k=old\r\n",
+        "S",
+        "k",
+        "v",
+        "[S]\r\nk=v\r\n;k=old\r\n");
+    row("outer spaces of names dropped, value as given",
+        utf8,
+        "",
+        " S ",
+        " k ",
+        " v ",
+        "[S]\r\nk= v \r\n");
     row("empty value", utf8, "", "S", "k", "", "[S]\r\nk=\r\n");
-    row("big5 new file", QStringLiteral("CP950"), "", u"設定"_qs, u"中文"_qs, u"測試值"_qs,
+    row("big5 new file",
+        QStringLiteral("CP950"),
+        "",
+        u"設定"_qs,
+        u"中文"_qs,
+        u"測試值"_qs,
         "[" BIG5_SETTINGS "]\r\n" BIG5_CHINESE "=" BIG5_TEST "\r\n");
-    row("big5 value replaced", QStringLiteral("CP950"),
-        "[" BIG5_SETTINGS "]\r\n" BIG5_CHINESE "=\xC2\xC2\r\n", u"設定"_qs, u"中文"_qs, u"新"_qs,
+    row("big5 value replaced",
+        QStringLiteral("CP950"),
+        "[" BIG5_SETTINGS "]\r\n" BIG5_CHINESE "=\xC2\xC2\r\n",
+        u"設定"_qs,
+        u"中文"_qs,
+        u"新"_qs,
         "[" BIG5_SETTINGS "]\r\n" BIG5_CHINESE "=\xB7\x73\r\n");
 }
 
@@ -300,13 +434,20 @@ void tst_IniFile::writtenValueReadsBack_data()
     QTest::addColumn<QString>("value");
     QTest::addColumn<QString>("expected");
 
-    QTest::newRow("plain") << "UTF-8" << "v" << "v";
+    QTest::newRow("plain") << "UTF-8"
+                           << "v"
+                           << "v";
     QTest::newRow("chinese in utf-8") << "UTF-8" << u"中文設定"_qs << u"中文設定"_qs;
     QTest::newRow("chinese in big5") << "CP950" << u"中文設定"_qs << u"中文設定"_qs;
-    QTest::newRow("outer blanks lost on reading") << "UTF-8" << "  v  " << "v";
-    QTest::newRow("quotes lost on reading") << "UTF-8" << "\"v\"" << "v";
+    QTest::newRow("outer blanks lost on reading") << "UTF-8"
+                                                  << "  v  "
+                                                  << "v";
+    QTest::newRow("quotes lost on reading") << "UTF-8"
+                                            << "\"v\""
+                                            << "v";
     QTest::newRow("character big5 cannot hold") << "CP950" << u"é"_qs << "?";
-    QTest::newRow("200 characters read as 127") << "UTF-8" << QString(200, u'z') << QString(127, u'z');
+    QTest::newRow("200 characters read as 127")
+        << "UTF-8" << QString(200, u'z') << QString(127, u'z');
 }
 
 void tst_IniFile::writtenValueReadsBack()
@@ -319,7 +460,8 @@ void tst_IniFile::writtenValueReadsBack()
     writeBytes("[Other]\r\nk=x\r\n");
     WriteIniValue(path(), QStringLiteral("S"), QStringLiteral("k"), value);
     QCOMPARE(ReadIniValue(path(), QStringLiteral("S"), QStringLiteral("k")), expected);
-    QCOMPARE(ReadIniValue(path(), QStringLiteral("Other"), QStringLiteral("k")), QStringLiteral("x"));
+    QCOMPARE(ReadIniValue(path(), QStringLiteral("Other"), QStringLiteral("k")),
+             QStringLiteral("x"));
 }
 
 void tst_IniFile::writeRefusesLineBreaks_data()
@@ -328,9 +470,15 @@ void tst_IniFile::writeRefusesLineBreaks_data()
     QTest::addColumn<QString>("key");
     QTest::addColumn<QString>("value");
 
-    QTest::newRow("lf in section") << "S\n[T]" << "k" << "v";
-    QTest::newRow("cr in key") << "S" << "k\rj" << "v";
-    QTest::newRow("cr lf in value") << "S" << "k" << "v\r\n[T]\r\nj=w";
+    QTest::newRow("lf in section") << "S\n[T]"
+                                   << "k"
+                                   << "v";
+    QTest::newRow("cr in key") << "S"
+                               << "k\rj"
+                               << "v";
+    QTest::newRow("cr lf in value") << "S"
+                                    << "k"
+                                    << "v\r\n[T]\r\nj=w";
 }
 
 void tst_IniFile::writeRefusesLineBreaks()
@@ -356,17 +504,23 @@ void tst_IniFile::writeLeavesNoFileBeside()
 
 void tst_IniFile::writeIntoAMissingFolderFailsQuietly()
 {
-    WriteIniValue(path(QStringLiteral("missing/settings.ini")), QStringLiteral("S"),
-                  QStringLiteral("k"), QStringLiteral("v"));
+    WriteIniValue(path(QStringLiteral("missing/settings.ini")),
+                  QStringLiteral("S"),
+                  QStringLiteral("k"),
+                  QStringLiteral("v"));
     WriteIniValue(QString(), QStringLiteral("S"), QStringLiteral("k"), QStringLiteral("v"));
     QVERIFY(QDir(m_dir->path()).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
 
     // A path cut at its NUL would name this file: it is neither written nor locked.
     writeBytes("[S]\r\nk=kept\r\n", QStringLiteral("a"));
-    WriteIniValue(path(QStringLiteral("a")) + QChar(u'\0') + QStringLiteral(".ini"), QStringLiteral("S"),
-                  QStringLiteral("k"), QStringLiteral("v"));
+    WriteIniValue(path(QStringLiteral("a")) + QChar(u'\0') + QStringLiteral(".ini"),
+                  QStringLiteral("S"),
+                  QStringLiteral("k"),
+                  QStringLiteral("v"));
     writeBytes("[S]\r\n", QStringLiteral("b.lock"));
-    WriteIniValue(path(QStringLiteral("b")) + QChar(u'\0'), QStringLiteral("S"), QStringLiteral("k"),
+    WriteIniValue(path(QStringLiteral("b")) + QChar(u'\0'),
+                  QStringLiteral("S"),
+                  QStringLiteral("k"),
                   QStringLiteral("v"));
     QCOMPARE(readBytes(QStringLiteral("a")), QByteArray("[S]\r\nk=kept\r\n"));
     QCOMPARE(readBytes(QStringLiteral("b.lock")), QByteArray("[S]\r\n"));
@@ -417,9 +571,13 @@ void tst_IniFile::twoProcessesWritingLoseNothing()
             // from others unless the code opens them up.
             process->start(QStringLiteral("setpriv"),
                            QStringList{QStringLiteral("--reuid=%1").arg(uid++),
-                                       QStringLiteral("--regid=%1").arg(SharedGroup), QStringLiteral("--clear-groups"),
-                                       QStringLiteral("--"), QStringLiteral("sh"), QStringLiteral("-c"),
-                                       QStringLiteral("umask 077 && exec \"$0\" \"$@\""), program}
+                                       QStringLiteral("--regid=%1").arg(SharedGroup),
+                                       QStringLiteral("--clear-groups"),
+                                       QStringLiteral("--"),
+                                       QStringLiteral("sh"),
+                                       QStringLiteral("-c"),
+                                       QStringLiteral("umask 077 && exec \"$0\" \"$@\""),
+                                       program}
                                + arguments);
         } else {
             process->start(program, arguments);

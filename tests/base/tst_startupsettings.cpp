@@ -49,13 +49,16 @@ private slots:
         QFETCH(QString, codePage);
         platform::codepage::setName(codePage);
         // A log path longer than 127 bytes, with Chinese folder names, is kept whole.
-        const QString logPath = QStringLiteral("/srv/共用資料夾/錯誤記錄/") + QString(100, QLatin1Char('x'))
+        const QString logPath = QStringLiteral("/srv/共用資料夾/錯誤記錄/")
+                                + QString(100, QLatin1Char('x'))
                                 + QStringLiteral("/系統錯誤記錄檔.log");
         QVERIFY(platform::codepage::fromUnicode(logPath).size() > 127);
-        writeSettings(QStringLiteral("[basBase]\r\nLogFilePath = %1\r\nDateDispFormat=\"yyyy/mm/dd, hh:nn\"\r\n"
-                                     "; the separator of the assembled layouts\r\nDateSeparator=.\r\n")
-                          .arg(logPath),
-                      m_dir.filePath(QStringLiteral("config/suiteframe/suiteframe.ini")));
+        writeSettings(
+            QStringLiteral(
+                "[basBase]\r\nLogFilePath = %1\r\nDateDispFormat=\"yyyy/mm/dd, hh:nn\"\r\n"
+                "; the separator of the assembled layouts\r\nDateSeparator=.\r\n")
+                .arg(logPath),
+            m_dir.filePath(QStringLiteral("config/suiteframe/suiteframe.ini")));
 
         basBase::startup::applySettings();
         QCOMPARE(basBase::LogFilePath, logPath);

@@ -77,25 +77,32 @@ void tst_TextHelpers::encryptXorsWithTheKeyCyclically_data()
     QTest::addColumn<QString>("key");
     QTest::addColumn<QString>("expected");
 
-    QTest::newRow("key shorter than text")
-        << "UTF-8" << "Hello" << "key" << QString::fromLatin1("#\0\x15\x07\n", 5);
-    QTest::newRow("one-character key")
-        << "UTF-8" << "AAbb" << "B" << QString::fromLatin1("\x03\x03  ", 4);
-    QTest::newRow("equal characters give code 0")
-        << "CP950" << "ab" << "ab" << QString(2, QChar(0));
-    QTest::newRow("key longer than text") << "UTF-8" << "a" << "bcd" << "\x03";
+    QTest::newRow("key shorter than text") << "UTF-8"
+                                           << "Hello"
+                                           << "key" << QString::fromLatin1("#\0\x15\x07\n", 5);
+    QTest::newRow("one-character key") << "UTF-8"
+                                       << "AAbb"
+                                       << "B" << QString::fromLatin1("\x03\x03  ", 4);
+    QTest::newRow("equal characters give code 0") << "CP950"
+                                                  << "ab"
+                                                  << "ab" << QString(2, QChar(0));
+    QTest::newRow("key longer than text") << "UTF-8"
+                                          << "a"
+                                          << "bcd"
+                                          << "\x03";
     // Characters outside the single-byte range stay; the key moves on past them.
     QTest::newRow("chinese character kept, key advances")
         << "CP950" << u"中a"_qs << "xy" << u"中\x18"_qs;
     QTest::newRow("chinese key character leaves the text character")
-        << "UTF-8" << "ab" << u"中b"_qs << QString::fromLatin1("a\0", 2);
+        << "UTF-8"
+        << "ab" << u"中b"_qs << QString::fromLatin1("a\0", 2);
     // 'a' (0x61) xor U+0080 (0x80) would be 0xE1, a lead byte in Big5.
-    QTest::newRow("result that is a lead byte")
-        << "CP950" << "a" << u"\u0080"_qs << "a";
+    QTest::newRow("result that is a lead byte") << "CP950"
+                                                << "a" << u"\u0080"_qs << "a";
     // In ISO-8859-7, 0x61 xor 0xB3 is 0xD2, which that code page leaves undefined;
     // 0x62 xor 0xB3 is 0xD1, Greek capital rho.
-    QTest::newRow("result the code page leaves undefined")
-        << "ISO-8859-7" << "ab" << u"³"_qs << u"aΡ"_qs;
+    QTest::newRow("result the code page leaves undefined") << "ISO-8859-7"
+                                                           << "ab" << u"³"_qs << u"aΡ"_qs;
     // 0xE9 xor 0x61 is 0x88, the modifier circumflex in CP1252.
     QTest::newRow("western code page above 127") << "CP1252" << u"é"_qs << "a" << u"\u02C6"_qs;
 }

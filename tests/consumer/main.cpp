@@ -20,7 +20,8 @@ int main(int argc, char *argv[])
 
     dialogs::FrmSure &dialog = dialogs::frmSure();
     dialog.ClearMsgFrom();
-    dialog.AddLine(platform::Value(QStringLiteral("建置者\t") + QString::fromLatin1(consumer::base::owner())));
+    dialog.AddLine(
+        platform::Value(QStringLiteral("建置者\t") + QString::fromLatin1(consumer::base::owner())));
     QTimer answer;
     answer.setInterval(50);
     QObject::connect(&answer, &QTimer::timeout, [&dialog] {
@@ -28,6 +29,7 @@ int main(int argc, char *argv[])
             dialog.cmdOK->click();
     });
     answer.start();
-    const bool confirmed = dialog.SHOWMSG(platform::Value(u"從安裝的套件建置。"), platform::Value(u"外部程式"));
+    const bool confirmed = dialog.SHOWMSG(platform::Value(u"從安裝的套件建置。"),
+                                          platform::Value(u"外部程式"));
     return confirmed ? 0 : 1;
 }

@@ -26,8 +26,9 @@ void runStep(Grid &grid, const QString &step)
             grid.setCols(int(rest.count(u'\t')) + 1);
         grid.appendRow(rest);
     } else if (verb == u"set") {
-        grid.setCellText(rest.section(u':', 0, 0).toInt(), rest.section(u':', 1, 1).toInt(),
-                           rest.section(u':', 2));
+        grid.setCellText(rest.section(u':', 0, 0).toInt(),
+                         rest.section(u':', 1, 1).toInt(),
+                         rest.section(u':', 2));
     } else if (verb == u"rows") {
         grid.setRows(rest.toInt());
     } else if (verb == u"cols") {
@@ -126,7 +127,7 @@ void tst_Grid::refusedSettings()
         [&] { grid.setFixedRows(-1); },
         [&] { grid.setFontSize(0); },
         [&] { grid.setCellText(2, 0, u"x"_s); },
-        [&] { (void)grid.cellText(0, 2); },
+        [&] { (void) grid.cellText(0, 2); },
         [&] { grid.setColumnAlignment(0, 10); },
         [&] { grid.autoSizeColumns(0, 2); },
         [&] { grid.autoSizeColumns(0, -1); },
@@ -139,10 +140,10 @@ void tst_Grid::refusedSettings()
 void tst_Grid::incrementalAutoSizeMatchesFullMeasure_data()
 {
     QTest::addColumn<QStringList>("script");
-    QTest::newRow("appended rows") << QStringList{u"add:短\tx"_s, u"add:很長的一個標籤\ty"_s,
-                                                  u"add:中等\t很長很長很長的值"_s};
-    QTest::newRow("widest cell shrinks") << QStringList{u"add:很長的一個標籤\ty"_s, u"add:ab\tc"_s,
-                                                        u"set:0:0:短"_s};
+    QTest::newRow("appended rows")
+        << QStringList{u"add:短\tx"_s, u"add:很長的一個標籤\ty"_s, u"add:中等\t很長很長很長的值"_s};
+    QTest::newRow("widest cell shrinks")
+        << QStringList{u"add:很長的一個標籤\ty"_s, u"add:ab\tc"_s, u"set:0:0:短"_s};
     QTest::newRow("a cell other than the widest shrinks")
         << QStringList{u"add:很長的一個標籤\ty"_s, u"add:中等\tc"_s, u"set:1:0:a"_s};
     QTest::newRow("row with widest cell removed")
@@ -226,9 +227,9 @@ void tst_Grid::headingsStayWhileTheRestScrolls()
     const QColor heading = grid.palette().color(QPalette::Button);
     const QColor body = grid.palette().color(QPalette::Base);
     const int headingWidth = int(grid.columnWidthTwips(0) / 15);
-    QCOMPARE(image.pixelColor(5, 5), heading);                  // corner
-    QCOMPARE(image.pixelColor(headingWidth + 20, 5), heading);  // heading row, scrolled across
-    QCOMPARE(image.pixelColor(5, 100), heading);                // heading column, scrolled down
+    QCOMPARE(image.pixelColor(5, 5), heading);                 // corner
+    QCOMPARE(image.pixelColor(headingWidth + 20, 5), heading); // heading row, scrolled across
+    QCOMPARE(image.pixelColor(5, 100), heading);               // heading column, scrolled down
     QCOMPARE(image.pixelColor(headingWidth + 20, 100), body);
 }
 

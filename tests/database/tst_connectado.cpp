@@ -168,7 +168,8 @@ void tst_ConnectADO::postgresLogInOutsideAscii()
     std::unique_ptr<adodb::Connection> connection;
     QVERIFY(basADODB::ConnectADO(Value(m_postgres.connectionString(user, password)), connection));
     QCOMPARE(connection->Execute(u"SELECT current_user"_s)->fieldValue(0).toText(), user);
-    QVERIFY(!basADODB::ConnectADO(Value(m_postgres.connectionString(user, u"密碼-錯"_s)), connection));
+    QVERIFY(
+        !basADODB::ConnectADO(Value(m_postgres.connectionString(user, u"密碼-錯"_s)), connection));
     QCOMPARE(logRecords(), 1);
 }
 
@@ -178,13 +179,15 @@ void tst_ConnectADO::failureLogsOnceAndLeavesAnUnopenedConnection_data()
     QTest::addColumn<qint32>("number");
     QTest::addColumn<QString>("secret");
 
-    QTest::newRow("empty string") << Value(u""_s) << adodb::ErrorNumber::ProviderFailure << QString();
-    QTest::newRow("null value") << Value::null() << platform::ErrorNumber::InvalidUseOfNull << QString();
-    QTest::newRow("unknown driver")
-        << Value(u"Driver={No Such Driver};Pwd=letmein-42"_s) << adodb::ErrorNumber::ProviderFailure
-        << u"letmein-42"_s;
+    QTest::newRow("empty string") << Value(u""_s) << adodb::ErrorNumber::ProviderFailure
+                                  << QString();
+    QTest::newRow("null value") << Value::null() << platform::ErrorNumber::InvalidUseOfNull
+                                << QString();
+    QTest::newRow("unknown driver") << Value(u"Driver={No Such Driver};Pwd=letmein-42"_s)
+                                    << adodb::ErrorNumber::ProviderFailure << u"letmein-42"_s;
     QTest::newRow("sqlite file in a missing folder")
-        << Value(sqliteString(u"missing/folder/x.db"_s)) << adodb::ErrorNumber::ProviderFailure << QString();
+        << Value(sqliteString(u"missing/folder/x.db"_s)) << adodb::ErrorNumber::ProviderFailure
+        << QString();
     QTest::newRow("postgres wrong password")
         << Value(m_postgres.connectionString(PostgresServer::User, u"wrong-Secret-77"_s))
         << adodb::ErrorNumber::ProviderFailure << u"wrong-Secret-77"_s;
@@ -210,7 +213,8 @@ void tst_ConnectADO::failureLogsOnceAndLeavesAnUnopenedConnection()
     QCOMPARE(visibleWindows(), QStringList());
     QCOMPARE(logRecords(), 1);
     const QString log = logText();
-    QVERIFY2(log.contains(u"執行錯誤, 代碼: "_s + (number < 0 ? QString() : u" "_s) + QString::number(number)),
+    QVERIFY2(log.contains(u"執行錯誤, 代碼: "_s + (number < 0 ? QString() : u" "_s)
+                          + QString::number(number)),
              qPrintable(log));
     if (!secret.isEmpty())
         QVERIFY(!log.contains(secret));
@@ -220,9 +224,10 @@ void tst_ConnectADO::failureLogsOnceAndLeavesAnUnopenedConnection()
 
 void tst_ConnectADO::closedPortFailsAtOnce()
 {
-    const QString closedPort = u"Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=%1;Database=postgres;Uid=%2;Pwd=%3"_s
-                                   .arg(freeLoopbackPort())
-                                   .arg(PostgresServer::User, PostgresServer::Password);
+    const QString closedPort
+        = u"Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=%1;Database=postgres;Uid=%2;Pwd=%3"_s
+              .arg(freeLoopbackPort())
+              .arg(PostgresServer::User, PostgresServer::Password);
     std::unique_ptr<adodb::Connection> connection;
     QElapsedTimer timer;
     timer.start();
@@ -238,9 +243,10 @@ void tst_ConnectADO::closedPortFailsAtOnce()
 void tst_ConnectADO::silentServerFailsAfterTheConnectionTimeout()
 {
     SilentServer silent;
-    const QString silentServer = u"Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=%1;Database=postgres;Uid=%2;Pwd=%3"_s
-                                     .arg(silent.port())
-                                     .arg(PostgresServer::User, PostgresServer::Password);
+    const QString silentServer
+        = u"Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=%1;Database=postgres;Uid=%2;Pwd=%3"_s
+              .arg(silent.port())
+              .arg(PostgresServer::User, PostgresServer::Password);
     std::unique_ptr<adodb::Connection> connection;
     QElapsedTimer timer;
     timer.start();

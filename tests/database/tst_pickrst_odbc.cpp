@@ -12,8 +12,14 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const QStringList FieldNames{u"編號"_s, u"品名"_s, u"數量"_s, u"單價"_s,
-                             u"金額"_s, u"日期"_s, u"時間"_s, u"備註"_s};
+const QStringList FieldNames{u"編號"_s,
+                             u"品名"_s,
+                             u"數量"_s,
+                             u"單價"_s,
+                             u"金額"_s,
+                             u"日期"_s,
+                             u"時間"_s,
+                             u"備註"_s};
 enum Field { Number, Name, Quantity, Price, Amount, Day, Time, Note };
 
 const QString Query = u"SELECT * FROM 訂單 ORDER BY 編號"_s;
@@ -70,7 +76,8 @@ void tst_PickRSTOdbc::initTestCase()
 
 void tst_PickRSTOdbc::init()
 {
-    QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::TraditionalChineseScript, QLocale::Taiwan));
+    QLocale::setDefault(
+        QLocale(QLocale::Chinese, QLocale::TraditionalChineseScript, QLocale::Taiwan));
     frmSure().ClearMsgFrom();
 }
 
@@ -105,8 +112,14 @@ void tst_PickRSTOdbc::listsEveryRecordBesideTheFieldNames()
     QCOMPARE(grid->FixedCols(), 1);
     QCOMPARE(column(grid, 0), FieldNames);
     QCOMPARE(column(grid, 2),
-             (QStringList{u"2"_s, u"香蕉"_s, u"3"_s, u"0.25"_s, u"0"_s, u"2013/1/31"_s,
-                          u"2013/1/31 上午 09:00:00"_s, u"第二筆，含「峯」與「裏」"_s}));
+             (QStringList{u"2"_s,
+                          u"香蕉"_s,
+                          u"3"_s,
+                          u"0.25"_s,
+                          u"0"_s,
+                          u"2013/1/31"_s,
+                          u"2013/1/31 上午 09:00:00"_s,
+                          u"第二筆，含「峯」與「裏」"_s}));
     QVERIFY(records->isEOF());
     QCOMPARE(reports.warnings.size(), 0);
 }
@@ -119,10 +132,12 @@ void tst_PickRSTOdbc::cellsInTheRegionalForm_data()
     QTest::addColumn<int>("field");
     QTest::addColumn<QString>("expected");
     for (const char *database : {"sqlite", "postgres"}) {
-        auto row = [&](const char *name, const char *locale, int record, Field field, const QString &text) {
-            QTest::addRow("%s: %s, %s", database, locale, name)
-                << QString::fromLatin1(database) << QString::fromLatin1(locale) << record << int(field) << text;
-        };
+        auto row =
+            [&](const char *name, const char *locale, int record, Field field, const QString &text) {
+                QTest::addRow("%s: %s, %s", database, locale, name)
+                    << QString::fromLatin1(database) << QString::fromLatin1(locale) << record
+                    << int(field) << text;
+            };
         row("NULL is an empty cell", "zh_TW", 1, Note, QString());
         row("empty text", "zh_TW", 3, Note, QString());
         row("integer zero", "zh_TW", 1, Quantity, u"0"_s);
@@ -210,12 +225,20 @@ void tst_PickRSTOdbc::showMsgListsAQueryInTheModalWindow()
     });
     ReportCapture reports;
 
-    QVERIFY(frmSure().SHOWMSG(Value(u"請確認訂單"), Value(u"訂單明細"), std::nullopt, records.get()));
+    QVERIFY(
+        frmSure().SHOWMSG(Value(u"請確認訂單"), Value(u"訂單明細"), std::nullopt, records.get()));
 
     QVERIFY(m_driver.seen());
     QVERIFY(listShown);
-    QCOMPARE(firstRecord, (QStringList{u"1"_s, u"蘋果"_s, u"0"_s, u"12.5"_s, u"1234.56"_s, u"2012/12/8"_s,
-                                       u"2012/12/8 下午 02:05:09"_s, QString()}));
+    QCOMPARE(firstRecord,
+             (QStringList{u"1"_s,
+                          u"蘋果"_s,
+                          u"0"_s,
+                          u"12.5"_s,
+                          u"1234.56"_s,
+                          u"2012/12/8"_s,
+                          u"2012/12/8 下午 02:05:09"_s,
+                          QString()}));
     QCOMPARE(frmSure().fgList->Cols(), 5);
     QVERIFY(records->isEOF());
     QCOMPARE(reports.warnings.size(), 0);

@@ -40,11 +40,18 @@ void tst_SQLQuoteRoundTrip::quotedTextComesBack_data()
     QTest::addColumn<QString>("expected");
 
     const QString tenThousand = u"甲'乙\\丙%"_s.repeated(2000);
-    struct Case { const char *name; Value value; QString expected; };
+    struct Case
+    {
+        const char *name;
+        Value value;
+        QString expected;
+    };
     const Case cases[] = {
         {"apostrophe", Value(u"O'Brien"_s), u"O'Brien"_s},
         {"only apostrophes", Value(u"''"_s), u"''"_s},
-        {"statement breakout", Value(u"x'); DROP TABLE quoted; --"_s), u"x'); DROP TABLE quoted; --"_s},
+        {"statement breakout",
+         Value(u"x'); DROP TABLE quoted; --"_s),
+         u"x'); DROP TABLE quoted; --"_s},
         {"backslashes", Value(u"C:\\path\\ \\' end\\"_s), u"C:\\path\\ \\' end\\"_s},
         {"percent and underscore", Value(u"100% _x_ %%"_s), u"100% _x_ %%"_s},
         {"chinese with quotes", Value(u"中文「引號」與'單引號'"_s), u"中文「引號」與'單引號'"_s},
@@ -56,7 +63,8 @@ void tst_SQLQuoteRoundTrip::quotedTextComesBack_data()
     };
     for (const QString &database : TwoDatabases::Names) {
         for (const Case &c : cases)
-            QTest::newRow(qPrintable(database + u": "_s + QLatin1StringView(c.name))) << database << c.value << c.expected;
+            QTest::newRow(qPrintable(database + u": "_s + QLatin1StringView(c.name)))
+                << database << c.value << c.expected;
     }
 }
 
@@ -77,7 +85,8 @@ void tst_SQLQuoteRoundTrip::quotedTextComesBack()
     QCOMPARE(back.size(), expected.size());
     QVERIFY(back == expected);
     // The same literal finds the row again, and only that row.
-    auto found = connection.Execute(u"SELECT count(*) FROM quoted WHERE id = %1 AND t = %2"_s.arg(id).arg(literal));
+    auto found = connection.Execute(
+        u"SELECT count(*) FROM quoted WHERE id = %1 AND t = %2"_s.arg(id).arg(literal));
     QCOMPARE(found->fieldValue(0).toText(), u"1"_s);
 }
 

@@ -21,7 +21,10 @@ QString twipsText(double actual, double expected)
     return QStringLiteral("%1, expected %2").arg(actual).arg(expected);
 }
 
-bool onX11() { return QGuiApplication::platformName() == u"xcb"; }
+bool onX11()
+{
+    return QGuiApplication::platformName() == u"xcb";
+}
 
 // The window's properties as xprop prints them, one per line.
 QString windowProperties(const QWidget *window)
@@ -107,8 +110,13 @@ private slots:
             seen = settledPlacementOf(dialog);
             clickButton(dialog->cmdOK);
         });
-        QVERIFY(frmSure().SHOWMSG(Value(u"確定要存檔嗎？"), std::nullopt, std::nullopt, nullptr,
-                                  std::nullopt, std::nullopt, Value(shortSize)));
+        QVERIFY(frmSure().SHOWMSG(Value(u"確定要存檔嗎？"),
+                                  std::nullopt,
+                                  std::nullopt,
+                                  nullptr,
+                                  std::nullopt,
+                                  std::nullopt,
+                                  Value(shortSize)));
         QVERIFY(m_driver.seen());
 
         QVERIFY2(nearTwips(seen.height, height), qPrintable(twipsText(seen.height, height)));
@@ -151,7 +159,7 @@ private slots:
         m_driver.whenShown<FrmSure>([&ready](FrmSure *dialog) {
             auto isReady = [dialog] {
                 return !dialog->isMinimized() && dialog->isActiveWindow()
-                    && QApplication::focusWidget() == dialog->cmdOK;
+                       && QApplication::focusWidget() == dialog->cmdOK;
             };
             ready = QTest::qWaitFor(isReady, 3000);
             QTest::qWait(100);
@@ -182,7 +190,8 @@ private slots:
 
         // _MOTIF_WM_HINTS: flags, functions, decorations, ...; functions 8 and 16 are
         // minimise and maximise.
-        const auto motif = QRegularExpression(u"_MOTIF_WM_HINTS\\(_MOTIF_WM_HINTS\\) = (\\w+), (\\w+)"_s)
+        const auto motif = QRegularExpression(
+                               u"_MOTIF_WM_HINTS\\(_MOTIF_WM_HINTS\\) = (\\w+), (\\w+)"_s)
                                .match(properties);
         QVERIFY2(motif.hasMatch(), qPrintable(properties));
         const uint functions = motif.captured(2).toUInt(nullptr, 0);

@@ -80,9 +80,8 @@ void tst_FrmSure::buttonAnswers_data()
 void tst_FrmSure::buttonAnswers()
 {
     QFETCH(bool, pressOK);
-    m_driver.whenShown<FrmSure>([pressOK](FrmSure *dialog) {
-        clickButton(pressOK ? dialog->cmdOK : dialog->cmdCancel);
-    });
+    m_driver.whenShown<FrmSure>(
+        [pressOK](FrmSure *dialog) { clickButton(pressOK ? dialog->cmdOK : dialog->cmdCancel); });
     QCOMPARE(frmSure().SHOWMSG(Value(u"確定要存檔嗎？")), pressOK);
     QVERIFY(m_driver.seen());
     QCOMPARE(frmSure().fbChoice(), pressOK);
@@ -178,8 +177,13 @@ void tst_FrmSure::windowHeight()
     for (const QString &line : lines)
         frmSure().AddLine(Value(line));
     m_driver.whenShown<FrmSure>([](FrmSure *dialog) { clickButton(dialog->cmdOK); });
-    QVERIFY(frmSure().SHOWMSG(Value(u"高度"), std::nullopt, std::nullopt, nullptr, std::nullopt,
-                              std::nullopt, Value(shortSize)));
+    QVERIFY(frmSure().SHOWMSG(Value(u"高度"),
+                              std::nullopt,
+                              std::nullopt,
+                              nullptr,
+                              std::nullopt,
+                              std::nullopt,
+                              Value(shortSize)));
     QCOMPARE(frmSure().Height(), height);
 }
 
@@ -193,8 +197,13 @@ void tst_FrmSure::messageFrameFitsAfterHeightChange()
             contentHeight = dialog->vsElastic2->height();
             clickButton(dialog->cmdOK);
         });
-        frmSure().SHOWMSG(Value(u"框"), std::nullopt, std::nullopt, nullptr, std::nullopt,
-                          std::nullopt, Value(shortSize));
+        frmSure().SHOWMSG(Value(u"框"),
+                          std::nullopt,
+                          std::nullopt,
+                          nullptr,
+                          std::nullopt,
+                          std::nullopt,
+                          Value(shortSize));
         QVERIFY(frameBottom > 0);
         QVERIFY2(frameBottom <= contentHeight,
                  qPrintable(QStringLiteral("%1 > %2").arg(frameBottom).arg(contentHeight)));
@@ -231,7 +240,8 @@ void tst_FrmSure::listVisibility()
     QCOMPARE(shown, visible);
     const double content = twips::height(frmSure().vsElastic2);
     const double list = twips::height(frmSure().elaList);
-    QVERIFY(nearTwips(twips::height(frmSure().ela1), visible ? content - list - 100 : content - 100));
+    QVERIFY(
+        nearTwips(twips::height(frmSure().ela1), visible ? content - list - 100 : content - 100));
 }
 
 void tst_FrmSure::blankMessageHidesFrame()
@@ -348,7 +358,8 @@ void tst_FrmSure::nullParameterIsReportedAndNothingShown()
     args[0] = Value(u"訊息");
     args[position] = Value::null();
     m_driver.whenShown<FrmSure>([](FrmSure *dialog) { clickButton(dialog->cmdOK); });
-    const bool answer = frmSure().SHOWMSG(*args[0], args[1], args[2], nullptr, args[4], args[5], args[6]);
+    const bool answer
+        = frmSure().SHOWMSG(*args[0], args[1], args[2], nullptr, args[4], args[5], args[6]);
     QCOMPARE(answer, false);
     QVERIFY(!m_driver.seen());
     QCOMPARE(reports.warnings.size(), 1);
@@ -443,7 +454,8 @@ void tst_FrmSure::announcesMessageToScreenReaders()
         QAccessibleInterface *window = QAccessible::queryAccessibleInterface(dialog);
         name = window->text(QAccessible::Name);
         description = window->text(QAccessible::Description);
-        QAccessibleInterface *message = QAccessible::queryAccessibleInterface(dialog->elaMsg->label());
+        QAccessibleInterface *message = QAccessible::queryAccessibleInterface(
+            dialog->elaMsg->label());
         labelText = message->text(QAccessible::Name);
         clickButton(dialog->cmdOK);
     });
@@ -465,7 +477,7 @@ void tst_FrmSure::longMessageWraps()
         clickButton(dialog->cmdOK);
     });
     QVERIFY(frmSure().SHOWMSG(Value(message)));
-    QVERIFY(labelWidth <= viewportWidth);               // wrapped, not cut off at the side
+    QVERIFY(labelWidth <= viewportWidth);              // wrapped, not cut off at the side
     QVERIFY(labelHeight > frmSure().elaMsg->height()); // taller than the panel: it scrolls
 }
 

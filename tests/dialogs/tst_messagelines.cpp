@@ -33,21 +33,22 @@ void tst_MessageLines::linesShapeTheGrid_data()
     QTest::addColumn<int>("rows");
     QTest::addColumn<int>("cols");
     QTest::addColumn<QStringList>("firstRow");
-    QTest::newRow("two two-part lines") << QStringList{u"a\tb"_s, u"c\td"_s} << 2 << 2
-                                        << QStringList{u"a"_s, u"b"_s};
-    QTest::newRow("line without tab") << QStringList{u"alone"_s} << 1 << 1 << QStringList{u"alone"_s};
+    QTest::newRow("two two-part lines")
+        << QStringList{u"a\tb"_s, u"c\td"_s} << 2 << 2 << QStringList{u"a"_s, u"b"_s};
+    QTest::newRow("line without tab")
+        << QStringList{u"alone"_s} << 1 << 1 << QStringList{u"alone"_s};
     QTest::newRow("three then two parts: third part lost")
         << QStringList{u"a\tb\tc"_s, u"d\te"_s} << 2 << 2 << QStringList{u"a"_s, u"b"_s};
     QTest::newRow("two then three parts: empty third cell")
         << QStringList{u"a\tb"_s, u"c\td\te"_s} << 2 << 3 << QStringList{u"a"_s, u"b"_s, QString()};
-    QTest::newRow("trailing tab: empty last part") << QStringList{u"word\t"_s} << 1 << 2
-                                                   << QStringList{u"word"_s, QString()};
-    QTest::newRow("adjacent tabs: empty middle part") << QStringList{u"a\t\tc"_s} << 1 << 3
-                                                      << QStringList{u"a"_s, QString(), u"c"_s};
-    QTest::newRow("parts are not trimmed") << QStringList{u" a \t b "_s} << 1 << 2
-                                           << QStringList{u" a "_s, u" b "_s};
-    QTest::newRow("empty line: a row without columns") << QStringList{QString()} << 1 << 0
-                                                       << QStringList();
+    QTest::newRow("trailing tab: empty last part")
+        << QStringList{u"word\t"_s} << 1 << 2 << QStringList{u"word"_s, QString()};
+    QTest::newRow("adjacent tabs: empty middle part")
+        << QStringList{u"a\t\tc"_s} << 1 << 3 << QStringList{u"a"_s, QString(), u"c"_s};
+    QTest::newRow("parts are not trimmed")
+        << QStringList{u" a \t b "_s} << 1 << 2 << QStringList{u" a "_s, u" b "_s};
+    QTest::newRow("empty line: a row without columns")
+        << QStringList{QString()} << 1 << 0 << QStringList();
 }
 
 void tst_MessageLines::linesShapeTheGrid()
@@ -83,7 +84,8 @@ void tst_MessageLines::nullLineReportsThreeStepsAndAddsNoRow()
 void tst_MessageLines::linesAccumulateAcrossShows()
 {
     frmSure().AddLine(Value(u"first\t1"));
-    m_driver.whenShown<FrmSure>([](FrmSure *dialog) { QTest::mouseClick(dialog->cmdOK, Qt::LeftButton); });
+    m_driver.whenShown<FrmSure>(
+        [](FrmSure *dialog) { QTest::mouseClick(dialog->cmdOK, Qt::LeftButton); });
     QVERIFY(frmSure().SHOWMSG(Value(u"one")));
 
     // No ClearMsgFrom: the next lines go below the earlier ones and show again.

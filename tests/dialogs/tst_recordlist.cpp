@@ -24,7 +24,10 @@ class FailingRecordset : public MemoryRecordset
 {
 public:
     FailingRecordset(const QStringList &fields, int record, int field)
-        : MemoryRecordset(fields), m_record(record), m_field(field) {}
+        : MemoryRecordset(fields)
+        , m_record(record)
+        , m_field(field)
+    {}
 
     Value fieldValue(int index) const override
     {
@@ -152,8 +155,8 @@ void tst_RecordList::failureOnFifthRecordKeepsWhatWasListed()
     QCOMPARE(reports.count(u"frmSure_PickRST"_s), 1);
     QCOMPARE(grid->Cols(), 6);
     for (int col = 1; col <= 4; ++col)
-        QCOMPARE(column(grid, col), (QStringList{u"很長的一段值 %1"_s.arg(col - 1),
-                                                 QString::number(col - 1), u"c"_s}));
+        QCOMPARE(column(grid, col),
+                 (QStringList{u"很長的一段值 %1"_s.arg(col - 1), QString::number(col - 1), u"c"_s}));
     QCOMPARE(column(grid, 5), (QStringList{u"很長的一段值 4"_s, u"4"_s, QString()}));
     for (int col = 0; col < grid->Cols(); ++col)
         QCOMPARE(grid->columnWidthTwips(col), unsized);
@@ -169,15 +172,24 @@ void tst_RecordList::setList_data()
     QTest::addColumn<int>("expectedRows");
     QTest::addColumn<float>("expectedSize");
     QTest::addColumn<int>("reportCount");
-    QTest::newRow("2, 1, 10.5") << Value(qint32(2)) << Value(qint32(1)) << Value(10.5) << 2 << 1 << 10.5f << 0;
-    QTest::newRow("2.5 rounds to even") << Value(2.5) << Value(qint32(1)) << Value(qint32(12)) << 2 << 1 << 12.0f << 0;
-    QTest::newRow("3.5 rounds to even") << Value(3.5) << Value(qint32(0)) << Value(qint32(12)) << 4 << 0 << 12.0f << 0;
-    QTest::newRow("numeric texts") << Value(u"1") << Value(u"2") << Value(u"9") << 1 << 2 << 9.0f << 0;
-    QTest::newRow("first not numeric: nothing set") << Value(u"x") << Value(qint32(1)) << Value(qint32(9)) << 0 << 0 << 12.0f << 1;
-    QTest::newRow("third not numeric: counts set") << Value(qint32(1)) << Value(qint32(1)) << Value(u"big") << 1 << 1 << 12.0f << 1;
-    QTest::newRow("Null count") << Value::null() << Value(qint32(1)) << Value(qint32(9)) << 0 << 0 << 12.0f << 1;
-    QTest::newRow("negative count refused") << Value(qint32(-1)) << Value(qint32(1)) << Value(qint32(9)) << 0 << 0 << 12.0f << 1;
-    QTest::newRow("zero font size refused") << Value(qint32(1)) << Value(qint32(1)) << Value(qint32(0)) << 1 << 1 << 12.0f << 1;
+    QTest::newRow("2, 1, 10.5") << Value(qint32(2)) << Value(qint32(1)) << Value(10.5) << 2 << 1
+                                << 10.5f << 0;
+    QTest::newRow("2.5 rounds to even")
+        << Value(2.5) << Value(qint32(1)) << Value(qint32(12)) << 2 << 1 << 12.0f << 0;
+    QTest::newRow("3.5 rounds to even")
+        << Value(3.5) << Value(qint32(0)) << Value(qint32(12)) << 4 << 0 << 12.0f << 0;
+    QTest::newRow("numeric texts")
+        << Value(u"1") << Value(u"2") << Value(u"9") << 1 << 2 << 9.0f << 0;
+    QTest::newRow("first not numeric: nothing set")
+        << Value(u"x") << Value(qint32(1)) << Value(qint32(9)) << 0 << 0 << 12.0f << 1;
+    QTest::newRow("third not numeric: counts set")
+        << Value(qint32(1)) << Value(qint32(1)) << Value(u"big") << 1 << 1 << 12.0f << 1;
+    QTest::newRow("Null count") << Value::null() << Value(qint32(1)) << Value(qint32(9)) << 0 << 0
+                                << 12.0f << 1;
+    QTest::newRow("negative count refused")
+        << Value(qint32(-1)) << Value(qint32(1)) << Value(qint32(9)) << 0 << 0 << 12.0f << 1;
+    QTest::newRow("zero font size refused")
+        << Value(qint32(1)) << Value(qint32(1)) << Value(qint32(0)) << 1 << 1 << 12.0f << 1;
 }
 
 void tst_RecordList::setList()

@@ -48,8 +48,12 @@ private slots:
             clickButton(dialog->cmdOK);
         });
         clickButton(window.cmdQuery);
-        QCOMPARE(card, (QStringList{QStringLiteral("A003"), QStringLiteral("黃𡩋祥"),
-                                    QStringLiteral("1988/7/15"), QStringLiteral("52000.5"), QStringLiteral("會計課")}));
+        QCOMPARE(card,
+                 (QStringList{QStringLiteral("A003"),
+                              QStringLiteral("黃𡩋祥"),
+                              QStringLiteral("1988/7/15"),
+                              QStringLiteral("52000.5"),
+                              QStringLiteral("會計課")}));
         QCOMPARE(window.txtId->text(), QStringLiteral("A003"));
         QCOMPARE(window.txtHired->text(), QStringLiteral("1988/07/15"));
         QCOMPARE(window.lblHiredRoc->text(), QStringLiteral("民國 77/07/15"));
@@ -65,7 +69,8 @@ private slots:
         QCOMPARE(salaryOnDisk(), 53000.0);
 
         window.txtSalary->setText(QStringLiteral("-1"));
-        driver.whenShown<dialogs::FrmSure>([](dialogs::FrmSure *dialog) { clickButton(dialog->cmdOK); });
+        driver.whenShown<dialogs::FrmSure>(
+            [](dialogs::FrmSure *dialog) { clickButton(dialog->cmdOK); });
         clickButton(window.cmdSave);
         QCOMPARE(reports.procedures(), QStringList{QStringLiteral("fmStaff_cmdSave_Click")});
         QCOMPARE(salaryOnDisk(), 53000.0);
@@ -82,7 +87,9 @@ private:
         adodb::Connection connection;
         connection.setConnectionString(QStringLiteral("Driver=SQLite3;Database=") + m_database);
         connection.Open();
-        return connection.Execute(QStringLiteral("SELECT salary FROM staff WHERE id = 'A003'"))->fieldValue(0).toDouble();
+        return connection.Execute(QStringLiteral("SELECT salary FROM staff WHERE id = 'A003'"))
+            ->fieldValue(0)
+            .toDouble();
     }
 
     QTemporaryDir m_dir;

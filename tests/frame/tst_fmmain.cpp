@@ -65,7 +65,10 @@ public:
     using frame::FmMain::FmMain;
 
 protected:
-    void InitForm() override { throw platform::RuntimeError(platform::ErrorNumber::ObjectRequired); }
+    void InitForm() override
+    {
+        throw platform::RuntimeError(platform::ErrorNumber::ObjectRequired);
+    }
 };
 
 // Child mode: shows the window, ends it by the given means, and reports 3 if the
@@ -100,10 +103,7 @@ private slots:
         QVERIFY(m_dir.isValid());
     }
 
-    void cleanup()
-    {
-        QCOMPARE(QApplication::topLevelWidgets().size(), 0);
-    }
+    void cleanup() { QCOMPARE(QApplication::topLevelWidgets().size(), 0); }
 
     void controlsStandAtTheirDesignPlaces_data()
     {
@@ -131,9 +131,15 @@ private slots:
         QVERIFY(control);
         const TwipsRect actual = geometryOf(control);
         // Positions are whole pixels: within half a pixel (7.5 twips) of the design.
-        QVERIFY2(qAbs(actual.left - expected.left()) <= 7.5 && qAbs(actual.top - expected.top()) <= 7.5
-                     && qAbs(actual.width - expected.width()) <= 7.5 && qAbs(actual.height - expected.height()) <= 7.5,
-                 qPrintable(QStringLiteral("%1,%2,%3,%4").arg(actual.left).arg(actual.top).arg(actual.width).arg(actual.height)));
+        QVERIFY2(qAbs(actual.left - expected.left()) <= 7.5
+                     && qAbs(actual.top - expected.top()) <= 7.5
+                     && qAbs(actual.width - expected.width()) <= 7.5
+                     && qAbs(actual.height - expected.height()) <= 7.5,
+                 qPrintable(QStringLiteral("%1,%2,%3,%4")
+                                .arg(actual.left)
+                                .arg(actual.top)
+                                .arg(actual.width)
+                                .arg(actual.height)));
     }
 
     void bandsKeepTheirHeightsOnResize()
@@ -183,13 +189,17 @@ private slots:
         QTest::addColumn<QString>("dateTip");
         const QTime afternoon(14, 5, 9);
         const QString afternoonTip = QStringLiteral("檔案日期:2012/12/8 下午 02:05:09");
-        QTest::newRow("this build") << "bin" << buildversion::numbers() << "V" + buildversion::text() << "V." + buildversion::text() << afternoon << afternoonTip;
-        QTest::newRow("version 2.10.3") << "bin" << QList<int>{2, 10, 3} << "V2.10.3" << "V.2.10.3" << afternoon
-                                        << afternoonTip;
-        QTest::newRow("folder with blanks and Chinese") << "程式 資料夾" << buildversion::numbers() << "V" + buildversion::text() << "V." + buildversion::text()
-                                                        << afternoon << afternoonTip;
+        QTest::newRow("this build")
+            << "bin" << buildversion::numbers() << "V" + buildversion::text()
+            << "V." + buildversion::text() << afternoon << afternoonTip;
+        QTest::newRow("version 2.10.3") << "bin" << QList<int>{2, 10, 3} << "V2.10.3"
+                                        << "V.2.10.3" << afternoon << afternoonTip;
+        QTest::newRow("folder with blanks and Chinese")
+            << "程式 資料夾" << buildversion::numbers() << "V" + buildversion::text()
+            << "V." + buildversion::text() << afternoon << afternoonTip;
         QTest::newRow("fraction of a second cut, not rounded into the next day")
-            << "late" << buildversion::numbers() << "V" + buildversion::text() << "V." + buildversion::text() << QTime(23, 59, 59, 700)
+            << "late" << buildversion::numbers() << "V" + buildversion::text()
+            << "V." + buildversion::text() << QTime(23, 59, 59, 700)
             << QStringLiteral("檔案日期:2012/12/8 下午 11:59:59");
     }
 
@@ -222,10 +232,13 @@ private slots:
         QTest::addColumn<QList<int>>("version");
         QTest::addColumn<QString>("shownName");
         QTest::addColumn<QString>("tip");
-        QTest::newRow("program of the suite") << "人事" << "人事資料維護" << QList<int>{2, 10, 3} << "人事"
+        QTest::newRow("program of the suite") << "人事"
+                                              << "人事資料維護" << QList<int>{2, 10, 3} << "人事"
                                               << "V2.10.3";
-        QTest::newRow("no short name: the file's") << "" << "人事資料維護" << QList<int>{1, 2, 0} << "tst_fmmain"
-                                                  << "V1.2.0";
+        QTest::newRow("no short name: the file's")
+            << ""
+            << "人事資料維護" << QList<int>{1, 2, 0} << "tst_fmmain"
+            << "V1.2.0";
     }
 
     void programShowsItsOwnNameAndVersion()
@@ -252,7 +265,8 @@ private slots:
 
     void renamedProgramFileLeavesTheTipEmpty()
     {
-        const QString program = createProgramFile(QStringLiteral("renamed"), QDateTime::currentDateTime());
+        const QString program = createProgramFile(QStringLiteral("renamed"),
+                                                  QDateTime::currentDateTime());
         QVERIFY(QFile::rename(program, program + QStringLiteral(".bak")));
 
         DesktopCapture desktop;
@@ -266,7 +280,8 @@ private slots:
 
     void failingStepIsReportedAndTheWindowStillOpens()
     {
-        const QString program = createProgramFile(QStringLiteral("vanishing"), QDateTime::currentDateTime());
+        const QString program = createProgramFile(QStringLiteral("vanishing"),
+                                                  QDateTime::currentDateTime());
         DesktopCapture desktop;
         VanishingProgramWindow window(appAt(program));
         window.show();
@@ -322,10 +337,14 @@ private slots:
         QTest::addColumn<QByteArray>("wayland");
         QTest::addColumn<QByteArray>("x11");
         QTest::addColumn<QByteArray>("platform");
-        QTest::newRow("Wayland with XWayland") << QByteArray() << QByteArray("wayland-0") << QByteArray(":0") << QByteArray("xcb");
-        QTest::newRow("Wayland alone") << QByteArray() << QByteArray("wayland-0") << QByteArray() << QByteArray();
-        QTest::newRow("user's choice") << QByteArray("wayland") << QByteArray("wayland-0") << QByteArray(":0") << QByteArray("wayland");
-        QTest::newRow("X11 session") << QByteArray() << QByteArray() << QByteArray(":0") << QByteArray();
+        QTest::newRow("Wayland with XWayland")
+            << QByteArray() << QByteArray("wayland-0") << QByteArray(":0") << QByteArray("xcb");
+        QTest::newRow("Wayland alone")
+            << QByteArray() << QByteArray("wayland-0") << QByteArray() << QByteArray();
+        QTest::newRow("user's choice") << QByteArray("wayland") << QByteArray("wayland-0")
+                                       << QByteArray(":0") << QByteArray("wayland");
+        QTest::newRow("X11 session")
+            << QByteArray() << QByteArray() << QByteArray(":0") << QByteArray();
     }
 
     void platformUnderWayland()
@@ -334,7 +353,9 @@ private slots:
         QFETCH(QByteArray, wayland);
         QFETCH(QByteArray, x11);
         QFETCH(QByteArray, platform);
-        const QByteArray saved[] = {qgetenv("QT_QPA_PLATFORM"), qgetenv("WAYLAND_DISPLAY"), qgetenv("DISPLAY")};
+        const QByteArray saved[] = {qgetenv("QT_QPA_PLATFORM"),
+                                    qgetenv("WAYLAND_DISPLAY"),
+                                    qgetenv("DISPLAY")};
         qputenv("QT_QPA_PLATFORM", chosen);
         qputenv("WAYLAND_DISPLAY", wayland);
         qputenv("DISPLAY", x11);

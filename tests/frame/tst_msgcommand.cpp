@@ -66,7 +66,8 @@ private slots:
         QString error;
         QVERIFY2(m_postgres.start(&error), qPrintable(error));
         const QStringList staff = {
-            QStringLiteral("CREATE TABLE staff (id VARCHAR(10), name VARCHAR(40), salary NUMERIC(10, 2))"),
+            QStringLiteral(
+                "CREATE TABLE staff (id VARCHAR(10), name VARCHAR(40), salary NUMERIC(10, 2))"),
             QStringLiteral("INSERT INTO staff VALUES ('A001', '林志明', NULL)"),
             QStringLiteral("INSERT INTO staff VALUES ('A002', '黃𡩋祥', 52000.5)"),
         };
@@ -92,36 +93,55 @@ private slots:
         QTest::addColumn<QString>("said"); // part of the output, or of the error line
         const QString missing = path(QStringLiteral("沒有.txt"));
         const QString folder = path(QString());
-        const QString refused = QStringLiteral("Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=%1;"
-                                               "Database=x;Uid=clerk;Pwd=Secret-42")
+        const QString refused = QStringLiteral(
+                                    "Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=%1;"
+                                    "Database=x;Uid=clerk;Pwd=Secret-42")
                                     .arg(freeLoopbackPort());
         QTest::newRow("first button") << QStringList{u"確定嗎？"_s} << Answer::Ok << 0 << "";
         QTest::newRow("second button") << QStringList{u"確定嗎？"_s} << Answer::Cancel << 1 << "";
         QTest::newRow("Escape") << QStringList{u"確定嗎？"_s} << Answer::Escape << 1 << "";
         QTest::newRow("close box") << QStringList{u"確定嗎？"_s} << Answer::CloseBox << 1 << "";
-        QTest::newRow("one button, captions, title, short")
-            << QStringList{u"-b"_s, u"n"_s, u"--ok=知道了"_s, u"-t"_s, u"夜間批次"_s, u"-s"_s, u"完成"_s}
-            << Answer::Ok << 0 << "";
-        QTest::newRow("--help") << QStringList{u"--help"_s} << Answer::None << 0 << "Usage: suiteframe-msg";
-        QTest::newRow("--version") << QStringList{u"--version"_s} << Answer::None << 0 << u"suiteframe-msg "_s + buildversion::text();
-        QTest::newRow("unknown option") << QStringList{u"--colour"_s} << Answer::None << 2 << "Unknown option 'colour'";
-        QTest::newRow("two messages") << QStringList{u"甲"_s, u"乙"_s} << Answer::None << 2 << "one MESSAGE only";
-        QTest::newRow("buttons neither Y nor N") << QStringList{u"-b"_s, u"X"_s} << Answer::None << 2 << "Y or N";
-        QTest::newRow("query without a database") << QStringList{u"-q"_s, u"SELECT 1"_s} << Answer::None << 2
-                                                  << "--query needs a database";
-        QTest::newRow("lines and query") << QStringList{u"-l"_s, u"-"_s, u"-q"_s, u"SELECT 1"_s, u"-c"_s, m_sqlite}
-                                         << Answer::None << 2 << "cannot be combined";
-        QTest::newRow("unreadable lines file") << QStringList{u"-l"_s, missing} << Answer::None << 2
-                                               << "cannot read " + missing;
-        QTest::newRow("lines file a folder") << QStringList{u"-l"_s, folder} << Answer::None << 2 << "it is a folder";
+        QTest::newRow("one button, captions, title, short") << QStringList{u"-b"_s,
+                                                                           u"n"_s,
+                                                                           u"--ok=知道了"_s,
+                                                                           u"-t"_s,
+                                                                           u"夜間批次"_s,
+                                                                           u"-s"_s,
+                                                                           u"完成"_s}
+                                                            << Answer::Ok << 0 << "";
+        QTest::newRow("--help") << QStringList{u"--help"_s} << Answer::None << 0
+                                << "Usage: suiteframe-msg";
+        QTest::newRow("--version") << QStringList{u"--version"_s} << Answer::None << 0
+                                   << u"suiteframe-msg "_s + buildversion::text();
+        QTest::newRow("unknown option")
+            << QStringList{u"--colour"_s} << Answer::None << 2 << "Unknown option 'colour'";
+        QTest::newRow("two messages")
+            << QStringList{u"甲"_s, u"乙"_s} << Answer::None << 2 << "one MESSAGE only";
+        QTest::newRow("buttons neither Y nor N")
+            << QStringList{u"-b"_s, u"X"_s} << Answer::None << 2 << "Y or N";
+        QTest::newRow("query without a database")
+            << QStringList{u"-q"_s, u"SELECT 1"_s} << Answer::None << 2
+            << "--query needs a database";
+        QTest::newRow("lines and query")
+            << QStringList{u"-l"_s, u"-"_s, u"-q"_s, u"SELECT 1"_s, u"-c"_s, m_sqlite}
+            << Answer::None << 2 << "cannot be combined";
+        QTest::newRow("unreadable lines file")
+            << QStringList{u"-l"_s, missing} << Answer::None << 2 << "cannot read " + missing;
+        QTest::newRow("lines file a folder")
+            << QStringList{u"-l"_s, folder} << Answer::None << 2 << "it is a folder";
         QTest::newRow("failed connection, password not told")
             << QStringList{u"-c"_s, refused, u"-q"_s, u"SELECT 1"_s} << Answer::None << 2
             << "cannot connect to the database: ";
-        QTest::newRow("failed query") << QStringList{u"-c"_s, m_sqlite, u"-q"_s, u"SELECT * FROM nowhere"_s}
-                                      << Answer::None << 2 << "the query failed: ";
-        QTest::newRow("INI key missing")
-            << QStringList{u"-i"_s, path(u"設定.ini"_s), u"--key"_s, u"Other"_s, u"-q"_s, u"SELECT 1"_s}
-            << Answer::None << 2 << "no connection string in";
+        QTest::newRow("failed query")
+            << QStringList{u"-c"_s, m_sqlite, u"-q"_s, u"SELECT * FROM nowhere"_s} << Answer::None
+            << 2 << "the query failed: ";
+        QTest::newRow("INI key missing") << QStringList{u"-i"_s,
+                                                        path(u"設定.ini"_s),
+                                                        u"--key"_s,
+                                                        u"Other"_s,
+                                                        u"-q"_s,
+                                                        u"SELECT 1"_s}
+                                         << Answer::None << 2 << "no connection string in";
     }
 
     void exitStatus()
@@ -153,7 +173,8 @@ private slots:
         const QByteArray big5("\xB6\xB5\xA5\xD8\t\xAA\xF7\xC3\x42\r\n\xB3\x5C\xA5\x69\t100\r\n");
         QTest::newRow("Big5 file") << "CP950" << false << big5;
         QTest::newRow("Big5 on standard input") << "CP950" << true << big5;
-        QTest::newRow("UTF-8 file") << "UTF-8" << false << QStringLiteral("項目\t金額\n許可\t100").toUtf8();
+        QTest::newRow("UTF-8 file")
+            << "UTF-8" << false << QStringLiteral("項目\t金額\n許可\t100").toUtf8();
     }
 
     void linesInTheCodePage()
@@ -169,7 +190,8 @@ private slots:
         lines.close();
 
         const Outcome outcome = run({u"-l"_s, fromInput ? u"-"_s : file, u"今晚的批次已完成。"_s},
-                                    fromInput ? bytes : QByteArray(), Answer::Ok);
+                                    fromInput ? bytes : QByteArray(),
+                                    Answer::Ok);
         QCOMPARE(outcome.status, 0);
         QCOMPARE(outcome.rows, (QStringList{u"項目\t金額"_s, u"許可\t100"_s}));
     }
@@ -179,22 +201,36 @@ private slots:
         QTest::addColumn<QStringList>("database");
         QTest::newRow("SQLite") << QStringList{u"-c"_s, m_sqlite};
         QTest::newRow("PostgreSQL") << QStringList{u"-c"_s, m_postgres.connectionString()};
-        QTest::newRow("SQLite, named in an INI file")
-            << QStringList{u"--ini"_s, path(u"設定.ini"_s), u"--section"_s, u"jobs"_s, u"--key"_s, u"Database"_s};
+        QTest::newRow("SQLite, named in an INI file") << QStringList{u"--ini"_s,
+                                                                     path(u"設定.ini"_s),
+                                                                     u"--section"_s,
+                                                                     u"jobs"_s,
+                                                                     u"--key"_s,
+                                                                     u"Database"_s};
     }
 
     void queryShowsItsRecordsAsACard()
     {
         QFETCH(QStringList, database);
-        const Outcome outcome = run(database + QStringList{u"-q"_s, u"SELECT id AS 編號, name AS 姓名, salary AS 月薪 "
-                                                                    u"FROM staff ORDER BY id"_s},
-                                    QByteArray(), Answer::Ok);
+        const Outcome outcome
+            = run(database
+                      + QStringList{u"-q"_s,
+                                    u"SELECT id AS 編號, name AS 姓名, salary AS 月薪 "
+                                    u"FROM staff ORDER BY id"_s},
+                  QByteArray(),
+                  Answer::Ok);
         QCOMPARE(outcome.status, 0);
-        QCOMPARE(outcome.rows, (QStringList{u"編號\tA001\tA002"_s, u"姓名\t林志明\t黃𡩋祥"_s, u"月薪\t\t52000.5"_s}));
+        QCOMPARE(outcome.rows,
+                 (QStringList{u"編號\tA001\tA002"_s,
+                              u"姓名\t林志明\t黃𡩋祥"_s,
+                              u"月薪\t\t52000.5"_s}));
     }
 
 private:
-    QString path(const QString &name) const { return m_dir.filePath(QStringLiteral("批次 資料/") + name); }
+    QString path(const QString &name) const
+    {
+        return m_dir.filePath(QStringLiteral("批次 資料/") + name);
+    }
 
     Outcome run(const QStringList &arguments, const QByteArray &inputBytes, Answer answer)
     {
@@ -203,11 +239,19 @@ private:
         m_driver.whenShown<dialogs::FrmSure>([&outcome, answer](dialogs::FrmSure *dialog) {
             outcome.rows = dialog->fgList->isVisible() ? listRows(dialog->fgList) : QStringList();
             switch (answer) {
-            case Answer::Ok: clickButton(dialog->cmdOK); break;
-            case Answer::Escape: QTest::keyClick(dialog, Qt::Key_Escape); break;
-            case Answer::CloseBox: dialog->close(); break;
+            case Answer::Ok:
+                clickButton(dialog->cmdOK);
+                break;
+            case Answer::Escape:
+                QTest::keyClick(dialog, Qt::Key_Escape);
+                break;
+            case Answer::CloseBox:
+                dialog->close();
+                break;
             case Answer::Cancel:
-            case Answer::None: clickButton(dialog->cmdCancel); break;
+            case Answer::None:
+                clickButton(dialog->cmdCancel);
+                break;
             }
         });
         QByteArray inputData = inputBytes, outputData, errorData;
@@ -215,7 +259,10 @@ private:
         input.open(QIODevice::ReadOnly);
         output.open(QIODevice::WriteOnly);
         error.open(QIODevice::WriteOnly);
-        outcome.status = msgcommand::run(QStringList{u"suiteframe-msg"_s} + arguments, input, output, error);
+        outcome.status = msgcommand::run(QStringList{u"suiteframe-msg"_s} + arguments,
+                                         input,
+                                         output,
+                                         error);
         outcome.output = QString::fromUtf8(outputData);
         outcome.error = QString::fromUtf8(errorData);
         return outcome;

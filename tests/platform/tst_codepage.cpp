@@ -20,10 +20,14 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QByteArray>("bytes");
-        QTest::newRow("Big5") << "BIG5" << "處理程序" << QByteArray("\xB3\x42\xB2\x7A\xB5\x7B\xA7\xC7");
-        QTest::newRow("CP950 with ASCII") << "CP950" << "A記B" << QByteArray("A\xB0OB");
-        QTest::newRow("UTF-8") << "UTF-8" << "記" << QByteArray("\xE8\xA8\x98");
-        QTest::newRow("Latin-1") << "ISO-8859-1" << "é" << QByteArray("\xE9");
+        QTest::newRow("Big5") << "BIG5"
+                              << "處理程序" << QByteArray("\xB3\x42\xB2\x7A\xB5\x7B\xA7\xC7");
+        QTest::newRow("CP950 with ASCII") << "CP950"
+                                          << "A記B" << QByteArray("A\xB0OB");
+        QTest::newRow("UTF-8") << "UTF-8"
+                               << "記" << QByteArray("\xE8\xA8\x98");
+        QTest::newRow("Latin-1") << "ISO-8859-1"
+                                 << "é" << QByteArray("\xE9");
     }
 
     void roundTrips()

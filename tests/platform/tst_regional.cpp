@@ -60,10 +60,18 @@ void tst_Regional::separatorsFollowTheLocale_data()
     QTest::addColumn<QString>("locale");
     QTest::addColumn<QString>("dateSep");
     QTest::addColumn<QString>("timeSep");
-    QTest::newRow("zh_TW") << "zh_TW" << "/" << ":";
-    QTest::newRow("en_US") << "en_US" << "/" << ":";
-    QTest::newRow("de_DE") << "de_DE" << "." << ":";
-    QTest::newRow("ko_KR, blanks around the dot") << "ko_KR" << "." << ":";
+    QTest::newRow("zh_TW") << "zh_TW"
+                           << "/"
+                           << ":";
+    QTest::newRow("en_US") << "en_US"
+                           << "/"
+                           << ":";
+    QTest::newRow("de_DE") << "de_DE"
+                           << "."
+                           << ":";
+    QTest::newRow("ko_KR, blanks around the dot") << "ko_KR"
+                                                  << "."
+                                                  << ":";
 }
 
 void tst_Regional::separatorsFollowTheLocale()
@@ -79,16 +87,20 @@ void tst_Regional::generalDate_data()
     QTest::addColumn<QString>("locale");
     QTest::addColumn<QDateTime>("value");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("zh_TW afternoon") << "zh_TW" << at(2012, 12, 8, 14, 5, 9) << "2012/12/8 下午 02:05:09";
-    QTest::newRow("zh_TW half past midnight") << "zh_TW" << at(2012, 12, 8, 0, 30) << "2012/12/8 上午 12:30:00";
+    QTest::newRow("zh_TW afternoon")
+        << "zh_TW" << at(2012, 12, 8, 14, 5, 9) << "2012/12/8 下午 02:05:09";
+    QTest::newRow("zh_TW half past midnight")
+        << "zh_TW" << at(2012, 12, 8, 0, 30) << "2012/12/8 上午 12:30:00";
     QTest::newRow("zh_TW noon") << "zh_TW" << at(2012, 12, 8, 12, 0) << "2012/12/8 下午 12:00:00";
     QTest::newRow("zh_TW midnight: date alone") << "zh_TW" << at(2012, 1, 5) << "2012/1/5";
     QTest::newRow("zh_TW day zero: time alone") << "zh_TW" << timeOnly(9, 7, 5) << "上午 09:07:05";
     QTest::newRow("zh_TW day zero at midnight") << "zh_TW" << timeOnly(0, 0) << "上午 12:00:00";
-    QTest::newRow("en_US Windows form") << "en_US" << at(2012, 12, 8, 14, 5, 9) << "12/8/2012 2:05:09 PM";
+    QTest::newRow("en_US Windows form")
+        << "en_US" << at(2012, 12, 8, 14, 5, 9) << "12/8/2012 2:05:09 PM";
     QTest::newRow("en_US morning") << "en_US" << at(2012, 12, 8, 0, 30) << "12/8/2012 12:30:00 AM";
     QTest::newRow("invalid date") << "zh_TW" << QDateTime() << "";
-    QTest::newRow("de_DE four-digit year, no zone") << "de_DE" << at(2012, 12, 8, 14, 5, 9) << "08.12.2012 14:05:09";
+    QTest::newRow("de_DE four-digit year, no zone")
+        << "de_DE" << at(2012, 12, 8, 14, 5, 9) << "08.12.2012 14:05:09";
 }
 
 void tst_Regional::generalDate()
@@ -111,8 +123,11 @@ void tst_Regional::generalDateReadsBack()
 {
     QFETCH(QString, locale);
     QLocale::setDefault(QLocale(locale));
-    for (const QDateTime &value : {at(2012, 12, 8, 14, 5, 9), at(1999, 1, 31, 0, 30), at(2030, 7, 4),
-                                   timeOnly(12, 0, 1), at(100, 1, 1, 23, 59, 59)}) {
+    for (const QDateTime &value : {at(2012, 12, 8, 14, 5, 9),
+                                   at(1999, 1, 31, 0, 30),
+                                   at(2030, 7, 4),
+                                   timeOnly(12, 0, 1),
+                                   at(100, 1, 1, 23, 59, 59)}) {
         const QString text = platform::regional::generalDate(value);
         QCOMPARE(platform::regional::parseDate(text).value_or(QDateTime()), value);
     }
@@ -126,38 +141,71 @@ void tst_Regional::formatDate_data()
     QTest::addColumn<QString>("expected");
     const QDateTime saturday = at(2012, 12, 8, 14, 5, 9);
     const QDateTime earlyNewYear = at(1900, 1, 1, 12, 36); // a Monday
-    QTest::newRow("year and month") << "zh_TW" << saturday << "YYYY/MM" << "2012/12";
-    QTest::newRow("year and month, German separator") << "de_DE" << saturday << "YYYY/MM" << "2012.12";
-    QTest::newRow("compact date") << "zh_TW" << saturday << "YYMMDD" << "121208";
-    QTest::newRow("lower case tokens") << "en_US" << saturday << "yyyy-mm-dd" << "2012-12-08";
-    QTest::newRow("stamp of the error log") << "zh_TW" << saturday << "YY/MM/DD, HH:MM:SS " << "12/12/08, 14:05:09 ";
-    QTest::newRow("mm after hh is minutes") << "en_US" << earlyNewYear << "dd mm yyyy hh:mm:ss" << "01 01 1900 12:36:00";
-    QTest::newRow("mm without hh is month") << "en_US" << earlyNewYear << "dd mm yyyy :mm" << "01 01 1900 :01";
-    QTest::newRow("literals between hh and mm") << "en_US" << earlyNewYear << "dd:hh :mm:mm" << "01:12 :36:01";
-    QTest::newRow("a token between hh and mm") << "en_US" << earlyNewYear << "hh:dd :mm:mm" << "12:01 :01:01";
-    QTest::newRow("only the first mm after hh") << "en_US" << earlyNewYear << "hh:mm :ss:mm" << "12:36 :00:01";
-    QTest::newRow("n is always minutes") << "en_US" << earlyNewYear << "dd :mm:nn" << "01 :01:36";
-    QTest::newRow("yyy is yy then day of year") << "en_US" << earlyNewYear << "yyy" << "001";
-    QTest::newRow("day of year") << "en_US" << saturday << "y" << "343";
-    QTest::newRow("quarter") << "en_US" << saturday << "q" << "4";
-    QTest::newRow("weekday, Sunday first") << "en_US" << saturday << "w" << "7";
-    QTest::newRow("week of year") << "en_US" << saturday << "ww" << "49";
-    QTest::newRow("English names") << "en_US" << earlyNewYear << "ddd dddd mmm mmmm" << "Mon Monday Jan January";
-    QTest::newRow("Chinese month name") << "zh_TW" << saturday << "mmmm" << "十二月";
-    QTest::newRow("Chinese weekday") << "zh_TW" << saturday << "dddd" << "星期六";
-    QTest::newRow("twelve-hour clock with A/P") << "en_US" << at(1900, 1, 1, 17, 24) << "hh:nn:ss A/P" << "05:24:00 P";
-    QTest::newRow("am/pm lower case") << "en_US" << saturday << "h am/pm" << "2 pm";
-    QTest::newRow("AM/PM literal in zh_TW") << "zh_TW" << saturday << "AM/PM" << "PM";
-    QTest::newRow("a/p one letter") << "zh_TW" << at(2012, 12, 8, 9, 0) << "a/p" << "a";
-    QTest::newRow("AMPM takes the locale's text") << "zh_TW" << saturday << "AMPM hh:nn" << "下午 02:05";
-    QTest::newRow("24-hour clock without AM/PM") << "zh_TW" << saturday << "h:n:s" << "14:5:9";
-    QTest::newRow("short and long date") << "zh_TW" << saturday << "ddddd|dddddd" << "2012/12/8|2012年12月8日";
-    QTest::newRow("long time") << "zh_TW" << saturday << "ttttt" << "下午 02:05:09";
-    QTest::newRow("general date") << "en_US" << saturday << "c" << "12/8/2012 2:05:09 PM";
-    QTest::newRow("backslash escapes") << "zh_TW" << saturday << "\\d\\/yyyy" << "d/2012";
-    QTest::newRow("quoted text copied") << "zh_TW" << saturday << "\"dd/mm\" yyyy" << "dd/mm 2012";
-    QTest::newRow("invalid date") << "zh_TW" << QDateTime() << "yyyy mmm" << "";
-    QTest::newRow("other characters copied") << "zh_TW" << saturday << "民國 yyyy 年" << "民國 2012 年";
+    QTest::newRow("year and month") << "zh_TW" << saturday << "YYYY/MM"
+                                    << "2012/12";
+    QTest::newRow("year and month, German separator") << "de_DE" << saturday << "YYYY/MM"
+                                                      << "2012.12";
+    QTest::newRow("compact date") << "zh_TW" << saturday << "YYMMDD"
+                                  << "121208";
+    QTest::newRow("lower case tokens") << "en_US" << saturday << "yyyy-mm-dd"
+                                       << "2012-12-08";
+    QTest::newRow("stamp of the error log") << "zh_TW" << saturday << "YY/MM/DD, HH:MM:SS "
+                                            << "12/12/08, 14:05:09 ";
+    QTest::newRow("mm after hh is minutes") << "en_US" << earlyNewYear << "dd mm yyyy hh:mm:ss"
+                                            << "01 01 1900 12:36:00";
+    QTest::newRow("mm without hh is month") << "en_US" << earlyNewYear << "dd mm yyyy :mm"
+                                            << "01 01 1900 :01";
+    QTest::newRow("literals between hh and mm") << "en_US" << earlyNewYear << "dd:hh :mm:mm"
+                                                << "01:12 :36:01";
+    QTest::newRow("a token between hh and mm") << "en_US" << earlyNewYear << "hh:dd :mm:mm"
+                                               << "12:01 :01:01";
+    QTest::newRow("only the first mm after hh") << "en_US" << earlyNewYear << "hh:mm :ss:mm"
+                                                << "12:36 :00:01";
+    QTest::newRow("n is always minutes") << "en_US" << earlyNewYear << "dd :mm:nn"
+                                         << "01 :01:36";
+    QTest::newRow("yyy is yy then day of year") << "en_US" << earlyNewYear << "yyy"
+                                                << "001";
+    QTest::newRow("day of year") << "en_US" << saturday << "y"
+                                 << "343";
+    QTest::newRow("quarter") << "en_US" << saturday << "q"
+                             << "4";
+    QTest::newRow("weekday, Sunday first") << "en_US" << saturday << "w"
+                                           << "7";
+    QTest::newRow("week of year") << "en_US" << saturday << "ww"
+                                  << "49";
+    QTest::newRow("English names") << "en_US" << earlyNewYear << "ddd dddd mmm mmmm"
+                                   << "Mon Monday Jan January";
+    QTest::newRow("Chinese month name") << "zh_TW" << saturday << "mmmm"
+                                        << "十二月";
+    QTest::newRow("Chinese weekday") << "zh_TW" << saturday << "dddd"
+                                     << "星期六";
+    QTest::newRow("twelve-hour clock with A/P")
+        << "en_US" << at(1900, 1, 1, 17, 24) << "hh:nn:ss A/P"
+        << "05:24:00 P";
+    QTest::newRow("am/pm lower case") << "en_US" << saturday << "h am/pm"
+                                      << "2 pm";
+    QTest::newRow("AM/PM literal in zh_TW") << "zh_TW" << saturday << "AM/PM"
+                                            << "PM";
+    QTest::newRow("a/p one letter") << "zh_TW" << at(2012, 12, 8, 9, 0) << "a/p"
+                                    << "a";
+    QTest::newRow("AMPM takes the locale's text") << "zh_TW" << saturday << "AMPM hh:nn"
+                                                  << "下午 02:05";
+    QTest::newRow("24-hour clock without AM/PM") << "zh_TW" << saturday << "h:n:s"
+                                                 << "14:5:9";
+    QTest::newRow("short and long date") << "zh_TW" << saturday << "ddddd|dddddd"
+                                         << "2012/12/8|2012年12月8日";
+    QTest::newRow("long time") << "zh_TW" << saturday << "ttttt"
+                               << "下午 02:05:09";
+    QTest::newRow("general date") << "en_US" << saturday << "c"
+                                  << "12/8/2012 2:05:09 PM";
+    QTest::newRow("backslash escapes") << "zh_TW" << saturday << "\\d\\/yyyy"
+                                       << "d/2012";
+    QTest::newRow("quoted text copied") << "zh_TW" << saturday << "\"dd/mm\" yyyy"
+                                        << "dd/mm 2012";
+    QTest::newRow("invalid date") << "zh_TW" << QDateTime() << "yyyy mmm"
+                                  << "";
+    QTest::newRow("other characters copied") << "zh_TW" << saturday << "民國 yyyy 年"
+                                             << "民國 2012 年";
 }
 
 void tst_Regional::formatDate()
@@ -175,9 +223,10 @@ void tst_Regional::parseDate_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QDateTime>("expected"); // invalid: no date
 
-    const auto row = [](const char *name, const char *locale, const QString &text, const QDateTime &expected) {
-        QTest::newRow(name) << QString::fromLatin1(locale) << text << expected;
-    };
+    const auto row =
+        [](const char *name, const char *locale, const QString &text, const QDateTime &expected) {
+            QTest::newRow(name) << QString::fromLatin1(locale) << text << expected;
+        };
     // Times alone fall on day zero; "." separates hours and minutes.
     row("decimal point is a time separator", "en_US", "2.5", timeOnly(2, 5));
     row("minutes only", "en_US", "0.40", timeOnly(0, 40));
@@ -216,7 +265,10 @@ void tst_Regional::parseDate_data()
     // A time after (or before) the date.
     row("date and time", "en_US", "6/30/2011 01:20:34 PM", at(2011, 6, 30, 13, 20, 34));
     row("ISO date and time", "zh_TW", "2013-05-14 02:04:12", at(2013, 5, 14, 2, 4, 12));
-    row("ideographic space", "en_US", QStringLiteral("6/30/2011\u30001:20:34"), at(2011, 6, 30, 1, 20, 34));
+    row("ideographic space",
+        "en_US",
+        QStringLiteral("6/30/2011\u30001:20:34"),
+        at(2011, 6, 30, 1, 20, 34));
     row("Taiwan general date", "zh_TW", "2012/12/8 下午 02:05:09", at(2012, 12, 8, 14, 5, 9));
     row("time then date", "en_US", "3 am 1 2", thisYear(1, 2, 3));
     row("hour with am after date", "en_US", "1 2 3 am", thisYear(1, 2, 3));
@@ -224,9 +276,11 @@ void tst_Regional::parseDate_data()
     row("padded by blanks", "en_US", "  1/2/1970  ", at(1970, 1, 2));
     // Not dates.
     const QDateTime none;
-    for (const char *text : {"True", "0", "1", "24:00", "0:60", "0.60", "1 2 am", "1 am 2", "1.5 2",
-                             "2 32 3", "1 2.3 4", "1.2 3.4", "1 2 3 4", "1 2 3 am 4.5", "1;2;3",
-                             "(1:2)", "0.", ".0", "-1.1", "32 49", "0 49", ""}) {
+    for (const char *text :
+         {"True",   "0",     "1",      "24:00",   "0:60",    "0.60",    "1 2 am",
+          "1 am 2", "1.5 2", "2 32 3", "1 2.3 4", "1.2 3.4", "1 2 3 4", "1 2 3 am 4.5",
+          "1;2;3",  "(1:2)", "0.",     ".0",      "-1.1",    "32 49",   "0 49",
+          ""}) {
         row(text[0] ? text : "empty", "en_US", QString::fromLatin1(text), none);
     }
     row("fractional seconds", "en_US", "2013-05-14 02:04:12.017", none);
@@ -253,9 +307,11 @@ void tst_Regional::parseNumber_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("isNumber");
     QTest::addColumn<double>("expected");
-    const auto row = [](const char *name, const char *locale, const QString &text, std::optional<double> value) {
-        QTest::newRow(name) << QString::fromLatin1(locale) << text << value.has_value() << value.value_or(0);
-    };
+    const auto row =
+        [](const char *name, const char *locale, const QString &text, std::optional<double> value) {
+            QTest::newRow(name) << QString::fromLatin1(locale) << text << value.has_value()
+                                << value.value_or(0);
+        };
     row("plain", "zh_TW", "42", 42);
     row("blanks around", "zh_TW", "  -1.5 ", -1.5);
     row("sign after", "zh_TW", "5-", -5);
@@ -279,8 +335,24 @@ void tst_Regional::parseNumber_data()
     row("hex lower case", "zh_TW", "&h0abc", 0xabc);
     row("octal", "zh_TW", "&O177777", -1);
     row("octal 300", "zh_TW", "&o300", 192);
-    for (const char *text : {"", " ", "abc", "1.1.", "1e1.", "+ +0", "-0-", "()", "(-5)", "(5",
-                             "1,00", "&H", "&O128", "&HG", "FE", "0x10", "1e", "5 5"}) {
+    for (const char *text : {"",
+                             " ",
+                             "abc",
+                             "1.1.",
+                             "1e1.",
+                             "+ +0",
+                             "-0-",
+                             "()",
+                             "(-5)",
+                             "(5",
+                             "1,00",
+                             "&H",
+                             "&O128",
+                             "&HG",
+                             "FE",
+                             "0x10",
+                             "1e",
+                             "5 5"}) {
         row(text[0] ? text : "empty", "zh_TW", QString::fromLatin1(text), std::nullopt);
     }
     row("point where the decimal sign is a comma", "de_DE", "0.1", std::nullopt);

@@ -12,10 +12,7 @@ class tst_Value : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase()
-    {
-        QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::Taiwan));
-    }
+    void initTestCase() { QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::Taiwan)); }
 
     void toLongRoundsHalfToEven_data()
     {
@@ -62,11 +59,17 @@ private slots:
         QTest::newRow("32-bit") << Value(123456789) << "123456789";
         QTest::newRow("zero") << Value(0) << "0";
         QTest::newRow("double") << Value(1.25) << "1.25";
-        QTest::newRow("exact decimal") << Value::fromDecimalText(QStringLiteral("-12345678901234567.89")) << "-12345678901234567.89";
-        QTest::newRow("decimal without its scale's trailing zeros") << Value::fromDecimalText(QStringLiteral("12.50")) << "12.5";
-        QTest::newRow("decimal zero of scale 2") << Value::fromDecimalText(QStringLiteral("0.00")) << "0";
-        QTest::newRow("decimal negative zero") << Value::fromDecimalText(QStringLiteral("-0.00")) << "0";
-        QTest::newRow("decimal integer keeps its zeros") << Value::fromDecimalText(QStringLiteral("1200")) << "1200";
+        QTest::newRow("exact decimal")
+            << Value::fromDecimalText(QStringLiteral("-12345678901234567.89"))
+            << "-12345678901234567.89";
+        QTest::newRow("decimal without its scale's trailing zeros")
+            << Value::fromDecimalText(QStringLiteral("12.50")) << "12.5";
+        QTest::newRow("decimal zero of scale 2")
+            << Value::fromDecimalText(QStringLiteral("0.00")) << "0";
+        QTest::newRow("decimal negative zero")
+            << Value::fromDecimalText(QStringLiteral("-0.00")) << "0";
+        QTest::newRow("decimal integer keeps its zeros")
+            << Value::fromDecimalText(QStringLiteral("1200")) << "1200";
         QTest::newRow("date only") << Value(QDate(2012, 12, 8)) << "2012/12/8";
         QTest::newRow("text") << Value("中文") << "中文";
     }
@@ -108,7 +111,8 @@ private slots:
     {
         QTest::addColumn<QDateTime>("when");
         QTest::newRow("epoch") << QDateTime(QDate(1899, 12, 30), QTime(0, 0), Qt::UTC);
-        QTest::newRow("before the epoch with a time") << QDateTime(QDate(1899, 12, 29), QTime(6, 0), Qt::UTC);
+        QTest::newRow("before the epoch with a time")
+            << QDateTime(QDate(1899, 12, 29), QTime(6, 0), Qt::UTC);
         QTest::newRow("first day") << QDateTime(QDate(100, 1, 1), QTime(0, 0), Qt::UTC);
         QTest::newRow("last second") << QDateTime(QDate(9999, 12, 31), QTime(23, 59, 59), Qt::UTC);
         QTest::newRow("ordinary") << QDateTime(QDate(2012, 12, 8), QTime(14, 5, 9), Qt::UTC);
@@ -126,7 +130,8 @@ private slots:
     {
         QCOMPARE(errorNumberOf([] { Value(QDate(99, 12, 31)).toDate(); }), 6);
         QCOMPARE(errorNumberOf([] { Value(QDate(10000, 1, 1)).toText(); }), 6);
-        QCOMPARE(Value::fromDateSerial(-1.25).toDate(), QDateTime(QDate(1899, 12, 29), QTime(6, 0), Qt::UTC));
+        QCOMPARE(Value::fromDateSerial(-1.25).toDate(),
+                 QDateTime(QDate(1899, 12, 29), QTime(6, 0), Qt::UTC));
     }
 };
 

@@ -40,8 +40,7 @@ quint16 freeLoopbackPort()
 
 PostgresServer::PostgresServer()
     : m_binDir(postgresBinDir())
-{
-}
+{}
 
 PostgresServer::~PostgresServer()
 {
@@ -55,8 +54,12 @@ bool PostgresServer::run(const QString &program, const QStringList &arguments, Q
     process.setWorkingDirectory(m_dir.path());
     const QString path = QDir(m_binDir).filePath(program);
     if (::geteuid() == 0)
-        process.start(QStringLiteral("runuser"), QStringList{QStringLiteral("-u"), QStringLiteral("postgres"),
-                                                             QStringLiteral("--"), path} + arguments);
+        process.start(QStringLiteral("runuser"),
+                      QStringList{QStringLiteral("-u"),
+                                  QStringLiteral("postgres"),
+                                  QStringLiteral("--"),
+                                  path}
+                          + arguments);
     else
         process.start(path, arguments);
     if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit
@@ -79,7 +82,8 @@ bool PostgresServer::start(QString *error)
         return false;
     }
     QFile passwordFile(m_dir.filePath(QStringLiteral("pwfile")));
-    if (!passwordFile.open(QIODevice::WriteOnly) || passwordFile.write(Password.toUtf8() + '\n') < 0) {
+    if (!passwordFile.open(QIODevice::WriteOnly)
+        || passwordFile.write(Password.toUtf8() + '\n') < 0) {
         *error = QStringLiteral("cannot write the password file");
         return false;
     }
@@ -89,9 +93,17 @@ bool PostgresServer::start(QString *error)
 
     const QString data = m_dir.filePath(QStringLiteral("data"));
     if (!run(QStringLiteral("initdb"),
-             {QStringLiteral("-D"), data, QStringLiteral("-U"), User, QStringLiteral("--pwfile=") + passwordFile.fileName(),
-              QStringLiteral("-A"), QStringLiteral("scram-sha-256"), QStringLiteral("-E"), QStringLiteral("UTF8"),
-              QStringLiteral("--locale=C"), QStringLiteral("--no-sync")},
+             {QStringLiteral("-D"),
+              data,
+              QStringLiteral("-U"),
+              User,
+              QStringLiteral("--pwfile=") + passwordFile.fileName(),
+              QStringLiteral("-A"),
+              QStringLiteral("scram-sha-256"),
+              QStringLiteral("-E"),
+              QStringLiteral("UTF8"),
+              QStringLiteral("--locale=C"),
+              QStringLiteral("--no-sync")},
              error))
         return false;
 
@@ -100,8 +112,15 @@ bool PostgresServer::start(QString *error)
                                 .arg(m_port)
                                 .arg(m_dir.path());
     if (!run(QStringLiteral("pg_ctl"),
-             {QStringLiteral("-D"), data, QStringLiteral("-l"), m_dir.filePath(QStringLiteral("server.log")),
-              QStringLiteral("-o"), options, QStringLiteral("-w"), QStringLiteral("-t"), QStringLiteral("60"),
+             {QStringLiteral("-D"),
+              data,
+              QStringLiteral("-l"),
+              m_dir.filePath(QStringLiteral("server.log")),
+              QStringLiteral("-o"),
+              options,
+              QStringLiteral("-w"),
+              QStringLiteral("-t"),
+              QStringLiteral("60"),
               QStringLiteral("start")},
              error))
         return false;
@@ -115,15 +134,20 @@ void PostgresServer::stop()
         return;
     QString ignored;
     run(QStringLiteral("pg_ctl"),
-        {QStringLiteral("-D"), m_dir.filePath(QStringLiteral("data")), QStringLiteral("-m"), QStringLiteral("immediate"),
-         QStringLiteral("-w"), QStringLiteral("stop")},
+        {QStringLiteral("-D"),
+         m_dir.filePath(QStringLiteral("data")),
+         QStringLiteral("-m"),
+         QStringLiteral("immediate"),
+         QStringLiteral("-w"),
+         QStringLiteral("stop")},
         &ignored);
     m_running = false;
 }
 
 QString PostgresServer::connectionString(const QString &user, const QString &password) const
 {
-    QString text = QStringLiteral("Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=%1;Database=%2")
+    QString text = QStringLiteral(
+                       "Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=%1;Database=%2")
                        .arg(m_port)
                        .arg(Database);
     if (!user.isEmpty())

@@ -10,8 +10,16 @@
 class SilentServer : public QThread
 {
 public:
-    SilentServer() { start(); m_ready.acquire(); }
-    ~SilentServer() override { quit(); wait(); }
+    SilentServer()
+    {
+        start();
+        m_ready.acquire();
+    }
+    ~SilentServer() override
+    {
+        quit();
+        wait();
+    }
 
     quint16 port() const { return m_port; }
 

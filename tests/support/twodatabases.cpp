@@ -27,7 +27,8 @@ bool TwoDatabases::open(QString *error)
     if (!m_postgres.start(error))
         return false;
     const std::optional<failure::Failure> failed = failure::capture([this] {
-        m_sqlite = openConnection(QStringLiteral("Driver=SQLite3;Database=") + m_dir.filePath(QStringLiteral("測試資料.db")));
+        m_sqlite = openConnection(QStringLiteral("Driver=SQLite3;Database=")
+                                  + m_dir.filePath(QStringLiteral("測試資料.db")));
         m_postgresConnection = openConnection(m_postgres.connectionString());
     });
     if (failed)
