@@ -55,24 +55,20 @@ QString diagnostics(SQLSMALLINT handleType,
         SQLINTEGER native = 0;
         SQLSMALLINT length = 0;
         std::vector<SQLWCHAR> message(1024);
-        SQLRETURN rc = SQLGetDiagRecW(handleType,
-                                      handle,
-                                      record,
-                                      state,
-                                      &native,
-                                      message.data(),
-                                      SQLSMALLINT(message.size()),
-                                      &length);
+        const auto readRecord = [&] {
+            return SQLGetDiagRecW(handleType,
+                                  handle,
+                                  record,
+                                  state,
+                                  &native,
+                                  message.data(),
+                                  SQLSMALLINT(message.size()),
+                                  &length);
+        };
+        SQLRETURN rc = readRecord();
         if (rc == SQL_SUCCESS_WITH_INFO && length >= SQLSMALLINT(message.size())) {
             message.resize(length + 1);
-            rc = SQLGetDiagRecW(handleType,
-                                handle,
-                                record,
-                                state,
-                                &native,
-                                message.data(),
-                                SQLSMALLINT(message.size()),
-                                &length);
+            rc = readRecord();
         }
         if (!SQL_SUCCEEDED(rc))
             break;

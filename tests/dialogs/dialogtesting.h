@@ -28,6 +28,18 @@ inline bool nearTwips(double actual, double expected)
     return qAbs(actual - expected) <= twips::PerPixel;
 }
 
+// SHOWMSG with the message and the short size alone, the rest left out.
+inline bool showMsgSized(const QString &message, bool shortSize)
+{
+    return frmSure().SHOWMSG(Value(message),
+                             std::nullopt,
+                             std::nullopt,
+                             nullptr,
+                             std::nullopt,
+                             std::nullopt,
+                             Value(shortSize));
+}
+
 // The texts of one grid column, top to bottom.
 inline QStringList column(const controls::Grid *grid, int col)
 {

@@ -110,13 +110,7 @@ private slots:
             seen = settledPlacementOf(dialog);
             clickButton(dialog->cmdOK);
         });
-        QVERIFY(frmSure().SHOWMSG(Value(u"確定要存檔嗎？"),
-                                  std::nullopt,
-                                  std::nullopt,
-                                  nullptr,
-                                  std::nullopt,
-                                  std::nullopt,
-                                  Value(shortSize)));
+        QVERIFY(showMsgSized(u"確定要存檔嗎？"_s, shortSize));
         QVERIFY(m_driver.seen());
 
         QVERIFY2(nearTwips(seen.height, height), qPrintable(twipsText(seen.height, height)));

@@ -177,13 +177,7 @@ void tst_FrmSure::windowHeight()
     for (const QString &line : lines)
         frmSure().AddLine(Value(line));
     m_driver.whenShown<FrmSure>([](FrmSure *dialog) { clickButton(dialog->cmdOK); });
-    QVERIFY(frmSure().SHOWMSG(Value(u"高度"),
-                              std::nullopt,
-                              std::nullopt,
-                              nullptr,
-                              std::nullopt,
-                              std::nullopt,
-                              Value(shortSize)));
+    QVERIFY(showMsgSized(u"高度"_s, shortSize));
     QCOMPARE(frmSure().Height(), height);
 }
 
@@ -197,13 +191,7 @@ void tst_FrmSure::messageFrameFitsAfterHeightChange()
             contentHeight = dialog->vsElastic2->height();
             clickButton(dialog->cmdOK);
         });
-        frmSure().SHOWMSG(Value(u"框"),
-                          std::nullopt,
-                          std::nullopt,
-                          nullptr,
-                          std::nullopt,
-                          std::nullopt,
-                          Value(shortSize));
+        showMsgSized(u"框"_s, shortSize);
         QVERIFY(frameBottom > 0);
         QVERIFY2(frameBottom <= contentHeight,
                  qPrintable(QStringLiteral("%1 > %2").arg(frameBottom).arg(contentHeight)));
