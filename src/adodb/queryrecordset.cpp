@@ -124,27 +124,22 @@ Column QueryRecordset::Private::describeColumn(SQLUSMALLINT column) const
     SQLULEN size = 0;
     SQLSMALLINT digits = 0;
     SQLSMALLINT nullable = 0;
-    const auto describe = [&] {
+    constexpr auto describeCol = [] {
         if constexpr (std::is_same_v<Unit, SQLWCHAR>)
-            statement->check(SQLDescribeColW(statement->get(),
-                                             column,
-                                             name.data(),
-                                             SQLSMALLINT(name.size()),
-                                             &nameLength,
-                                             &sqlType,
-                                             &size,
-                                             &digits,
-                                             &nullable));
+            return &SQLDescribeColW;
         else
-            statement->check(SQLDescribeCol(statement->get(),
-                                            column,
-                                            name.data(),
-                                            SQLSMALLINT(name.size()),
-                                            &nameLength,
-                                            &sqlType,
-                                            &size,
-                                            &digits,
-                                            &nullable));
+            return &SQLDescribeCol;
+    }();
+    const auto describe = [&] {
+        statement->check(describeCol(statement->get(),
+                                     column,
+                                     name.data(),
+                                     SQLSMALLINT(name.size()),
+                                     &nameLength,
+                                     &sqlType,
+                                     &size,
+                                     &digits,
+                                     &nullable));
     };
     describe();
     if (nameLength >= SQLSMALLINT(name.size())) {

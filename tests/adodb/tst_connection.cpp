@@ -191,9 +191,9 @@ void tst_Connection::diagnosticsNeverCarryThePassword()
 
     adodb::Connection connection;
     connection.setConnectionString(connectionString);
-    const std::optional<platform::RuntimeError> error = runtimeErrorOf([&] { connection.Open(); });
-    const qint32 number = error ? error->number() : 0;
-    const QString description = error ? error->description() : QString();
+    const std::optional<failure::Failure> error = failure::capture([&] { connection.Open(); });
+    const qint32 number = error ? error->number : 0;
+    const QString description = error ? error->description : QString();
     QCOMPARE(number, adodb::ErrorNumber::ProviderFailure);
     QVERIFY2(description.contains(u"SQLSTATE"_s), qPrintable(description));
     QVERIFY2(!description.contains(secret), qPrintable(description));

@@ -85,11 +85,9 @@ void tst_QueryRecordset::initTestCase()
 {
     QString error;
     QVERIFY2(m_databases.open(&error), qPrintable(error));
-    for (const QString &database : TwoDatabases::Names) {
+    for (const QString &database : TwoDatabases::Names)
         createTypedTable(connection(database));
-        execute(connection(database),
-                QStringLiteral("CREATE TABLE names (id integer, name varchar(100))"));
-    }
+    m_databases.executeOnBoth(QStringLiteral("CREATE TABLE names (id integer, name varchar(100))"));
 }
 
 void tst_QueryRecordset::valuesKeepTheirKinds_data()
@@ -322,14 +320,13 @@ void tst_QueryRecordset::failedQueryCarriesDiagnostics()
     QFETCH(QString, sql);
     QFETCH(QString, sqlState);
     QFETCH(QString, named);
-    const std::optional<platform::RuntimeError> error = runtimeErrorOf(
+    const std::optional<failure::Failure> error = failure::capture(
         [&] { connection(database).Execute(sql); });
     QVERIFY2(error, "a faulty statement ran");
-    QCOMPARE(error->number(), adodb::ErrorNumber::ProviderFailure);
-    QVERIFY2(error->description().contains(u"SQLSTATE "_s + sqlState),
-             qPrintable(error->description()));
-    QVERIFY2(error->description().contains(named), qPrintable(error->description()));
-    QVERIFY(!error->description().contains(PostgresServer::Password));
+    QCOMPARE(error->number, adodb::ErrorNumber::ProviderFailure);
+    QVERIFY2(error->description.contains(u"SQLSTATE "_s + sqlState), qPrintable(error->description));
+    QVERIFY2(error->description.contains(named), qPrintable(error->description));
+    QVERIFY(!error->description.contains(PostgresServer::Password));
 }
 
 QTEST_GUILESS_MAIN(tst_QueryRecordset)
