@@ -4,11 +4,11 @@
 #include "suiteframe/platform/privateprofile.h"
 
 #include "suiteframe/platform/codepage.h"
+#include "suiteframe/platform/filereplacement_p.h"
 #include "suiteframe/platform/regularfile_p.h"
 
 #include <QByteArrayList>
 #include <QFile>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <optional>
@@ -295,6 +295,16 @@ public:
 
     bool isHeld() const { return m_fd >= 0; }
 
+    // What writers killed before they could clean up left beside the file: drafts of
+    // the lock file, and new contents not yet renamed. Only one writer holds the lock,
+    // and each of them holds an flock() on its own draft, so none of these is another
+    // live writer's.
+    void removeAbandonedFiles(const QString &filePath) const
+    {
+        filereplacement::removeUnheldDrafts(draftPrefix());
+        filereplacement::removeAbandoned(filePath);
+    }
+
 private:
     // flock() needs no write access, so every user who may read the lock file can take
     // the lock. A missing lock file is made readable by all before it appears at its
@@ -305,20 +315,25 @@ private:
             const int fd = ::open(m_path.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
             if (fd >= 0 || errno != ENOENT)
                 return fd;
-            QByteArray draft = m_path + QByteArrayLiteral(".XXXXXX");
+            QByteArray draft = draftPrefix() + QByteArrayLiteral("XXXXXX");
             const int created = ::mkostemp(draft.data(), O_CLOEXEC);
             if (created < 0)
                 return -1;
+            ::flock(created, LOCK_EX | LOCK_NB); // passed by when drafts are cleared
             const bool made = ::fchmod(created, 0644) == 0
                               && (::link(draft.constData(), m_path.constData()) == 0
                                   || errno == EEXIST);
+            // A draft cleared in the instant before it was locked is simply made again.
+            const bool cleared = !made && errno == ENOENT;
             ::unlink(draft.constData());
             ::close(created);
-            if (!made)
+            if (!made && !cleared)
                 return -1;
         }
         return -1;
     }
+
+    QByteArray draftPrefix() const { return m_path + QByteArrayLiteral(".tmp-"); }
 
     static bool lockExclusively(int fd)
     {
@@ -342,32 +357,6 @@ private:
     QByteArray m_path;
     int m_fd = -1;
 };
-
-// The new file takes the old one's mode and group, so that every user who could read
-// and write it before still can, whatever the writer's umask and primary group.
-void keepModeAndGroup(const QString &filePath, int newFile)
-{
-    struct stat old
-    {};
-    if (::stat(QFile::encodeName(filePath).constData(), &old) != 0)
-        return;
-    ::fchmod(newFile, old.st_mode & 0777);
-    if (::fchown(newFile, uid_t(-1), old.st_gid) != 0)
-        return; // a group the writer is no member of stays the writer's own
-}
-
-bool replaceFile(const QString &filePath, const QByteArray &content)
-{
-    QSaveFile file(filePath);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    keepModeAndGroup(filePath, file.handle());
-    if (file.write(content) != content.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
-}
 
 } // namespace
 
@@ -437,7 +426,8 @@ bool writePrivateProfileString(const QByteArray &section,
     }
     QByteArrayList lines = splitLines(content);
     setEntry(lines, sectionName, keyName, text);
-    return replaceFile(filePath, lines.join());
+    lock.removeAbandonedFiles(filePath);
+    return filereplacement::replace(filePath, lines.join());
 }
 
 } // namespace platform::privateprofile

@@ -37,27 +37,29 @@ qsizetype getPrivateProfileString(const QByteArray &section,
                                   std::span<char> buffer,
                                   const QString &filePath);
 
+// The value of the key in the section of the file as text of the code page, whole up to
+// 32767 bytes: for settings such as paths and connection strings that the 127 bytes of
+// basBase::ReadIniValue would cut. A missing file, section or key gives the empty text.
+QString wholeProfileString(const QString &section, const QString &key, const QString &filePath);
+
 // Sets the key in the section of the file to the value, creating the file, the section
 // (at the end of the file) or the key (after the section's last entry) as needed; an
 // existing key keeps its place and the spelling of its name. Every other line stays
 // byte for byte as it was; the lines written end in CR LF. Section and key lose their
 // outer spaces; the value is written as given.
 //
-// The file is replaced atomically (a crash leaves the old file or the new one, never
-// half of one) and under an advisory lock held against every other writer that goes
-// through this function, so that writers of different keys at the same time lose
-// nothing. Readers need no lock.
+// The file is replaced whole, through a synced temporary file beside it: a crash, a full
+// disk or a failing write leaves the old file byte for byte, a power cut after the
+// replacement the new one. It is replaced under an advisory lock held against every other writer that
+// goes through this function, so that writers of different keys at the same time lose
+// nothing, and the temporary files that killed writers left are removed under it.
+// Readers need no lock.
 //
 // Answers false, leaving the file as it was, when the path is empty or holds a NUL
-// character, when the file is no regular file or cannot be read or replaced (a missing
-// folder is not created), or when a name or the value holds a CR or LF byte (which
-// would add lines to the file). The lock file is open to every user who may read it,
+// character, when the file is no regular file, has no write permission or cannot be
+// read or replaced whole (a missing folder is not created), or when a name or the value
+// holds a CR or LF byte (which would add lines to the file). The lock file is open to every user who may read it,
 // and the replaced file keeps its mode and group, so users of one group share a file.
-// The value of the key in the section of the file as text of the code page, whole up to
-// 32767 bytes: for settings such as paths and connection strings that the 127 bytes of
-// basBase::ReadIniValue would cut. A missing file, section or key gives the empty text.
-QString wholeProfileString(const QString &section, const QString &key, const QString &filePath);
-
 bool writePrivateProfileString(const QByteArray &section,
                                const QByteArray &key,
                                const QByteArray &value,

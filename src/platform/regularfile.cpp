@@ -1,4 +1,4 @@
-// Regular files only: reading them whole and appending to them, never waiting.
+// Regular files only: reading them whole, and appending to them whole or not at all.
 
 #include "suiteframe/platform/regularfile_p.h"
 
@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -59,6 +60,13 @@ int openNative(const QString &path, int flags)
     return fd;
 }
 
+// Waits for the other appenders of the file; the turn ends when the file is closed.
+void takeTurn(int fd)
+{
+    while (::flock(fd, LOCK_EX) != 0 && errno == EINTR) {
+    }
+}
+
 } // namespace
 
 std::optional<QByteArray> nativePath(const QString &path)
@@ -95,11 +103,32 @@ bool append(const QString &path, const QByteArray &bytes)
     const Descriptor file(openNative(path, O_WRONLY | O_CREAT | O_APPEND));
     if (!file.isRegularFile())
         return false;
-    ssize_t written;
-    do
-        written = ::write(file.get(), bytes.constData(), size_t(bytes.size()));
-    while (written < 0 && errno == EINTR);
-    return written == ssize_t(bytes.size());
+    // Without the turn (a file system that has no flock) the bytes are appended all the
+    // same; only a record cut short could then take another's bytes back with it.
+    takeTurn(file.get());
+    const off_t end = ::lseek(file.get(), 0, SEEK_END);
+    if (writeAll(file.get(), bytes))
+        return true;
+    if (end >= 0)
+        while (::ftruncate(file.get(), end) != 0 && errno == EINTR) {
+        }
+    return false;
+}
+
+bool writeAll(int fd, const QByteArray &bytes)
+{
+    const char *next = bytes.constData();
+    size_t left = size_t(bytes.size());
+    while (left > 0) {
+        const ssize_t written = ::write(fd, next, left);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        next += written;
+        left -= size_t(written);
+    }
+    return true;
 }
 
 } // namespace platform::regularfile

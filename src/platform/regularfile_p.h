@@ -8,7 +8,7 @@
 #include <optional>
 
 // Settings files and the error log as the system reads and appends them: only regular
-// files, and never a wait. A FIFO, a terminal or a device named as one of them (by a
+// files, and never a wait on anything but another appender of the same log. A FIFO, a terminal or a device named as one of them (by a
 // mistyped setting, say) is no file of the system's, and a path that holds a NUL
 // character names no file at all.
 namespace platform::regularfile {
@@ -21,10 +21,16 @@ std::optional<QByteArray> nativePath(const QString &path);
 // regular file.
 std::optional<QByteArray> read(const QString &path);
 
-// Appends the bytes after the file's last byte with one write in append mode, creating
-// the file when missing, so that processes appending at the same moment never overwrite
-// or tear each other's bytes. Answers false, writing nothing, for what is no regular
-// file or cannot be opened.
+// Appends the bytes after the file's last byte, whole or not at all, creating the file
+// when missing. Appenders take turns by an flock() on the file, so that processes
+// appending at the same moment never overwrite or tear each other's bytes, and bytes
+// that could not all be written (a full disk) are taken back by cutting the file to
+// where it ended before, which touches no earlier byte. Answers false, the file as it
+// was, for what is no regular file, cannot be opened or could not take the bytes whole.
 bool append(const QString &path, const QByteArray &bytes);
+
+// Writes all the bytes to the descriptor, going on after a short write; false at the
+// first failure, with the bytes before it written.
+bool writeAll(int fd, const QByteArray &bytes);
 
 } // namespace platform::regularfile
