@@ -1,5 +1,6 @@
-// Settings files and the error log on a file system that runs full: a small tmpfs and a
-// loop-mounted ext4 image, made and unmounted by the test, which needs root for them.
+// Settings files and the error log under the faults that offices meet: a file system
+// that runs full (a small tmpfs and a loop-mounted ext4 image, made and unmounted by the
+// test, which needs root for them) and writers killed in the middle of a write.
 
 #include "suiteframe/base/basBase.h"
 #include "suiteframe/base/failure.h"
@@ -8,11 +9,15 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 
 #include <cerrno>
+#include <csignal>
 #include <fcntl.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -144,6 +149,12 @@ QByteArray settingsOfOnePage()
     return bytes;
 }
 
+void requireRoot()
+{
+    if (::geteuid() != 0)
+        QSKIP("needs root to mount the file systems that run full");
+}
+
 void logOneRecord(const QString &procedure)
 {
     failure::log(procedure, [] {
@@ -153,28 +164,25 @@ void logOneRecord(const QString &procedure)
 
 } // namespace
 
-class tst_FullFileSystem : public QObject
+class tst_FileFaults : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void initTestCase()
-    {
-        if (::geteuid() != 0)
-            QSKIP("needs root to mount the file systems that run full");
-        QVERIFY(m_dir.isValid());
-    }
+    void initTestCase() { QVERIFY(m_dir.isValid()); }
 
     void settingsFileIsTheOldOrTheWholeNew_data();
     void settingsFileIsTheOldOrTheWholeNew();
     void logHoldsOnlyWholeRecords_data();
     void logHoldsOnlyWholeRecords();
+    void killedWritersLoseNothingAndLeaveNothing_data();
+    void killedWritersLoseNothingAndLeaveNothing();
 
 private:
     QTemporaryDir m_dir;
 };
 
-void tst_FullFileSystem::settingsFileIsTheOldOrTheWholeNew_data()
+void tst_FileFaults::settingsFileIsTheOldOrTheWholeNew_data()
 {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<Fullness>("fullness");
@@ -185,10 +193,11 @@ void tst_FullFileSystem::settingsFileIsTheOldOrTheWholeNew_data()
     }
 }
 
-void tst_FullFileSystem::settingsFileIsTheOldOrTheWholeNew()
+void tst_FileFaults::settingsFileIsTheOldOrTheWholeNew()
 {
     QFETCH(QString, kind);
     QFETCH(Fullness, fullness);
+    requireRoot();
     ScratchFileSystem fileSystem(m_dir);
     QString error;
     QVERIFY2(fileSystem.mount(kind, &error), qPrintable(error));
@@ -208,7 +217,7 @@ void tst_FullFileSystem::settingsFileIsTheOldOrTheWholeNew()
     QCOMPARE(fileSystem.filesOtherThanFillers(), QStringList{u"設定.ini"_s});
 }
 
-void tst_FullFileSystem::logHoldsOnlyWholeRecords_data()
+void tst_FileFaults::logHoldsOnlyWholeRecords_data()
 {
     QTest::addColumn<QString>("kind");
     QTest::newRow("tmpfs") << u"tmpfs"_s;
@@ -217,9 +226,10 @@ void tst_FullFileSystem::logHoldsOnlyWholeRecords_data()
 
 // The log ends 40 bytes before a page end and no block is left: the record's first 40
 // bytes fit, the rest does not.
-void tst_FullFileSystem::logHoldsOnlyWholeRecords()
+void tst_FileFaults::logHoldsOnlyWholeRecords()
 {
     QFETCH(QString, kind);
+    requireRoot();
     ScratchFileSystem fileSystem(m_dir);
     QString error;
     QVERIFY2(fileSystem.mount(kind, &error), qPrintable(error));
@@ -242,5 +252,52 @@ void tst_FullFileSystem::logHoldsOnlyWholeRecords()
     basBase::LogFilePath.clear();
 }
 
-QTEST_GUILESS_MAIN(tst_FullFileSystem)
-#include "tst_fullfilesystem.moc"
+void tst_FileFaults::killedWritersLoseNothingAndLeaveNothing_data()
+{
+    QTest::addColumn<int>("paddingKeys");
+    QTest::newRow("small file") << 10;
+    QTest::newRow("large file") << 4000;
+}
+
+// A writer appends keys one after another until it is killed at a random moment, twenty
+// times over; after each kill the file holds exactly the keys written before it, and the
+// next writer clears what the killed ones left beside the file.
+void tst_FileFaults::killedWritersLoseNothingAndLeaveNothing()
+{
+    QFETCH(int, paddingKeys);
+    const QDir folder(m_dir.filePath(u"被中斷 𠀋"_s));
+    QVERIFY(folder.mkpath(u"."_s));
+    const QString settings = folder.filePath(u"設定.ini"_s);
+    QByteArray expected = "[S]\r\n"_ba;
+    for (int i = 0; i < paddingKeys; ++i)
+        expected += "pad" + QByteArray::number(i) + "=" + QByteArray(60, 'p') + "\r\n";
+    writeAll(settings, expected);
+    const auto line = [](int key) {
+        return "鍵" + QByteArray::number(key) + "=值" + QByteArray::number(key * 7) + "\r\n";
+    };
+
+    int written = 0;
+    for (int kill = 0; kill < 20; ++kill) {
+        const pid_t writer = ::fork();
+        if (writer == 0) {
+            for (int key = written;; ++key)
+                basBase::WriteIniValue(settings, u"S"_s, u"鍵%1"_s.arg(key), u"值%1"_s.arg(key * 7));
+        }
+        QVERIFY(writer > 0);
+        QThread::usleep(QRandomGenerator::global()->bounded(2000, 30000));
+        ::kill(writer, SIGKILL);
+        QCOMPARE(::waitpid(writer, nullptr, 0), writer);
+
+        const QByteArray content = readAll(settings);
+        while (content.size() > expected.size() && content.startsWith(expected + line(written)))
+            expected += line(written++);
+        QCOMPARE(content, expected);
+    }
+    basBase::WriteIniValue(settings, u"S"_s, u"鍵%1"_s.arg(written), u"值%1"_s.arg(written * 7));
+    QCOMPARE(readAll(settings), expected + line(written));
+    QCOMPARE(folder.entryList(QDir::Files | QDir::Hidden | QDir::System),
+             QStringList{u"設定.ini"_s});
+}
+
+QTEST_GUILESS_MAIN(tst_FileFaults)
+#include "tst_filefaults.moc"
