@@ -5,6 +5,7 @@
 
 #include "suiteframe/adodb/connectionstring_p.h"
 #include "suiteframe/adodb/errors.h"
+#include "suiteframe/adodb/lockwait_p.h"
 #include "suiteframe/adodb/odbc_p.h"
 #include "suiteframe/adodb/queryrecordset.h"
 
@@ -71,9 +72,15 @@ void Connection::Open(const QString &userId, const QString &password, qint32 opt
 
     const odbc::Utf8CharacterSet utf8;
     auto dbc = std::make_shared<odbc::Dbc>();
-    // The connection time-out bounds the wait for the server while logging in only;
-    // what commands may take is CommandTimeout's alone.
+    // The connection time-out bounds the wait for the server while logging in; what
+    // commands may take is CommandTimeout's, but for the embedded database, which
+    // another program can hold locked: its lock is waited for no longer than a log-in.
     dbc->setAttribute(SQL_ATTR_LOGIN_TIMEOUT, SQLULEN(m_connectionTimeout));
+    if (lockwait::isEmbeddedDatabase(connectionString)) {
+        connectionString = lockwait::withShortBusyWait(connectionString);
+        secrets << connectionstring::secretsOf(connectionString);
+        dbc->setLockWait(m_connectionTimeout);
+    }
     dbc->connect(connectionString, secrets);
     m_dbc = std::move(dbc);
 }
@@ -96,7 +103,7 @@ std::unique_ptr<QueryRecordset> Connection::Execute(const QString &sql)
     if (State() != StateOpen)
         throw objectClosedError();
     auto statement = std::make_unique<odbc::Statement>(m_dbc);
-    statement->setAttribute(SQL_ATTR_QUERY_TIMEOUT, SQLULEN(m_commandTimeout));
+    statement->setQueryTimeout(m_commandTimeout);
     statement->execute(sql);
     return std::make_unique<QueryRecordset>(std::move(statement));
 }

@@ -32,17 +32,6 @@ QString libraryOfDriver(const QString &driver)
     return wide.isEmpty() ? profileValue(driver, "Driver", "ODBCINST.INI") : wide;
 }
 
-QString libraryOf(const QString &connectionString)
-{
-    const QString driver = connectionstring::attribute(connectionString, QStringLiteral("DRIVER"));
-    if (!driver.isEmpty())
-        return libraryOfDriver(driver);
-    QString dsn = connectionstring::attribute(connectionString, QStringLiteral("DSN"));
-    if (dsn.isEmpty())
-        dsn = QStringLiteral("DEFAULT");
-    return libraryOfDriver(profileValue(dsn, "Driver", "ODBC.INI"));
-}
-
 // dlsym() also searches the libraries the driver links, among them perhaps the driver
 // manager with wide calls of its own: the symbol counts only where the driver defines it.
 bool definesItself(void *handle, const char *symbol)
@@ -71,6 +60,17 @@ void *load(const QString &library)
 }
 
 } // namespace
+
+QString libraryOf(const QString &connectionString)
+{
+    const QString driver = connectionstring::attribute(connectionString, QStringLiteral("DRIVER"));
+    if (!driver.isEmpty())
+        return libraryOfDriver(driver);
+    QString dsn = connectionstring::attribute(connectionString, QStringLiteral("DSN"));
+    if (dsn.isEmpty())
+        dsn = QStringLiteral("DEFAULT");
+    return libraryOfDriver(profileValue(dsn, "Driver", "ODBC.INI"));
+}
 
 Calls connectCalls(const QString &connectionString)
 {

@@ -1,17 +1,21 @@
-// Internal to the database connection: which text calls a connection string's driver
-// offers. Not installed.
+// Internal to the database connection: a connection string's driver library and which
+// text calls it offers. Not installed.
 
 #pragma once
 
 #include <QString>
 
-// Which text calls the driver of a connection string offers, found before connecting
+// The driver of a connection string and the text calls it offers, found before connecting
 // the way the driver manager finds the driver: the DRIVER attribute names a driver of
 // odbcinst.ini or a library path; a DSN names a data source of odbc.ini, whose Driver
 // does the same.
 namespace adodb::driverlibrary {
 
 enum class Calls { Wide, Narrow, Unknown };
+
+// The driver's library as odbcinst.ini or the string names it, a path or a file name;
+// empty when the string names no driver that can be found.
+QString libraryOf(const QString &connectionString);
 
 // Wide when the driver's library has SQLDriverConnectW of its own, Narrow when it has
 // only SQLDriverConnect, Unknown when no library can be found or loaded.

@@ -6,6 +6,7 @@
 #include "suiteframe/adodb/connectionstring_p.h"
 #include "suiteframe/adodb/driverlibrary_p.h"
 #include "suiteframe/adodb/errors.h"
+#include "suiteframe/adodb/lockwait_p.h"
 
 #include <QStringDecoder>
 
@@ -200,39 +201,54 @@ void Dbc::setAttribute(SQLINTEGER attribute, SQLULEN value)
           m_secrets);
 }
 
+void Dbc::setLockWait(qint32 seconds)
+{
+    m_boundsLockWaits = true;
+    m_lockWait = seconds;
+}
+
 void Dbc::connect(const QString &connectionString, const QStringList &secrets)
 {
     m_secrets = secrets;
     const TextCalls calls = connectCalls(connectionString);
-    SQLRETURN rc;
+    const auto attempt = [&] { return driverConnect(connectionString, calls); };
+    const SQLRETURN rc = m_boundsLockWaits
+                             ? lockwait::retryWhileLocked(attempt,
+                                                          SQL_HANDLE_DBC,
+                                                          get(),
+                                                          lockwait::deadlineAfter(m_lockWait))
+                             : attempt();
+    check(rc, SQL_HANDLE_DBC, get(), m_secrets, calls);
+    m_connected = true;
+    m_textCalls = probeTextCalls();
+}
+
+SQLRETURN Dbc::driverConnect(const QString &connectionString, TextCalls calls)
+{
     if (calls == TextCalls::Wide) {
         std::vector<SQLWCHAR> in = toWide(connectionString);
         SQLWCHAR out[1024];
         SQLSMALLINT outLength = 0;
-        rc = SQLDriverConnectW(get(),
-                               nullptr,
-                               in.data(),
-                               SQL_NTS,
-                               out,
-                               SQLSMALLINT(std::size(out)),
-                               &outLength,
-                               SQL_DRIVER_NOPROMPT);
-    } else {
-        QByteArray in = connectionString.toUtf8();
-        SQLCHAR out[4096];
-        SQLSMALLINT outLength = 0;
-        rc = SQLDriverConnect(get(),
-                              nullptr,
-                              reinterpret_cast<SQLCHAR *>(in.data()),
-                              SQL_NTS,
-                              out,
-                              SQLSMALLINT(std::size(out)),
-                              &outLength,
-                              SQL_DRIVER_NOPROMPT);
+        return SQLDriverConnectW(get(),
+                                 nullptr,
+                                 in.data(),
+                                 SQL_NTS,
+                                 out,
+                                 SQLSMALLINT(std::size(out)),
+                                 &outLength,
+                                 SQL_DRIVER_NOPROMPT);
     }
-    check(rc, SQL_HANDLE_DBC, get(), m_secrets, calls);
-    m_connected = true;
-    m_textCalls = probeTextCalls();
+    QByteArray in = connectionString.toUtf8();
+    SQLCHAR out[4096];
+    SQLSMALLINT outLength = 0;
+    return SQLDriverConnect(get(),
+                            nullptr,
+                            reinterpret_cast<SQLCHAR *>(in.data()),
+                            SQL_NTS,
+                            out,
+                            SQLSMALLINT(std::size(out)),
+                            &outLength,
+                            SQL_DRIVER_NOPROMPT);
 }
 
 TextCalls Dbc::connectCalls(const QString &connectionString)
@@ -329,19 +345,47 @@ void Statement::setAttribute(SQLINTEGER attribute, SQLULEN value)
     check(SQLSetStmtAttrW(get(), attribute, reinterpret_cast<SQLPOINTER>(value), SQL_IS_UINTEGER));
 }
 
+void Statement::setQueryTimeout(qint32 seconds)
+{
+    setAttribute(SQL_ATTR_QUERY_TIMEOUT, SQLULEN(seconds));
+    m_queryTimeout = seconds;
+}
+
 void Statement::execute(const QString &sql)
 {
-    SQLRETURN rc;
-    if (textCalls() == TextCalls::Wide) {
-        std::vector<SQLWCHAR> text = toWide(sql);
-        rc = SQLExecDirectW(get(), text.data(), SQL_NTS);
-    } else {
-        QByteArray text = sql.toUtf8();
-        rc = SQLExecDirect(get(), reinterpret_cast<SQLCHAR *>(text.data()), SQLINTEGER(text.size()));
-    }
+    const SQLRETURN rc = m_connection->boundsLockWaits() ? executeWhileLocked(sql)
+                                                         : executeOnce(sql);
     // A statement that touches no rows answers SQL_NO_DATA; that is no failure.
     if (rc != SQL_NO_DATA)
         check(rc);
+}
+
+SQLRETURN Statement::executeOnce(const QString &sql)
+{
+    if (textCalls() == TextCalls::Wide) {
+        std::vector<SQLWCHAR> text = toWide(sql);
+        return SQLExecDirectW(get(), text.data(), SQL_NTS);
+    }
+    QByteArray text = sql.toUtf8();
+    return SQLExecDirect(get(), reinterpret_cast<SQLCHAR *>(text.data()), SQLINTEGER(text.size()));
+}
+
+// The lock is waited for until the connection's lock wait or the query time-out ends,
+// whichever comes first; a wait that the query time-out ends is a time-out.
+SQLRETURN Statement::executeWhileLocked(const QString &sql)
+{
+    const QDeadlineTimer queryDeadline = lockwait::deadlineAfter(m_queryTimeout);
+    const QDeadlineTimer lockDeadline = lockwait::deadlineAfter(m_connection->lockWait());
+    const SQLRETURN rc = lockwait::retryWhileLocked([&] { return executeOnce(sql); },
+                                                    SQL_HANDLE_STMT,
+                                                    get(),
+                                                    std::min(queryDeadline, lockDeadline));
+    if (rc == SQL_ERROR && queryDeadline.hasExpired() && lockwait::isLocked(SQL_HANDLE_STMT, get()))
+        throw platform::RuntimeError(
+            ErrorNumber::ProviderFailure,
+            QStringLiteral("SQLSTATE HYT00, native 0: 指令逾時（%1 秒）; ").arg(m_queryTimeout)
+                + diagnostics(SQL_HANDLE_STMT, get(), m_connection->secrets(), textCalls()));
+    return rc;
 }
 
 void Statement::free()

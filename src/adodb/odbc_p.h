@@ -105,6 +105,12 @@ public:
     const QStringList &secrets() const { return m_secrets; }
 
     void setAttribute(SQLINTEGER attribute, SQLULEN value);
+    // Makes the connection wait for a database locked by another program no longer than
+    // so many seconds (0: no limit), trying again itself rather than in the driver
+    // (adodb/lockwait_p.h); for the connect and for every statement.
+    void setLockWait(qint32 seconds);
+    bool boundsLockWaits() const { return m_boundsLockWaits; }
+    qint32 lockWait() const { return m_lockWait; }
     // SQLDriverConnect without prompting; the string reaches the driver manager as is,
     // in the text calls that carry it to the driver intact.
     void connect(const QString &connectionString, const QStringList &secrets);
@@ -119,11 +125,14 @@ private:
     void attach(Statement *statement);
     void detach(Statement *statement);
     TextCalls connectCalls(const QString &connectionString);
+    SQLRETURN driverConnect(const QString &connectionString, TextCalls calls);
     TextCalls probeTextCalls() const;
 
     std::shared_ptr<Environment> m_environment;
     Handle m_handle;
     bool m_connected = false;
+    bool m_boundsLockWaits = false;
+    qint32 m_lockWait = 0;
     TextCalls m_textCalls = TextCalls::Wide;
     QStringList m_secrets;
     std::vector<Statement *> m_statements;
@@ -145,12 +154,18 @@ public:
     void check(SQLRETURN rc) const;
     TextCalls textCalls() const { return m_connection->textCalls(); }
     void setAttribute(SQLINTEGER attribute, SQLULEN value);
+    // Seconds a statement may run, lock waits included; 0 is no limit.
+    void setQueryTimeout(qint32 seconds);
     void execute(const QString &sql);
     void free();
 
 private:
+    SQLRETURN executeOnce(const QString &sql);
+    SQLRETURN executeWhileLocked(const QString &sql);
+
     std::shared_ptr<Dbc> m_connection;
     Handle m_handle;
+    qint32 m_queryTimeout = 0;
 };
 
 } // namespace adodb::odbc
