@@ -72,14 +72,15 @@ void Connection::Open(const QString &userId, const QString &password, qint32 opt
 
     const odbc::Utf8CharacterSet utf8;
     auto dbc = std::make_shared<odbc::Dbc>();
-    // The connection time-out bounds the wait for the server while logging in; what
-    // commands may take is CommandTimeout's, but for the embedded database, which
-    // another program can hold locked: its lock is waited for no longer than a log-in.
+    // The connection time-out bounds the wait for the server while logging in, and what
+    // a command may take is CommandTimeout's. SQLite's driver keeps neither, so the
+    // connection keeps them: a lock that another program holds on the embedded database
+    // is waited for no longer than a log-in, and a command no longer than its time-out.
     dbc->setAttribute(SQL_ATTR_LOGIN_TIMEOUT, SQLULEN(m_connectionTimeout));
     if (lockwait::isEmbeddedDatabase(connectionString)) {
         connectionString = lockwait::withShortBusyWait(connectionString);
         secrets << connectionstring::secretsOf(connectionString);
-        dbc->setLockWait(m_connectionTimeout);
+        dbc->enforceTimeouts(m_connectionTimeout);
     }
     dbc->connect(connectionString, secrets);
     m_dbc = std::move(dbc);

@@ -7,10 +7,12 @@
 #include "suiteframe/adodb/driverlibrary_p.h"
 #include "suiteframe/adodb/errors.h"
 #include "suiteframe/adodb/lockwait_p.h"
+#include "suiteframe/adodb/querywatchdog_p.h"
 
 #include <QStringDecoder>
 
 #include <algorithm>
+#include <optional>
 
 namespace adodb::odbc {
 
@@ -201,10 +203,10 @@ void Dbc::setAttribute(SQLINTEGER attribute, SQLULEN value)
           m_secrets);
 }
 
-void Dbc::setLockWait(qint32 seconds)
+void Dbc::enforceTimeouts(qint32 lockWait)
 {
-    m_boundsLockWaits = true;
-    m_lockWait = seconds;
+    m_enforcesTimeouts = true;
+    m_lockWait = lockWait;
 }
 
 void Dbc::connect(const QString &connectionString, const QStringList &secrets)
@@ -212,7 +214,7 @@ void Dbc::connect(const QString &connectionString, const QStringList &secrets)
     m_secrets = secrets;
     const TextCalls calls = connectCalls(connectionString);
     const auto attempt = [&] { return driverConnect(connectionString, calls); };
-    const SQLRETURN rc = m_boundsLockWaits
+    const SQLRETURN rc = m_enforcesTimeouts
                              ? lockwait::retryWhileLocked(attempt,
                                                           SQL_HANDLE_DBC,
                                                           get(),
@@ -353,8 +355,8 @@ void Statement::setQueryTimeout(qint32 seconds)
 
 void Statement::execute(const QString &sql)
 {
-    const SQLRETURN rc = m_connection->boundsLockWaits() ? executeWhileLocked(sql)
-                                                         : executeOnce(sql);
+    const SQLRETURN rc = m_connection->enforcesTimeouts() ? executeWithinTimeouts(sql)
+                                                          : executeOnce(sql);
     // A statement that touches no rows answers SQL_NO_DATA; that is no failure.
     if (rc != SQL_NO_DATA)
         check(rc);
@@ -371,21 +373,34 @@ SQLRETURN Statement::executeOnce(const QString &sql)
 }
 
 // The lock is waited for until the connection's lock wait or the query time-out ends,
-// whichever comes first; a wait that the query time-out ends is a time-out.
-SQLRETURN Statement::executeWhileLocked(const QString &sql)
+// whichever comes first, and a statement still running at the query time-out is
+// interrupted; what the query time-out ends is a time-out, whatever the driver says.
+SQLRETURN Statement::executeWithinTimeouts(const QString &sql)
 {
     const QDeadlineTimer queryDeadline = lockwait::deadlineAfter(m_queryTimeout);
-    const QDeadlineTimer lockDeadline = lockwait::deadlineAfter(m_connection->lockWait());
+    std::optional<QueryWatchdog> watchdog;
+    if (m_queryTimeout > 0)
+        watchdog.emplace(m_connection->get(), queryDeadline);
     const SQLRETURN rc = lockwait::retryWhileLocked([&] { return executeOnce(sql); },
                                                     SQL_HANDLE_STMT,
                                                     get(),
-                                                    std::min(queryDeadline, lockDeadline));
-    if (rc == SQL_ERROR && queryDeadline.hasExpired() && lockwait::isLocked(SQL_HANDLE_STMT, get()))
-        throw platform::RuntimeError(
-            ErrorNumber::ProviderFailure,
-            QStringLiteral("SQLSTATE HYT00, native 0: 指令逾時（%1 秒）; ").arg(m_queryTimeout)
-                + diagnostics(SQL_HANDLE_STMT, get(), m_connection->secrets(), textCalls()));
+                                                    std::min(queryDeadline,
+                                                             lockwait::deadlineAfter(
+                                                                 m_connection->lockWait())));
+    const bool interrupted = watchdog && watchdog->stop();
+    if (interrupted || (rc == SQL_ERROR && queryDeadline.hasExpired()))
+        throw timeoutError(rc);
     return rc;
+}
+
+platform::RuntimeError Statement::timeoutError(SQLRETURN rc) const
+{
+    QString description = QStringLiteral("SQLSTATE HYT00, native 0: 指令逾時（%1 秒）")
+                              .arg(m_queryTimeout);
+    if (!SQL_SUCCEEDED(rc))
+        description += QStringLiteral("; ")
+                       + diagnostics(SQL_HANDLE_STMT, get(), m_connection->secrets(), textCalls());
+    return platform::RuntimeError(ErrorNumber::ProviderFailure, description);
 }
 
 void Statement::free()

@@ -3,6 +3,8 @@
 
 #pragma once
 
+#include "suiteframe/platform/runtimeerror.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -105,11 +107,12 @@ public:
     const QStringList &secrets() const { return m_secrets; }
 
     void setAttribute(SQLINTEGER attribute, SQLULEN value);
-    // Makes the connection wait for a database locked by another program no longer than
-    // so many seconds (0: no limit), trying again itself rather than in the driver
-    // (adodb/lockwait_p.h); for the connect and for every statement.
-    void setLockWait(qint32 seconds);
-    bool boundsLockWaits() const { return m_boundsLockWaits; }
+    // For a driver that keeps neither ODBC time-out (SQLite's): the connection itself
+    // waits for a database locked by another program no longer than lockWait seconds
+    // (0: no limit), for the connect and for every statement (adodb/lockwait_p.h), and
+    // interrupts a statement that runs past its query time-out (querywatchdog_p.h).
+    void enforceTimeouts(qint32 lockWait);
+    bool enforcesTimeouts() const { return m_enforcesTimeouts; }
     qint32 lockWait() const { return m_lockWait; }
     // SQLDriverConnect without prompting; the string reaches the driver manager as is,
     // in the text calls that carry it to the driver intact.
@@ -131,7 +134,7 @@ private:
     std::shared_ptr<Environment> m_environment;
     Handle m_handle;
     bool m_connected = false;
-    bool m_boundsLockWaits = false;
+    bool m_enforcesTimeouts = false;
     qint32 m_lockWait = 0;
     TextCalls m_textCalls = TextCalls::Wide;
     QStringList m_secrets;
@@ -161,7 +164,8 @@ public:
 
 private:
     SQLRETURN executeOnce(const QString &sql);
-    SQLRETURN executeWhileLocked(const QString &sql);
+    SQLRETURN executeWithinTimeouts(const QString &sql);
+    platform::RuntimeError timeoutError(SQLRETURN rc) const;
 
     std::shared_ptr<Dbc> m_connection;
     Handle m_handle;
