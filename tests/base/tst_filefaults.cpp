@@ -1,6 +1,7 @@
 // Settings files and the error log under the faults that offices meet: a file system
-// that runs full (a small tmpfs and a loop-mounted ext4 image, made and unmounted by the
-// test, which needs root for them) and writers killed in the middle of a write.
+// that runs full or turns read-only (a small tmpfs and a loop-mounted ext4 image, made
+// and unmounted by the test, which needs root for them) and writers killed in the
+// middle of a write.
 
 #include "suiteframe/base/basBase.h"
 #include "suiteframe/base/failure.h"
@@ -26,7 +27,7 @@ namespace {
 
 constexpr qsizetype Page = 4096;
 
-enum class Fullness { NoBlockLeft, OnePageLeft, NoInodeLeft };
+enum class Fault { NoBlockLeft, OnePageLeft, NoInodeLeft, ReadOnlyMount, ReadOnlyFile };
 
 bool run(const QString &program, const QStringList &arguments, QString *error)
 {
@@ -81,13 +82,23 @@ public:
 
     QString path(const QString &name) const { return m_root + u'/' + name; }
 
-    // Takes what the fullness says from the file system, into files named filler*.
-    void fill(Fullness fullness) const
+    // Injects the fault; what runs the file system full goes into files named filler*.
+    void inject(Fault fault, const QString &file) const
     {
-        if (fullness == Fullness::NoInodeLeft) {
+        switch (fault) {
+        case Fault::NoInodeLeft:
             for (int i = 0; createEmpty(path(u"filler%1"_s.arg(i))); ++i) {
             }
             return;
+        case Fault::ReadOnlyMount:
+            QVERIFY(remount(u"ro"_s));
+            return;
+        case Fault::ReadOnlyFile:
+            QVERIFY(QFile::setPermissions(file, QFile::ReadOwner | QFile::ReadGroup));
+            return;
+        case Fault::NoBlockLeft:
+        case Fault::OnePageLeft:
+            break;
         }
         const QByteArray name = QFile::encodeName(path(u"filler"_s));
         const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
@@ -95,13 +106,17 @@ public:
         while (::write(fd, block.constData(), size_t(block.size())) == ssize_t(block.size())) {
         }
         ::fsync(fd);
-        if (fullness == Fullness::OnePageLeft)
+        if (fault == Fault::OnePageLeft)
             QVERIFY(::ftruncate(fd, ::lseek(fd, 0, SEEK_END) / Page * Page - Page) == 0);
         ::close(fd);
     }
 
-    void emptyFillers() const
+    void mend(Fault fault, const QString &file) const
     {
+        if (fault == Fault::ReadOnlyMount)
+            QVERIFY(remount(u"rw"_s));
+        if (fault == Fault::ReadOnlyFile)
+            QVERIFY(QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner));
         const QDir root(m_root);
         for (const QString &name : root.entryList({u"filler*"_s}, QDir::Files))
             QFile::remove(root.filePath(name));
@@ -116,6 +131,12 @@ public:
     }
 
 private:
+    bool remount(const QString &mode) const
+    {
+        QString error;
+        return run(u"mount"_s, {u"-o"_s, u"remount,"_s + mode, m_root}, &error);
+    }
+
     static bool createEmpty(const QString &path)
     {
         const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT, 0644);
@@ -185,18 +206,21 @@ private:
 void tst_FileFaults::settingsFileIsTheOldOrTheWholeNew_data()
 {
     QTest::addColumn<QString>("kind");
-    QTest::addColumn<Fullness>("fullness");
+    QTest::addColumn<Fault>("fault");
     for (const QString &kind : {u"tmpfs"_s, u"ext4"_s}) {
-        QTest::addRow("%s, no block left", qPrintable(kind)) << kind << Fullness::NoBlockLeft;
-        QTest::addRow("%s, one page left", qPrintable(kind)) << kind << Fullness::OnePageLeft;
-        QTest::addRow("%s, no inode left", qPrintable(kind)) << kind << Fullness::NoInodeLeft;
+        QTest::addRow("%s, no block left", qPrintable(kind)) << kind << Fault::NoBlockLeft;
+        QTest::addRow("%s, one page left", qPrintable(kind)) << kind << Fault::OnePageLeft;
+        QTest::addRow("%s, no inode left", qPrintable(kind)) << kind << Fault::NoInodeLeft;
     }
+    QTest::newRow("ext4 mounted read-only") << u"ext4"_s << Fault::ReadOnlyMount;
+    // Root may write any file; one that nobody may write is left as it is all the same.
+    QTest::newRow("read-only file") << u"tmpfs"_s << Fault::ReadOnlyFile;
 }
 
 void tst_FileFaults::settingsFileIsTheOldOrTheWholeNew()
 {
     QFETCH(QString, kind);
-    QFETCH(Fullness, fullness);
+    QFETCH(Fault, fault);
     requireRoot();
     ScratchFileSystem fileSystem(m_dir);
     QString error;
@@ -206,12 +230,12 @@ void tst_FileFaults::settingsFileIsTheOldOrTheWholeNew()
     writeAll(settings, old);
     const QString value = u"值𠀋"_s + QString(2000, u'v');
 
-    fileSystem.fill(fullness);
+    fileSystem.inject(fault, settings);
     basBase::WriteIniValue(settings, u"設定"_s, u"新鍵"_s, value);
     QCOMPARE(readAll(settings), old);
     QCOMPARE(fileSystem.filesOtherThanFillers(), QStringList{u"設定.ini"_s});
 
-    fileSystem.emptyFillers();
+    fileSystem.mend(fault, settings);
     basBase::WriteIniValue(settings, u"設定"_s, u"新鍵"_s, value);
     QCOMPARE(readAll(settings), old + (u"新鍵="_s + value + u"\r\n"_s).toUtf8());
     QCOMPARE(fileSystem.filesOtherThanFillers(), QStringList{u"設定.ini"_s});
@@ -237,11 +261,11 @@ void tst_FileFaults::logHoldsOnlyWholeRecords()
     const QByteArray earlier = QByteArray(2 * Page - 40, 'e');
     writeAll(basBase::LogFilePath, earlier);
 
-    fileSystem.fill(Fullness::NoBlockLeft);
+    fileSystem.inject(Fault::NoBlockLeft, basBase::LogFilePath);
     logOneRecord(u"寫不下"_s);
     QCOMPARE(readAll(basBase::LogFilePath), earlier);
 
-    fileSystem.emptyFillers();
+    fileSystem.mend(Fault::NoBlockLeft, basBase::LogFilePath);
     logOneRecord(u"寫得下"_s);
     const QByteArray log = readAll(basBase::LogFilePath);
     QVERIFY(log.startsWith(earlier));
