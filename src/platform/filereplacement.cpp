@@ -98,8 +98,8 @@ bool syncFolder(const QByteArray &folder)
     return synced;
 }
 
-// A temporary file beside the target, created with the mode the umask gives a new file
-// and locked against cleaners until it is renamed or removed.
+// A temporary file beside the target, created with the mode the umask gives a new file,
+// locked against cleaners while it is written, and removed unless it was renamed.
 class TemporaryFile
 {
 public:

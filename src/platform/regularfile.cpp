@@ -67,6 +67,13 @@ void takeTurn(int fd)
     }
 }
 
+// Takes back what a write cut short left after the file's former end.
+void cutBackTo(int fd, off_t end)
+{
+    while (::ftruncate(fd, end) != 0 && errno == EINTR) {
+    }
+}
+
 } // namespace
 
 std::optional<QByteArray> nativePath(const QString &path)
@@ -110,8 +117,7 @@ bool append(const QString &path, const QByteArray &bytes)
     if (writeAll(file.get(), bytes))
         return true;
     if (end >= 0)
-        while (::ftruncate(file.get(), end) != 0 && errno == EINTR) {
-        }
+        cutBackTo(file.get(), end);
     return false;
 }
 
