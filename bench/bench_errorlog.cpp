@@ -1,5 +1,5 @@
 // How long one logged report takes: building the message and appending the record
-// with one write in append mode.
+// whole, in the appenders' turn.
 #include "suiteframe/base/basBase.h"
 #include "suiteframe/platform/runtimeerror.h"
 

@@ -1,5 +1,6 @@
-// How long one settings value takes to read and to write in a file of 400 keys (the
-// size of the two-writer test), in UTF-8 and in Big5; and Encrypt of a short text.
+// How long one settings value takes to read and to write (replaced whole and synced to
+// disk) in a file of 400 keys (the size of the two-writer test), in UTF-8 and in Big5;
+// and Encrypt of a short text.
 #include "suiteframe/base/basBase.h"
 #include "suiteframe/platform/codepage.h"
 
