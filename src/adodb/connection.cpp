@@ -99,13 +99,15 @@ void Connection::Close()
     m_dbc.reset();
 }
 
-std::unique_ptr<QueryRecordset> Connection::Execute(const QString &sql)
+std::unique_ptr<QueryRecordset> Connection::Execute(const QString &sql, qint32 *RecordsAffected)
 {
     if (State() != StateOpen)
         throw objectClosedError();
     auto statement = std::make_unique<odbc::Statement>(m_dbc);
     statement->setQueryTimeout(m_commandTimeout);
     statement->execute(sql);
+    if (RecordsAffected)
+        *RecordsAffected = statement->rowCount();
     return std::make_unique<QueryRecordset>(std::move(statement));
 }
 

@@ -54,7 +54,9 @@ public:
 
     // Runs a statement and answers its rows as a forward-only recordset standing on
     // the first row; a statement without a result answers a recordset at its end.
-    std::unique_ptr<QueryRecordset> Execute(const QString &sql);
+    // RecordsAffected, when given, receives the number of rows that an INSERT, UPDATE
+    // or DELETE changed (-1 where the driver cannot tell).
+    std::unique_ptr<QueryRecordset> Execute(const QString &sql, qint32 *RecordsAffected = nullptr);
 
 private:
     void requireClosed() const;

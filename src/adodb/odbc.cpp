@@ -12,6 +12,7 @@
 #include <QStringDecoder>
 
 #include <algorithm>
+#include <limits>
 #include <optional>
 
 namespace adodb::odbc {
@@ -360,6 +361,13 @@ void Statement::execute(const QString &sql)
     // A statement that touches no rows answers SQL_NO_DATA; that is no failure.
     if (rc != SQL_NO_DATA)
         check(rc);
+}
+
+qint32 Statement::rowCount() const
+{
+    SQLLEN rows = -1;
+    check(SQLRowCount(get(), &rows));
+    return rows < 0 || rows > std::numeric_limits<qint32>::max() ? -1 : qint32(rows);
 }
 
 SQLRETURN Statement::executeOnce(const QString &sql)

@@ -160,6 +160,8 @@ public:
     // Seconds a statement may run, lock waits included; 0 is no limit.
     void setQueryTimeout(qint32 seconds);
     void execute(const QString &sql);
+    // The rows the last statement changed; -1 where the driver cannot tell.
+    qint32 rowCount() const;
     void free();
 
 private:

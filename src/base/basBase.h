@@ -34,6 +34,11 @@ void ReportError(const platform::Value &procedureName);
 // Appends the log record only, with the standard text of the current error number.
 // Nothing visible happens. Never fails.
 void LogError(const platform::Value &procedureName);
+// Appends the log record that ReportError would write, with the current error's own
+// description, and nothing visible happens: for a program that tells the user of the
+// failure in words of its own and keeps the provider's text for whoever reads the
+// log. Never fails.
+void LogReport(const platform::Value &procedureName);
 
 // The five-line message of a report: procedure, number with its sign position,
 // "訊息: ", the text indented by five blanks, and an empty line; each line ends in

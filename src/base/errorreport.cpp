@@ -79,4 +79,10 @@ void LogError(const platform::Value &procedureName)
                                 platform::standardErrorText(error.Number)));
 }
 
+void LogReport(const platform::Value &procedureName)
+{
+    const platform::CurrentError &error = platform::Err();
+    writeLogRecord(errorMessage(procedureText(procedureName), error.Number, error.Description));
+}
+
 } // namespace basBase

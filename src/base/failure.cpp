@@ -60,3 +60,14 @@ Failure describeCurrentException() noexcept
 }
 
 } // namespace failure::detail
+
+namespace failure {
+
+void keepInLog(const QString &procedure, const Failure &failure) noexcept
+{
+    platform::Err().set(platform::RuntimeError(failure.number, failure.description));
+    basBase::LogReport(procedure);
+    platform::Err().clear();
+}
+
+} // namespace failure

@@ -19,7 +19,8 @@
 //   skip:   the failing step is skipped without a word (routines that go on with
 //           their next step).
 //   capture: the failure is handed back, for an edge that tells of it in its own way
-//           (a command's one line on standard error); nothing is reported or logged.
+//           (a command's one line on standard error, a program's message in its
+//           users' words); nothing is reported or logged but what keepInLog writes.
 //
 // Each but capture answers true when the body ran to its end.
 namespace failure {
@@ -68,6 +69,10 @@ bool skip(Body &&body) noexcept
 {
     return run(detail::Handling::Skip, QString(), std::forward<Body>(body));
 }
+
+// Writes the captured failure to the error log as a report would, with its own
+// description, and nothing else: for an edge that told the user in words of its own.
+void keepInLog(const QString &procedure, const Failure &failure) noexcept;
 
 // The failure of the body, or nothing when it ran to its end.
 template<typename Body>

@@ -12,6 +12,7 @@
 #include "suiteframe/platform/runtimeerror.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
@@ -171,8 +172,27 @@ void FmMain::runInitForm()
 
 void FmMain::InitForm() {}
 
+void FmMain::Form_QueryUnload(bool &cancel)
+{
+    cancel = false;
+}
+
+void FmMain::closeEvent(QCloseEvent *event)
+{
+    bool cancel = false;
+    failure::report(QStringLiteral("fmMain_Form_QueryUnload"), [&] { Form_QueryUnload(cancel); });
+    if (cancel)
+        event->ignore();
+    else
+        controls::Form::closeEvent(event);
+}
+
 void FmMain::cmdExit_Click()
 {
+    bool cancel = false;
+    failure::report(QStringLiteral("fmMain_Form_QueryUnload"), [&] { Form_QueryUnload(cancel); });
+    if (cancel)
+        return;
     failure::report(QStringLiteral("fmMain_cmdExit_Click"), [] {
         // Ends the program at once: no further events run, whatever windows are open.
         std::fflush(nullptr);

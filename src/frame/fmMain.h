@@ -21,7 +21,8 @@ namespace frame {
 // The main window that every program of the suite starts with: a header band with
 // the program's name and file date, the system title and version, and today's date;
 // the body panel that each program fills in InitForm; and a status bar with the
-// message bar and the Exit button (Alt+Z), which ends the program at once.
+// message bar and the Exit button (Alt+Z), which ends the program at once once
+// Form_QueryUnload lets it.
 //
 // Showing the window loads it first: Form_Load fills the header band and the message
 // bar, then calls InitForm.
@@ -50,6 +51,11 @@ protected:
     // The program's own preparation of the body panel, run last by Form_Load under
     // the handler "fmMain_InitForm". The frame itself prepares nothing.
     virtual void InitForm();
+    // Asked before the program ends through Exit or the window's close box; setting
+    // cancel keeps it running, as a program with unsaved edits may after asking its
+    // user. The frame itself lets every end go ahead.
+    virtual void Form_QueryUnload(bool &cancel);
+    void closeEvent(QCloseEvent *event) override;
     // The last-modified date of the program file; throws RuntimeError 53 where the
     // file cannot be read.
     virtual QDateTime programFileDate(const QString &path) const;
