@@ -6,62 +6,15 @@
 #include "suiteframe/adodb/connection.h"
 #include "suiteframe/adodb/queryrecordset.h"
 #include "suiteframe/base/failure.h"
+#include "support/lockingshell.h"
 #include "support/runtimeerror.h"
 
 #include <QDir>
 #include <QElapsedTimer>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
-
-namespace {
-
-// The sqlite3 shell holding an exclusive transaction on the database until told to end
-// it, or ending it by itself after a pause.
-class LockingShell
-{
-public:
-    bool lock(const QString &database, int releaseAfterMs)
-    {
-        m_shell.start(u"sqlite3"_s, {database});
-        QByteArray script = "BEGIN EXCLUSIVE;\n.print locked\n"_ba;
-        if (releaseAfterMs >= 0)
-            script += ".shell sleep " + QByteArray::number(releaseAfterMs / 1000.0) + "\nCOMMIT;\n";
-        m_shell.write(script);
-        while (!m_shell.readAllStandardOutput().contains("locked"))
-            if (!m_shell.waitForReadyRead(10000))
-                return false;
-        return true;
-    }
-
-    void release()
-    {
-        m_shell.write("COMMIT;\n.quit\n");
-        m_shell.closeWriteChannel();
-        m_shell.waitForFinished(10000);
-    }
-
-    ~LockingShell()
-    {
-        if (m_shell.state() != QProcess::NotRunning)
-            release();
-    }
-
-private:
-    QProcess m_shell;
-};
-
-QByteArray shellQuery(const QString &database, const QString &sql)
-{
-    QProcess shell;
-    shell.start(u"sqlite3"_s, {database, sql});
-    shell.waitForFinished(10000);
-    return shell.readAllStandardOutput().trimmed();
-}
-
-} // namespace
 
 class tst_LockedDatabase : public QObject
 {
