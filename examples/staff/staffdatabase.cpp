@@ -1,14 +1,22 @@
+// The staff table: where it is, made and filled on a first start, records read,
+// inserted and updated under their row versions.
+
 #include "staffdatabase.h"
 
 #include <suiteframe/adodb/connection.h>
 #include <suiteframe/adodb/queryrecordset.h>
 #include <suiteframe/base/basBase.h>
+#include <suiteframe/base/failure.h>
 #include <suiteframe/platform/codepage.h>
 #include <suiteframe/platform/runtimeerror.h>
 
 #include <QDir>
+#include <QFileInfo>
 #include <QStandardPaths>
-#include <QStringList>
+
+#include <cmath>
+
+using platform::Value;
 
 namespace staff {
 
@@ -19,14 +27,15 @@ QString suiteFolder(QStandardPaths::StandardLocation location)
     return QStandardPaths::writableLocation(location) + QStringLiteral("/suiteframe");
 }
 
-// Types both SQLite and PostgreSQL know; the checks make a wrong entry a failing
-// statement, as a server's constraints would.
+// Types both SQLite and PostgreSQL know; the checks keep out what the window would
+// never send.
 const char16_t *const CreateTable = u"CREATE TABLE IF NOT EXISTS staff ("
                                     u"id VARCHAR(10) PRIMARY KEY, "
                                     u"name VARCHAR(40) NOT NULL CHECK (name <> ''), "
                                     u"hired DATE, "
                                     u"salary NUMERIC(10, 2) CHECK (salary >= 0), "
-                                    u"note VARCHAR(200))";
+                                    u"note VARCHAR(200), "
+                                    u"version INTEGER NOT NULL DEFAULT 0)";
 
 // Chinese names (one with a character outside the basic plane), hiring dates before
 // and after the first year of the Republic, amounts with and without cents, NULLs.
@@ -60,6 +69,50 @@ bool isEmpty(adodb::Connection &connection)
     return count->fieldValue(0).toLong() == 0;
 }
 
+// Tables made before records had versions get the column now.
+void addRowVersions(adodb::Connection &connection)
+{
+    const bool versioned = !failure::capture(
+        [&] { connection.Execute(QStringLiteral("SELECT version FROM staff WHERE 1 = 0")); });
+    if (!versioned)
+        connection.Execute(
+            QStringLiteral("ALTER TABLE staff ADD COLUMN version INTEGER NOT NULL DEFAULT 0"));
+}
+
+bool mayWrite(const QFileInfo &file)
+{
+    // Root may write any file; one that nobody may write counts as read-only all the same.
+    const QFile::Permissions write = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
+    return file.isWritable() && (file.permissions() & write);
+}
+
+QString quoted(const QString &text)
+{
+    return basBase::SQLQuote(Value(text));
+}
+
+QString orNull(const QString &text)
+{
+    return text.isEmpty() ? QStringLiteral("NULL") : quoted(text);
+}
+
+QString dateLiteral(const std::optional<QDate> &date)
+{
+    return date ? quoted(date->toString(Qt::ISODate)) : QStringLiteral("NULL");
+}
+
+QString salaryLiteral(const std::optional<qint64> &cents)
+{
+    return cents ? staff::salaryLiteral(*cents) : QStringLiteral("NULL");
+}
+
+std::optional<qint64> centsOf(const Value &value)
+{
+    if (value.isNull())
+        return std::nullopt;
+    return std::llround(value.toDouble() * 100);
+}
+
 } // namespace
 
 QString iniFilePath()
@@ -72,28 +125,103 @@ QString embeddedDatabasePath()
     return suiteFolder(QStandardPaths::GenericDataLocation) + QStringLiteral("/staff.db");
 }
 
-QString connectionString()
+QString configuredConnectionString()
 {
     const QString configured = basBase::ReadIniValue(iniFilePath(),
                                                      QStringLiteral("Database"),
                                                      QStringLiteral("ConnectionString"));
-    if (!configured.isEmpty()) {
-        refuseCutValue(configured);
-        return configured;
-    }
-    QDir().mkpath(suiteFolder(QStandardPaths::GenericDataLocation));
+    refuseCutValue(configured);
+    return configured;
+}
+
+QString embeddedConnectionString()
+{
     return QStringLiteral("Driver=SQLite3;Database=") + embeddedDatabasePath();
 }
 
-void prepareDatabase(adodb::Connection &connection)
+EmbeddedState embeddedState()
+{
+    const QFileInfo database(embeddedDatabasePath());
+    const QFileInfo folder(database.absolutePath());
+    if (!folder.exists())
+        return QDir().mkpath(folder.absoluteFilePath()) ? EmbeddedState::NewFolder
+                                                        : EmbeddedState::FolderNotWritable;
+    if (!database.exists())
+        return mayWrite(folder) ? EmbeddedState::Missing : EmbeddedState::FolderNotWritable;
+    // SQLite writes its journal beside the file.
+    return mayWrite(database) && mayWrite(folder) ? EmbeddedState::Present
+                                                  : EmbeddedState::ReadOnly;
+}
+
+void prepareDatabase(adodb::Connection &connection, bool withSamples)
 {
     connection.Execute(QString::fromUtf16(CreateTable));
-    if (!isEmpty(connection))
+    addRowVersions(connection);
+    if (!withSamples || !isEmpty(connection))
         return;
     for (const char16_t *row : SampleRows)
         connection.Execute(
             QStringLiteral("INSERT INTO staff (id, name, hired, salary, note) VALUES (%1)")
                 .arg(QString::fromUtf16(row)));
+}
+
+std::optional<Record> findRecord(adodb::Connection &connection, const QString &id)
+{
+    const auto found = connection.Execute(
+        QStringLiteral("SELECT id, name, hired, salary, note, version FROM staff WHERE id = %1")
+            .arg(quoted(id)));
+    if (found->isEOF())
+        return std::nullopt;
+    const auto text = [&](int field) {
+        const Value value = found->fieldValue(field);
+        return value.isNull() ? QString() : value.toText();
+    };
+    Record record{text(0), text(1), std::nullopt, centsOf(found->fieldValue(3)), text(4), 0};
+    if (const Value hired = found->fieldValue(2); !hired.isNull())
+        record.hired = hired.toDate().date();
+    record.version = found->fieldValue(5).toLong();
+    return record;
+}
+
+void insertRecord(adodb::Connection &connection, const Record &record)
+{
+    connection.Execute(QStringLiteral("INSERT INTO staff (id, name, hired, salary, note, version) "
+                                      "VALUES (%1, %2, %3, %4, %5, 0)")
+                           .arg(quoted(record.id),
+                                quoted(record.name),
+                                dateLiteral(record.hired),
+                                salaryLiteral(record.salaryCents),
+                                orNull(record.note)));
+}
+
+bool updateRecord(adodb::Connection &connection, const Record &record)
+{
+    qint32 changed = 0;
+    connection.Execute(QStringLiteral("UPDATE staff SET name = %2, hired = %3, salary = %4, "
+                                      "note = %5, version = version + 1 "
+                                      "WHERE id = %1 AND version = %6")
+                           .arg(quoted(record.id),
+                                quoted(record.name),
+                                dateLiteral(record.hired),
+                                salaryLiteral(record.salaryCents),
+                                orNull(record.note),
+                                QString::number(record.version)),
+                       &changed);
+    return changed == 1;
+}
+
+QString listingCondition(const QString &id, const QString &name)
+{
+    if (!normalizedId(id).isEmpty())
+        return QStringLiteral(" WHERE id = ") + quoted(normalizedId(id));
+    if (name.trimmed().isEmpty())
+        return QString();
+    QString pattern = name.trimmed();
+    pattern.replace(u'\\', QStringLiteral("\\\\"))
+        .replace(u'%', QStringLiteral("\\%"))
+        .replace(u'_', QStringLiteral("\\_"));
+    return QStringLiteral(" WHERE name LIKE ") + quoted(u'%' + pattern + u'%')
+           + QStringLiteral(" ESCAPE '\\'");
 }
 
 } // namespace staff

@@ -1,3 +1,6 @@
+// The reference program's window: the fields of one staff record, the listing card,
+// and the save that checks, confirms and never overwrites what it did not load.
+
 #include "staffwindow.h"
 
 #include "staffdatabase.h"
@@ -6,10 +9,12 @@
 #include <suiteframe/adodb/queryrecordset.h>
 #include <suiteframe/base/basBase.h>
 #include <suiteframe/base/failure.h>
+#include <suiteframe/controls/grid.h>
 #include <suiteframe/controls/panel.h>
 #include <suiteframe/controls/twips.h>
 #include <suiteframe/database/basADODB.h>
 #include <suiteframe/dialogs/frmSure.h>
+#include <suiteframe/platform/desktop.h>
 #include <suiteframe/platform/runtimeerror.h>
 
 #include <QDir>
@@ -17,6 +22,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+
+#include <algorithm>
 
 using platform::Value;
 namespace twips = controls::twips;
@@ -29,25 +36,38 @@ constexpr double FirstRowTop = 450;
 constexpr double RowPitch = 510;
 constexpr double FieldHeight = 360;
 
+// Values longer than this are shortened in a confirmation, so that every field of the
+// record stays in view.
+constexpr int ShownCharacters = 30;
+
 const QString FieldsOfAListing = QStringLiteral("id AS 編號, name AS 姓名, hired AS 到職日, "
                                                 "salary AS 月薪, note AS 備註");
-const QString FieldsOfARecord = QStringLiteral("id, name, hired, salary, note");
 
-// A field's text as a column's value in a statement: NULL when left empty.
-QString sqlValue(const QString &text)
+// The mouse pointer shows that the program waits, for as long as the scope lasts.
+class BusyPointer
 {
-    return text.trimmed().isEmpty() ? QStringLiteral("NULL") : basBase::SQLQuote(Value(text));
+public:
+    BusyPointer()
+    {
+        platform::desktop::setMousePointer(platform::desktop::MousePointer::Hourglass);
+    }
+    ~BusyPointer() { platform::desktop::setMousePointer(platform::desktop::MousePointer::Default); }
+    BusyPointer(const BusyPointer &) = delete;
+    BusyPointer &operator=(const BusyPointer &) = delete;
+};
+
+QString shortened(const QString &text)
+{
+    return text.size() <= ShownCharacters ? text : text.left(ShownCharacters - 1) + u'…';
 }
 
-QString textOf(const Value &value)
+bool isLockWait(const QString &description)
 {
-    return value.isNull() ? QString() : value.toText();
-}
-
-QString rocDate(const Value &date)
-{
-    const QString shown = basBase::DBDateDisp(date, Value(u"CC/MM/DD"));
-    return shown.isEmpty() ? QString() : QStringLiteral("民國 ") + shown;
+    // SQLite's lock, the connection's time-out on it, PostgreSQL's time-out and lock.
+    return description.contains(QStringLiteral("database is locked"))
+           || description.contains(QStringLiteral("HYT00"))
+           || description.contains(QStringLiteral("57014"))
+           || description.contains(QStringLiteral("55P03"));
 }
 
 } // namespace
@@ -64,7 +84,7 @@ StaffWindow::~StaffWindow() = default;
 
 frame::Program StaffWindow::program()
 {
-    return {QStringLiteral("人事"), QStringLiteral("人事資料維護"), 1, 1, 0};
+    return {QStringLiteral("人事"), QStringLiteral("人事資料維護"), 1, 2, 0};
 }
 
 void StaffWindow::createFields()
@@ -83,14 +103,10 @@ void StaffWindow::createFields()
             return field;
         };
     txtId = addField(0, QStringLiteral("員工編號"), QStringLiteral("txtId"), 1500);
-    txtId->setMaxLength(10);
     txtName = addField(1, QStringLiteral("姓名"), QStringLiteral("txtName"), 2400);
-    txtName->setMaxLength(40);
     txtHired = addField(2, QStringLiteral("到職日"), QStringLiteral("txtHired"), 1500);
-    txtHired->setPlaceholderText(QStringLiteral("1988/07/15"));
     txtSalary = addField(3, QStringLiteral("月薪"), QStringLiteral("txtSalary"), 1500);
     txtNote = addField(4, QStringLiteral("備註"), QStringLiteral("txtNote"), 5400);
-    txtNote->setMaxLength(200);
 
     lblHiredRoc = new QLabel(vsElastic1);
     lblHiredRoc->setObjectName(QStringLiteral("lblHiredRoc"));
@@ -100,7 +116,8 @@ void StaffWindow::createFields()
                        2400,
                        FieldHeight);
     connect(txtHired, &QLineEdit::textChanged, lblHiredRoc, [this](const QString &text) {
-        lblHiredRoc->setText(rocDate(Value(text)));
+        const auto date = staff::readDate(text, m_calendar);
+        lblHiredRoc->setText(date ? staff::otherCalendarText(*date, m_calendar) : QString());
     });
 
     auto *hint = new QLabel(QStringLiteral("Enter 或 ↓ 下一欄，↑ 上一欄；進入欄位即全選"),
@@ -133,144 +150,261 @@ void StaffWindow::InitForm()
     // The suite's programs show their dates with slashes unless the user chose otherwise.
     if (basBase::DateSeparator.isEmpty())
         basBase::DateSeparator = QStringLiteral("/");
-    txtId->setText(basBase::ReadIniValue(staff::iniFilePath(),
-                                         QStringLiteral("Staff"),
-                                         QStringLiteral("LastId")));
+    m_calendar = staff::shownCalendar();
+    txtHired->setPlaceholderText(staff::dateText(QDate(1988, 7, 15), m_calendar));
+    m_versionCaption = elaMsg->Caption();
+    txtId->setFocus();
     openDatabase();
+    // The last record worked on is shown whole, ready to be edited.
+    const QString lastId = basBase::ReadIniValue(staff::iniFilePath(),
+                                                 QStringLiteral("Staff"),
+                                                 QStringLiteral("LastId"));
+    if (!lastId.isEmpty() && m_connection->State() == adodb::StateOpen)
+        loadRecord(lastId);
+    m_shown = entry();
 }
 
 void StaffWindow::openDatabase()
 {
-    if (!basADODB::ConnectADO(Value(staff::connectionString()), m_connection)) {
-        elaMsg->setCaption(QStringLiteral("無法連接資料庫"));
-        dialogs::frmSure().ClearMsgFrom();
-        dialogs::frmSure()
-            .SHOWMSG(Value(
-                         QStringLiteral("無法連接資料庫。請檢查 %1 的 [Database] ConnectionString；"
-                                        "原因記在錯誤記錄檔 %2。")
-                             .arg(staff::iniFilePath(), basBase::LogFilePath)),
-                     Value(windowTitle()),
-                     Value(u"N"));
+    QString connectionString = staff::configuredConnectionString();
+    // A server's empty table gets the sample staff; the embedded database gets them only
+    // on a first start, never in place of a file that went missing.
+    bool withSamples = !connectionString.isEmpty();
+    if (connectionString.isEmpty()) {
+        if (!openEmbeddedDatabase(&withSamples))
+            return;
+        connectionString = staff::embeddedConnectionString();
+    }
+    const BusyPointer busy;
+    if (!basADODB::ConnectADO(Value(connectionString), m_connection)) {
+        showMessage(QStringLiteral("無法連接資料庫"));
+        tell(m_embeddedDatabase.isEmpty()
+                 ? QStringLiteral("無法連接資料庫。請檢查 %1 的 [Database] ConnectionString；"
+                                  "原因記在錯誤記錄檔 %2。")
+                       .arg(staff::iniFilePath(), basBase::LogFilePath)
+                 : QStringLiteral("無法開啟資料庫檔案 %1；原因記在錯誤記錄檔 %2。")
+                       .arg(m_embeddedDatabase, basBase::LogFilePath),
+             windowTitle());
         return;
     }
-    staff::prepareDatabase(*m_connection);
+    if (m_readOnly) {
+        showMessage(QStringLiteral("資料庫是唯讀的：只能查詢"));
+        tell(QStringLiteral("資料庫 %1 是唯讀的：可以查詢，不能存檔。").arg(m_embeddedDatabase),
+             windowTitle());
+        return;
+    }
+    if (const auto refusal = failure::capture(
+            [&] { staff::prepareDatabase(*m_connection, withSamples); }))
+        tellRefusal(QStringLiteral("fmStaff_InitForm"), *refusal, QStringLiteral("準備資料表"));
+}
+
+// Where the embedded database is missing or cannot be written, says so in words that
+// point at the file or folder; answers whether to open it.
+bool StaffWindow::openEmbeddedDatabase(bool *withSamples)
+{
+    m_embeddedDatabase = staff::embeddedDatabasePath();
+    const QString folder = QFileInfo(m_embeddedDatabase).absolutePath();
+    switch (staff::embeddedState()) {
+    case staff::EmbeddedState::NewFolder:
+        *withSamples = true;
+        return true;
+    case staff::EmbeddedState::Present:
+        return true;
+    case staff::EmbeddedState::ReadOnly:
+        m_readOnly = true;
+        return true;
+    case staff::EmbeddedState::Missing:
+        if (ask(QStringLiteral("找不到資料庫檔案 %1。資料夾還在，檔案可能被刪除或搬走了；"
+                               "若是搬走了，請放回原處後重新開啟本程式。\n"
+                               "要在這裡建立一個新的空白資料庫嗎？")
+                    .arg(m_embeddedDatabase),
+                windowTitle(),
+                QStringLiteral("建立"),
+                QStringLiteral("不要")))
+            return true;
+        break;
+    case staff::EmbeddedState::FolderNotWritable:
+        tell(QStringLiteral("無法在資料夾 %1 建立或寫入資料庫：這個資料夾不能寫入。"
+                            "請檢查它的權限，或在 %2 的 [Database] ConnectionString 指定資料庫。")
+                 .arg(folder, staff::iniFilePath()),
+             windowTitle());
+        break;
+    }
+    showMessage(QStringLiteral("沒有資料庫：無法查詢或存檔"));
+    return false;
+}
+
+// The database is open and, where it is a file, still there.
+bool StaffWindow::databaseReachable(const QString &action)
+{
+    if (m_connection->State() != adodb::StateOpen) {
+        tell(QStringLiteral("沒有連上資料庫，無法%1。請重新開啟本程式；原因記在錯誤記錄檔 %2。")
+                 .arg(action, basBase::LogFilePath),
+             action);
+        return false;
+    }
+    if (!m_embeddedDatabase.isEmpty() && !QFileInfo::exists(m_embeddedDatabase)) {
+        tell(QStringLiteral("資料庫檔案 %1 已被刪除或搬走，無法%2。您輸入的資料仍在畫面上；"
+                            "請把檔案放回原處，再重新開啟本程式。")
+                 .arg(m_embeddedDatabase, action),
+             action);
+        return false;
+    }
+    return true;
 }
 
 // Lists the records that match the number, or else the name, as a card; the user may
-// load the first into the fields.
+// load the one picked into the fields.
 void StaffWindow::cmdQuery_Click()
 {
     failure::report(QStringLiteral("fmStaff_cmdQuery_Click"), [this] {
-        const auto records = m_connection->Execute(
-            QStringLiteral("SELECT %1 FROM staff%2 ORDER BY id")
-                .arg(FieldsOfAListing, queryCondition()));
+        if (!databaseReachable(QStringLiteral("查詢")))
+            return;
+        std::unique_ptr<adodb::QueryRecordset> records;
+        if (const auto refusal = failure::capture([&] {
+                const BusyPointer busy;
+                records = m_connection->Execute(
+                    QStringLiteral("SELECT %1 FROM staff%2 ORDER BY id")
+                        .arg(FieldsOfAListing,
+                             staff::listingCondition(txtId->text(), txtName->text())));
+            })) {
+            tellRefusal(QStringLiteral("fmStaff_cmdQuery_Click"), *refusal, QStringLiteral("查詢"));
+            return;
+        }
         dialogs::FrmSure &dialog = dialogs::frmSure();
         dialog.ClearMsgFrom();
         if (records->isEOF()) {
             dialog.SHOWMSG(Value(u"查無符合的資料。"), Value(u"查詢"), Value(u"N"));
             return;
         }
-        const QString firstId = records->fieldValue(0).toText();
-        if (dialog.SHOWMSG(Value(u"符合的資料如下。要載入第一筆嗎？"),
-                           Value(u"查詢"),
-                           Value(u"Y"),
-                           records.get(),
-                           Value(u"載入"),
-                           Value(u"取消")))
-            showRecord(firstId);
+        if (!dialog.SHOWMSG(Value(u"符合的資料如下。選好一筆後按載入。"),
+                            Value(u"查詢"),
+                            Value(u"Y"),
+                            records.get(),
+                            Value(u"載入"),
+                            Value(u"取消")))
+            return;
+        // One record a column beside the field names; the first unless another is picked.
+        const int picked = std::max(dialog.fgList->Col(), 1);
+        const QString id = dialog.fgList->cellText(0, picked);
+        if (mayDiscardEdits(QStringLiteral("畫面上有尚未存檔的修改，載入 %1 會放棄這些修改。"
+                                           "要載入嗎？")
+                                .arg(id)))
+            loadRecord(id);
     });
 }
 
-QString StaffWindow::queryCondition() const
+void StaffWindow::loadRecord(const QString &id)
 {
-    if (!txtId->text().trimmed().isEmpty())
-        return QStringLiteral(" WHERE id = ") + basBase::SQLQuote(Value(txtId->text()));
-    if (!txtName->text().trimmed().isEmpty())
-        return QStringLiteral(" WHERE name LIKE ")
-               + basBase::SQLQuote(
-                   Value(QLatin1Char('%') + txtName->text().trimmed() + QLatin1Char('%')));
-    return QString();
-}
-
-void StaffWindow::showRecord(const QString &id)
-{
-    const auto record = m_connection->Execute(
-        QStringLiteral("SELECT %1 FROM staff WHERE id = %2")
-            .arg(FieldsOfARecord, basBase::SQLQuote(Value(id))));
-    if (record->isEOF())
+    std::optional<staff::Record> record;
+    if (const auto refusal = failure::capture([&] {
+            const BusyPointer busy;
+            record = staff::findRecord(*m_connection, id);
+        })) {
+        tellRefusal(QStringLiteral("fmStaff_loadRecord"), *refusal, QStringLiteral("載入資料"));
         return;
-    txtId->setText(textOf(record->fieldValue(0)));
-    txtName->setText(textOf(record->fieldValue(1)));
-    txtHired->setText(basBase::DBDateDisp(record->fieldValue(2), Value(u"YYYY/MM/DD")));
-    txtSalary->setText(textOf(record->fieldValue(3)));
-    txtNote->setText(textOf(record->fieldValue(4)));
-    rememberLastId(id);
-    elaMsg->setCaption(QStringLiteral("已載入 %1 %2").arg(txtId->text(), txtName->text()));
+    }
+    if (record)
+        showRecord(*record);
 }
 
-// Saves the fields after the user has confirmed them; a wrong date or amount, and a
-// statement the database refuses, are reported.
+void StaffWindow::showRecord(const staff::Record &record)
+{
+    txtId->setText(record.id);
+    txtName->setText(record.name);
+    txtHired->setText(record.hired ? staff::dateText(*record.hired, m_calendar) : QString());
+    txtSalary->setText(record.salaryCents ? staff::salaryText(*record.salaryCents) : QString());
+    txtNote->setText(record.note);
+    m_loaded = record;
+    m_shown = entry();
+    rememberLastId(record.id);
+    showMessage(QStringLiteral("已載入 %1 %2").arg(record.id, record.name));
+}
+
+// Checks the fields, then saves them after the user has confirmed: a new record under
+// a number nobody has, or the record that was loaded.
 void StaffWindow::cmdSave_Click()
 {
     failure::report(QStringLiteral("fmStaff_cmdSave_Click"), [this] {
-        const QString id = txtId->text().trimmed();
-        if (id.isEmpty()) {
-            dialogs::frmSure().ClearMsgFrom();
-            dialogs::frmSure().SHOWMSG(Value(u"請先輸入員工編號。"), Value(u"存檔"), Value(u"N"));
-            txtId->setFocus();
+        if (!databaseReachable(QStringLiteral("存檔")))
+            return;
+        if (m_readOnly) {
+            tell(QStringLiteral("資料庫 %1 是唯讀的，無法存檔。您輸入的資料仍在畫面上。")
+                     .arg(m_embeddedDatabase),
+                 QStringLiteral("存檔"));
             return;
         }
-        const bool exists = recordExists(id);
-        const QString statement = saveStatement(exists);
-        if (!confirmSave(exists))
+        const staff::Checked checked = staff::check(entry(), m_calendar);
+        if (checked.problem) {
+            tell(checked.problem->message, QStringLiteral("存檔"));
+            focusField(checked.problem->field);
             return;
-        m_connection->Execute(statement);
-        rememberLastId(id);
-        elaMsg->setCaption(QStringLiteral("已存檔 %1 %2").arg(id, txtName->text()));
+        }
+        const bool editing = m_loaded && m_loaded->id == checked.record.id;
+        if (!editing) {
+            std::optional<staff::Record> existing;
+            if (const auto refusal = failure::capture([&] {
+                    const BusyPointer busy;
+                    existing = staff::findRecord(*m_connection, checked.record.id);
+                })) {
+                tellRefusal(QStringLiteral("fmStaff_cmdSave_Click"),
+                            *refusal,
+                            QStringLiteral("存檔"));
+                return;
+            }
+            if (existing) {
+                tell(QStringLiteral("員工編號 %1 已是 %2 的資料，沒有存檔。要修改這筆資料，"
+                                    "請先按查詢載入；要新增，請換一個員工編號。")
+                         .arg(existing->id, existing->name),
+                     QStringLiteral("存檔"));
+                focusField(staff::Field::Id);
+                return;
+            }
+        }
+        save(checked.record, !editing);
     });
 }
 
-QString StaffWindow::saveStatement(bool exists) const
+void StaffWindow::save(staff::Record record, bool isNew)
 {
-    const QString id = basBase::SQLQuote(Value(txtId->text()));
-    const QString name = basBase::SQLQuote(Value(txtName->text()));
-    QString hired = QStringLiteral("NULL");
-    if (!txtHired->text().trimmed().isEmpty())
-        hired = basBase::SQLQuote(
-            Value(Value(txtHired->text()).toDate().date().toString(Qt::ISODate)));
-    QString salary = QStringLiteral("NULL");
-    if (!txtSalary->text().trimmed().isEmpty())
-        salary = basBase::SQLQuote(
-            Value(QString::number(Value(txtSalary->text()).toDouble(), 'f', 2)));
-    const QString note = sqlValue(txtNote->text());
-    if (exists) {
-        return QStringLiteral(
-                   "UPDATE staff SET name = %2, hired = %3, salary = %4, note = %5 WHERE id = %1")
-            .arg(id, name, hired, salary, note);
+    if (!confirmSave(record, isNew))
+        return;
+    if (!isNew)
+        record.version = m_loaded->version;
+    bool saved = false;
+    if (const auto refusal = failure::capture([&] {
+            const BusyPointer busy;
+            if (isNew)
+                staff::insertRecord(*m_connection, record);
+            saved = isNew || staff::updateRecord(*m_connection, record);
+        })) {
+        tellRefusal(QStringLiteral("fmStaff_cmdSave_Click"), *refusal, QStringLiteral("存檔"));
+        return;
     }
-    return QStringLiteral(
-               "INSERT INTO staff (id, name, hired, salary, note) VALUES (%1, %2, %3, %4, %5)")
-        .arg(id, name, hired, salary, note);
+    if (!saved) {
+        tellConflict(record);
+        return;
+    }
+    if (!isNew)
+        ++record.version;
+    showRecord(record);
+    showMessage(QStringLiteral("已存檔 %1 %2").arg(record.id, record.name));
 }
 
-bool StaffWindow::recordExists(const QString &id) const
-{
-    const auto count = m_connection->Execute(
-        QStringLiteral("SELECT COUNT(*) FROM staff WHERE id = %1").arg(basBase::SQLQuote(Value(id))));
-    return count->fieldValue(0).toLong() > 0;
-}
-
-bool StaffWindow::confirmSave(bool exists)
+bool StaffWindow::confirmSave(const staff::Record &record, bool isNew)
 {
     dialogs::FrmSure &dialog = dialogs::frmSure();
     dialog.ClearMsgFrom();
-    dialog.AddLine(Value(QStringLiteral("員工編號\t") + txtId->text().trimmed()));
-    dialog.AddLine(Value(QStringLiteral("姓名\t") + txtName->text()));
-    dialog.AddLine(
-        Value(QStringLiteral("到職日\t%1 %2").arg(txtHired->text(), lblHiredRoc->text())));
-    dialog.AddLine(Value(QStringLiteral("月薪\t") + txtSalary->text()));
-    dialog.AddLine(Value(QStringLiteral("備註\t") + txtNote->text()));
-    return dialog.SHOWMSG(Value(exists ? u"確定要修改這筆資料嗎？" : u"確定要新增這筆資料嗎？"),
+    const QString hired = record.hired ? staff::dateText(*record.hired, m_calendar) + u' '
+                                             + staff::otherCalendarText(*record.hired, m_calendar)
+                                       : QString();
+    const QString salary = record.salaryCents ? staff::salaryText(*record.salaryCents) : QString();
+    dialog.AddLine(Value(QStringLiteral("員工編號\t") + record.id));
+    dialog.AddLine(Value(QStringLiteral("姓名\t") + shortened(record.name)));
+    dialog.AddLine(Value(QStringLiteral("到職日\t") + hired));
+    dialog.AddLine(Value(QStringLiteral("月薪\t") + salary));
+    dialog.AddLine(Value(QStringLiteral("備註\t") + shortened(record.note)));
+    return dialog.SHOWMSG(Value(isNew ? u"確定要新增這筆資料嗎？" : u"確定要修改這筆資料嗎？"),
                           Value(u"存檔"),
                           Value(u"Y"),
                           nullptr,
@@ -278,12 +412,144 @@ bool StaffWindow::confirmSave(bool exists)
                           Value(u"取消"));
 }
 
+// Another clerk saved or deleted the record after it was loaded: what they saved is
+// shown beside what this clerk typed, which stays in the fields. Keeping it makes the
+// next save replace theirs, knowingly.
+void StaffWindow::tellConflict(const staff::Record &mine)
+{
+    std::optional<staff::Record> theirs;
+    if (const auto refusal = failure::capture(
+            [&] { theirs = staff::findRecord(*m_connection, mine.id); })) {
+        tellRefusal(QStringLiteral("fmStaff_cmdSave_Click"), *refusal, QStringLiteral("存檔"));
+        return;
+    }
+    if (!theirs) {
+        tell(QStringLiteral("員工編號 %1 的資料在您載入後已被別人刪除，您的修改沒有存入，"
+                            "仍在畫面上。要重新新增這筆資料，請再按一次存檔。")
+                 .arg(mine.id),
+             QStringLiteral("存檔"));
+        m_loaded.reset();
+        return;
+    }
+    const auto dateOf = [this](const staff::Record &record) {
+        return record.hired ? staff::dateText(*record.hired, m_calendar) : QString();
+    };
+    const auto salaryOf = [](const staff::Record &record) {
+        return record.salaryCents ? staff::salaryText(*record.salaryCents) : QString();
+    };
+    dialogs::FrmSure &dialog = dialogs::frmSure();
+    dialog.ClearMsgFrom();
+    dialog.AddLine(Value(QStringLiteral("欄位\t您輸入的\t別人存的")));
+    dialog.AddLine(
+        Value(QStringLiteral("姓名\t%1\t%2").arg(shortened(mine.name), shortened(theirs->name))));
+    dialog.AddLine(Value(QStringLiteral("到職日\t%1\t%2").arg(dateOf(mine), dateOf(*theirs))));
+    dialog.AddLine(Value(QStringLiteral("月薪\t%1\t%2").arg(salaryOf(mine), salaryOf(*theirs))));
+    dialog.AddLine(
+        Value(QStringLiteral("備註\t%1\t%2").arg(shortened(mine.note), shortened(theirs->note))));
+    if (dialog.SHOWMSG(Value(QStringLiteral(
+                                 "員工編號 %1 在您載入後已被別人修改並存檔，您的修改沒有存入。"
+                                 "要改看別人存的內容，還是保留您輸入的？")
+                                 .arg(mine.id)),
+                       Value(u"存檔"),
+                       Value(u"Y"),
+                       nullptr,
+                       Value(u"看別人的"),
+                       Value(u"保留我的"))) {
+        showRecord(*theirs);
+        return;
+    }
+    m_loaded = theirs;
+    showMessage(QStringLiteral("再按存檔，會以您輸入的內容取代別人存的"));
+}
+
+// A failure of the database told in the clerk's words; its own text goes to the log.
+void StaffWindow::tellRefusal(const QString &procedure,
+                              const failure::Failure &refusal,
+                              const QString &action)
+{
+    failure::keepInLog(procedure, refusal);
+    const QString &why = refusal.description;
+    QString message;
+    if (isLockWait(why))
+        message = QStringLiteral("資料庫正被其他程式使用中，等了一段時間仍無法%1。請稍後再試。");
+    else if (why.contains(QStringLiteral("readonly")) || why.contains(QStringLiteral("read-only")))
+        message = QStringLiteral("資料庫是唯讀的，無法%1。");
+    else if (why.contains(QStringLiteral("UNIQUE")) || why.contains(QStringLiteral("23505")))
+        message = QStringLiteral("這個員工編號剛被別人新增，無法%1。請先查詢再決定。");
+    else
+        message = QStringLiteral("資料庫無法%1。");
+    tell(message.arg(action)
+             + QStringLiteral("您輸入的資料仍在畫面上；詳細原因記在錯誤記錄檔 %1。")
+                   .arg(basBase::LogFilePath),
+         action);
+}
+
 void StaffWindow::cmdClear_Click()
 {
     for (QLineEdit *field : {txtId, txtName, txtHired, txtSalary, txtNote})
         field->clear();
-    elaMsg->setCaption(QString());
+    m_loaded.reset();
+    m_shown = entry();
+    showMessage(m_versionCaption);
     txtId->setFocus();
+}
+
+void StaffWindow::Form_QueryUnload(bool &cancel)
+{
+    cancel = !mayDiscardEdits(QStringLiteral("畫面上有尚未存檔的修改。要放棄這些修改並結束嗎？"));
+}
+
+staff::Entry StaffWindow::entry() const
+{
+    return {txtId->text(), txtName->text(), txtHired->text(), txtSalary->text(), txtNote->text()};
+}
+
+// The number and the name are also what 查詢 looks for: typed alone they edit nothing,
+// but a changed name of the loaded record does.
+bool StaffWindow::hasUnsavedEdits() const
+{
+    const staff::Entry now = entry();
+    return now.hired != m_shown.hired || now.salary != m_shown.salary || now.note != m_shown.note
+           || (m_loaded && now.id == m_shown.id && now.name != m_shown.name);
+}
+
+bool StaffWindow::mayDiscardEdits(const QString &question)
+{
+    return !hasUnsavedEdits()
+           || ask(question, windowTitle(), QStringLiteral("放棄修改"), QStringLiteral("取消"));
+}
+
+void StaffWindow::focusField(staff::Field field)
+{
+    QLineEdit *const fields[] = {txtId, txtName, txtHired, txtSalary, txtNote};
+    QLineEdit *target = fields[int(field)];
+    target->setFocus();
+    basBase::SelectAllText(*target);
+}
+
+// The message bar holds one line: a longer text is shortened there and shown whole as
+// its tool tip.
+void StaffWindow::showMessage(const QString &text)
+{
+    const int room = std::max(elaMsg->width() - 12, 0);
+    elaMsg->setCaption(elaMsg->fontMetrics().elidedText(text, Qt::ElideRight, room));
+    elaMsg->setToolTip(text);
+}
+
+void StaffWindow::tell(const QString &message, const QString &title)
+{
+    dialogs::frmSure().ClearMsgFrom();
+    dialogs::frmSure().SHOWMSG(Value(message), Value(title), Value(u"N"));
+}
+
+bool StaffWindow::ask(const QString &message,
+                      const QString &title,
+                      const QString &yes,
+                      const QString &no)
+{
+    dialogs::frmSure().ClearMsgFrom();
+    return dialogs::frmSure()
+        .SHOWMSG(Value(message), Value(title), Value(u"Y"), nullptr, Value(yes), Value(no));
 }
 
 void StaffWindow::rememberLastId(const QString &id)

@@ -1,9 +1,14 @@
+// The reference program's window: one staff record's fields on the frame.
+
 #pragma once
+
+#include "staffrecord.h"
 
 #include <suiteframe/frame/application.h>
 #include <suiteframe/frame/fmMain.h>
 
 #include <memory>
+#include <optional>
 
 class QLabel;
 class QLineEdit;
@@ -12,10 +17,19 @@ class QPushButton;
 namespace adodb {
 class Connection;
 }
+namespace failure {
+struct Failure;
+}
 
 // The reference program of the suite: staff records kept in a table, on the frame's
 // main window. The body panel holds one record's fields; 查詢 lists the matching
-// records as a card and loads the first, 存檔 confirms and saves the fields.
+// records as a card and loads the one picked, 存檔 checks the fields, confirms and
+// saves them.
+//
+// A record is changed only after it was loaded, and only while nobody else has saved
+// it since: a number that names a record not loaded is refused, and a record that
+// another clerk saved in the meantime is shown beside what this clerk typed, which
+// stays on the screen. Ending the program with edits not saved asks first.
 class StaffWindow : public frame::FmMain
 {
 public:
@@ -37,6 +51,7 @@ public:
 
 protected:
     void InitForm() override;
+    void Form_QueryUnload(bool &cancel) override;
 
 private:
     void createFields();
@@ -47,12 +62,34 @@ private:
     void cmdClear_Click();
 
     void openDatabase();
-    QString queryCondition() const;
-    void showRecord(const QString &id);
-    bool confirmSave(bool exists);
-    QString saveStatement(bool exists) const;
-    bool recordExists(const QString &id) const;
+    bool openEmbeddedDatabase(bool *withSamples);
+    bool databaseReachable(const QString &action);
+    void loadRecord(const QString &id);
+    void showRecord(const staff::Record &record);
+    void save(staff::Record record, bool isNew);
+    bool confirmSave(const staff::Record &record, bool isNew);
+    void tellConflict(const staff::Record &mine);
+    void tellRefusal(const QString &procedure,
+                     const failure::Failure &refusal,
+                     const QString &action);
+
+    staff::Entry entry() const;
+    bool hasUnsavedEdits() const;
+    bool mayDiscardEdits(const QString &question);
+    void focusField(staff::Field field);
+    void showMessage(const QString &text);
+    void tell(const QString &message, const QString &title);
+    bool ask(const QString &message, const QString &title, const QString &yes, const QString &no);
     void rememberLastId(const QString &id);
 
     std::unique_ptr<adodb::Connection> m_connection;
+    // The record in the fields as it was loaded or saved; none for a new one.
+    std::optional<staff::Record> m_loaded;
+    // The fields as they were last loaded, saved or cleared.
+    staff::Entry m_shown;
+    // The embedded database's file; empty when the program uses a server.
+    QString m_embeddedDatabase;
+    bool m_readOnly = false;
+    staff::Calendar m_calendar = staff::Calendar::Gregorian;
+    QString m_versionCaption;
 };

@@ -1,101 +1,513 @@
-// The reference program's main path, on its embedded database in a Chinese home
-// folder: first start, a query shown as a card and loaded, a confirmed save, and a
-// save the database refuses.
+// The reference program as clerks use it, on its embedded database in a Chinese home
+// folder and on the tests' PostgreSQL server: loading before editing, two clerks on one
+// record, input checked before the question, dates in the calendar shown, a locked,
+// deleted or read-only database, and an exit with edits not saved. What lands in the
+// database is read back from outside the program.
 #include "staffwindow.h"
+
+#include "staffdatabase.h"
 
 #include "dialogs/dialogtesting.h"
 #include "suiteframe/adodb/connection.h"
 #include "suiteframe/adodb/queryrecordset.h"
 #include "suiteframe/base/basBase.h"
 #include "suiteframe/dialogs/messagepanel.h"
+#include "support/lockingshell.h"
+#include "support/postgresserver.h"
 
+#include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTemporaryDir>
 
 using namespace dialogtesting;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// What the message dialog said at one showing.
+struct Shown
+{
+    QString message;
+    QStringList lines;  // the list, a row a line, cells joined by tabs
+    bool asked = false; // two buttons: a question rather than a notice
+};
+
+// Answers the message dialog each time it shows, as a clerk would: a question with its
+// first button (OK, 存檔, 載入) or its second, in the order given, a notice with OK;
+// before the first answer it may take a step such as picking a record on the card.
+class Clerk
+{
+public:
+    explicit Clerk(std::initializer_list<bool> answers = {},
+                   std::function<void(FrmSure *)> first = {})
+        : m_answers(answers)
+        , m_first(std::move(first))
+    {
+        m_timer.setInterval(5);
+        QObject::connect(&m_timer, &QTimer::timeout, &m_timer, [this] { answerIfShown(); });
+        m_timer.start();
+    }
+
+    const QList<Shown> &shown() const { return m_shown; }
+    QStringList messages() const
+    {
+        QStringList texts;
+        for (const Shown &each : m_shown)
+            texts << each.message;
+        return texts;
+    }
+
+private:
+    void answerIfShown()
+    {
+        auto *dialog = qobject_cast<FrmSure *>(QApplication::activeModalWidget());
+        if (!dialog || !dialog->isVisible())
+            return;
+        const bool asked = dialog->cmdCancel->isVisible();
+        m_shown.append({dialog->elaMsg->Caption(),
+                        dialog->fgList->clipText().split(u'\n', Qt::SkipEmptyParts),
+                        asked});
+        if (const auto first = std::exchange(m_first, {}))
+            first(dialog);
+        const bool ok = !asked || m_answers.isEmpty() || m_answers.takeFirst();
+        clickButton(ok ? dialog->cmdOK : dialog->cmdCancel);
+    }
+
+    QTimer m_timer;
+    QList<bool> m_answers;
+    std::function<void(FrmSure *)> m_first;
+    QList<Shown> m_shown;
+};
+
+// Types over the field's text: ASCII key by key, Chinese as an input method commits it.
+void type(QLineEdit *field, const QString &text)
+{
+    field->setFocus();
+    field->selectAll();
+    QTest::keyClick(field, Qt::Key_Delete);
+    const bool ascii = std::all_of(text.begin(), text.end(), [](QChar c) {
+        return c.unicode() < 0x80;
+    });
+    if (ascii) {
+        QTest::keyClicks(field, text);
+        return;
+    }
+    QInputMethodEvent committed;
+    committed.setCommitString(text);
+    QApplication::sendEvent(field, &committed);
+}
+
+// Picks the record in the card's column.
+std::function<void(FrmSure *)> pick(int column)
+{
+    return [column](FrmSure *dialog) { dialog->fgList->select(0, column, 0, column); };
+}
+
+} // namespace
 
 class tst_Staff : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void initTestCase()
-    {
-        QVERIFY(m_dir.isValid());
-        const QString home = m_dir.filePath(QStringLiteral("王小明 的家"));
-        qputenv("XDG_DATA_HOME", (home + QStringLiteral("/資料")).toUtf8());
-        qputenv("XDG_CONFIG_HOME", (home + QStringLiteral("/設定")).toUtf8());
-        m_database = home + QStringLiteral("/資料/suiteframe/staff.db");
-        m_ini = home + QStringLiteral("/設定/suiteframe/staff.ini");
-        controls::installFontSubstitutes();
-        frame::setProgram(StaffWindow::program());
-    }
+    void initTestCase();
+    void init();
+    void cleanup();
 
-    void queryLoadSaveAndARefusedSave()
-    {
-        ReportCapture reports;
-        ModalDriver driver;
-        StaffWindow window;
-        window.show();
-        QVERIFY(QFile::exists(m_database));
-        QCOMPARE(window.lblHead[0]->text(), QStringLiteral("人事"));
-
-        window.txtName->setText(QStringLiteral("黃"));
-        QStringList card;
-        driver.whenShown<dialogs::FrmSure>([&card](dialogs::FrmSure *dialog) {
-            card = column(dialog->fgList, 1);
-            clickButton(dialog->cmdOK);
-        });
-        clickButton(window.cmdQuery);
-        QCOMPARE(card,
-                 (QStringList{QStringLiteral("A003"),
-                              QStringLiteral("黃𡩋祥"),
-                              QStringLiteral("1988/7/15"),
-                              QStringLiteral("52000.5"),
-                              QStringLiteral("會計課")}));
-        QCOMPARE(window.txtId->text(), QStringLiteral("A003"));
-        QCOMPARE(window.txtHired->text(), QStringLiteral("1988/07/15"));
-        QCOMPARE(window.lblHiredRoc->text(), QStringLiteral("民國 77/07/15"));
-
-        window.txtSalary->setText(QStringLiteral("53000"));
-        QString question;
-        driver.whenShown<dialogs::FrmSure>([&question](dialogs::FrmSure *dialog) {
-            question = dialog->elaMsg->Caption();
-            clickButton(dialog->cmdOK);
-        });
-        clickButton(window.cmdSave);
-        QCOMPARE(question, QStringLiteral("確定要修改這筆資料嗎？"));
-        QCOMPARE(salaryOnDisk(), 53000.0);
-
-        window.txtSalary->setText(QStringLiteral("-1"));
-        driver.whenShown<dialogs::FrmSure>(
-            [](dialogs::FrmSure *dialog) { clickButton(dialog->cmdOK); });
-        clickButton(window.cmdSave);
-        QCOMPARE(reports.procedures(), QStringList{QStringLiteral("fmStaff_cmdSave_Click")});
-        QCOMPARE(salaryOnDisk(), 53000.0);
-
-        QFile ini(m_ini);
-        QVERIFY(ini.open(QIODevice::ReadOnly));
-        QVERIFY(ini.readAll().contains("LastId=A003"));
-        window.hide();
-    }
+    void startsOnTheLastRecordWithTheNumberFocused();
+    void cardLoadsThePickedRecord_data();
+    void cardLoadsThePickedRecord();
+    void inputIsCheckedBeforeAsking_data();
+    void inputIsCheckedBeforeAsking();
+    void savedAsTypedInTheCalendarShown_data();
+    void savedAsTypedInTheCalendarShown();
+    void numberOfAnotherRecordIsNeverOverwritten();
+    void twoClerksOnOneRecordLoseNothing_data();
+    void twoClerksOnOneRecordLoseNothing();
+    void lockedDatabaseIsToldAndNothingTypedIsLost();
+    void missingOrReadOnlyDatabaseIsTold();
+    void exitWithUnsavedEditsAsksFirst();
 
 private:
-    double salaryOnDisk() const
-    {
-        adodb::Connection connection;
-        connection.setConnectionString(QStringLiteral("Driver=SQLite3;Database=") + m_database);
-        connection.Open();
-        return connection.Execute(QStringLiteral("SELECT salary FROM staff WHERE id = 'A003'"))
-            ->fieldValue(0)
-            .toDouble();
-    }
+    std::unique_ptr<StaffWindow> start();
+    void load(StaffWindow &window, const QString &id);
+    void startNew(StaffWindow &window, const QString &id, const QString &name);
+    QByteArray onDisk(const QString &sql) const { return shellQuery(m_database, sql); }
+    void usePostgres();
+    QString postgresRecord(const QString &id) const;
 
     QTemporaryDir m_dir;
+    PostgresServer m_postgres;
     QString m_database;
-    QString m_ini;
+    int m_homes = 0;
 };
+
+void tst_Staff::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    QString error;
+    QVERIFY2(m_postgres.start(&error), qPrintable(error));
+    controls::installFontSubstitutes();
+    frame::setProgram(StaffWindow::program());
+}
+
+// Each test starts as a clerk who has never run the program.
+void tst_Staff::init()
+{
+    const QString home = m_dir.filePath(u"王小明 的家 %1"_s.arg(++m_homes));
+    qputenv("XDG_DATA_HOME", (home + u"/資料"_s).toUtf8());
+    qputenv("XDG_CONFIG_HOME", (home + u"/設定"_s).toUtf8());
+    m_database = home + u"/資料/suiteframe/staff.db"_s;
+    basBase::LogFilePath = home + u"/錯誤記錄.log"_s;
+    basBase::DateDispFormat.clear();
+}
+
+void tst_Staff::cleanup()
+{
+    QCOMPARE(visibleWindows(), QStringList());
+}
+
+std::unique_ptr<StaffWindow> tst_Staff::start()
+{
+    auto window = std::make_unique<StaffWindow>();
+    window->show();
+    return window;
+}
+
+void tst_Staff::load(StaffWindow &window, const QString &id)
+{
+    const Clerk clerk({true});
+    type(window.txtName, QString());
+    type(window.txtId, id);
+    clickButton(window.cmdQuery);
+}
+
+void tst_Staff::startNew(StaffWindow &window, const QString &id, const QString &name)
+{
+    clickButton(window.cmdClear);
+    type(window.txtId, id);
+    type(window.txtName, name);
+}
+
+void tst_Staff::usePostgres()
+{
+    adodb::Connection connection;
+    connection.setConnectionString(m_postgres.connectionString());
+    connection.Open();
+    connection.Execute(u"DROP TABLE IF EXISTS staff"_s);
+    QDir().mkpath(QFileInfo(staff::iniFilePath()).absolutePath());
+    basBase::WriteIniValue(staff::iniFilePath(),
+                           u"Database"_s,
+                           u"ConnectionString"_s,
+                           m_postgres.connectionString());
+}
+
+QString tst_Staff::postgresRecord(const QString &id) const
+{
+    adodb::Connection connection;
+    connection.setConnectionString(m_postgres.connectionString());
+    connection.Open();
+    const auto found = connection.Execute(
+        u"SELECT salary, note FROM staff WHERE id = '%1'"_s.arg(id));
+    const auto text = [&](int field) {
+        const Value value = found->fieldValue(field);
+        return value.isNull() ? QString() : value.toText();
+    };
+    const QString salary = text(0);
+    return salary + u'|' + text(1);
+}
+
+void tst_Staff::startsOnTheLastRecordWithTheNumberFocused()
+{
+    auto first = start();
+    QVERIFY(QFile::exists(m_database));
+    QCOMPARE(first->focusWidget(), first->txtId);
+    load(*first, u"A002"_s);
+    first->close();
+
+    // The next start shows the whole record, not its number alone, so that typing a
+    // new person's name over it edits A002 knowingly.
+    auto second = start();
+    QCOMPARE(second->txtId->text(), u"A002"_s);
+    QCOMPARE(second->txtName->text(), u"陳美玲"_s);
+    QCOMPARE(second->txtHired->text(), u"1912/01/01"_s);
+    QCOMPARE(second->txtSalary->text(), u"45000"_s);
+    QCOMPARE(second->focusWidget(), second->txtId);
+    clickButton(second->cmdClear);
+    QCOMPARE(second->elaMsg->Caption(), u"V.1.2.0"_s);
+    second->close();
+}
+
+void tst_Staff::cardLoadsThePickedRecord_data()
+{
+    QTest::addColumn<QString>("id");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("column");
+    QTest::addColumn<QString>("loaded");
+
+    QTest::newRow("every record, the third picked") << QString() << QString() << 3 << u"A003"_s;
+    QTest::newRow("number in lower case") << u"a004"_s << QString() << 1 << u"A004"_s;
+    QTest::newRow("part of a name") << QString() << u"美"_s << 1 << u"A002"_s;
+    // The % and _ that a clerk types are the characters themselves.
+    QTest::newRow("percent sign in a name") << QString() << u"%"_s << 0 << QString();
+}
+
+void tst_Staff::cardLoadsThePickedRecord()
+{
+    QFETCH(QString, id);
+    QFETCH(QString, name);
+    QFETCH(int, column);
+    QFETCH(QString, loaded);
+    auto window = start();
+    clickButton(window->cmdClear);
+    type(window->txtId, id);
+    type(window->txtName, name);
+    const Clerk clerk({true}, column > 0 ? pick(column) : nullptr);
+    clickButton(window->cmdQuery);
+    QCOMPARE(clerk.shown().size(), 1);
+    if (loaded.isEmpty()) {
+        QCOMPARE(clerk.messages(), QStringList{u"查無符合的資料。"_s});
+    } else {
+        QCOMPARE(window->txtId->text(), loaded);
+        QCOMPARE(window->elaMsg->Caption().left(8), u"已載入 "_s + loaded);
+    }
+    window->close();
+}
+
+void tst_Staff::inputIsCheckedBeforeAsking_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("message");
+
+    QTest::newRow("no number") << u"txtId"_s << QString() << u"請輸入員工編號。"_s;
+    QTest::newRow("number with a blank") << u"txtId"_s << u"B 01"_s << u"員工編號只能有"_s;
+    QTest::newRow("no name") << u"txtName"_s << QString() << u"請輸入姓名。"_s;
+    QTest::newRow("name of 41 characters")
+        << u"txtName"_s << QString(41, u'名') << u"姓名最多 40 個字，現在有 41 個字。"_s;
+    QTest::newRow("ROC date in a Gregorian window")
+        << u"txtHired"_s << u"115/12/10"_s << u"到職日請以西元年/月/日輸入"_s;
+    QTest::newRow("no such day") << u"txtHired"_s << u"2026/02/30"_s << u"到職日請以西元年"_s;
+    QTest::newRow("negative salary") << u"txtSalary"_s << u"-1"_s << u"月薪請輸入 0 到"_s;
+    QTest::newRow("salary in thousandths") << u"txtSalary"_s << u"1.234"_s << u"月薪請輸入"_s;
+    QTest::newRow("note of 201 characters")
+        << u"txtNote"_s << QString(201, u'註') << u"備註最多 200 個字"_s;
+}
+
+// Each wrong field is named before the save is confirmed, the database left alone.
+void tst_Staff::inputIsCheckedBeforeAsking()
+{
+    QFETCH(QString, field);
+    QFETCH(QString, text);
+    QFETCH(QString, message);
+    auto window = start();
+    startNew(*window, u"B001"_s, u"新同事"_s);
+    auto *wrong = window->findChild<QLineEdit *>(field);
+    if (text.size() > 40)
+        wrong->setText(text); // as pasted
+    else
+        type(wrong, text);
+    const Clerk clerk;
+    clickButton(window->cmdSave);
+    QCOMPARE(clerk.shown().size(), 1);
+    QVERIFY2(clerk.shown().first().message.startsWith(message),
+             qPrintable(clerk.messages().first()));
+    QVERIFY(!clerk.shown().first().asked);
+    QCOMPARE(window->focusWidget(), wrong);
+    QCOMPARE(onDisk(u"SELECT COUNT(*) FROM staff WHERE id = 'B001'"_s), "0");
+    clickButton(window->cmdClear);
+    window->close();
+}
+
+void tst_Staff::savedAsTypedInTheCalendarShown_data()
+{
+    QTest::addColumn<QString>("dateFormat");
+    QTest::addColumn<QString>("hired");
+    QTest::addColumn<QString>("salary");
+    QTest::addColumn<QByteArray>("saved");
+
+    QTest::newRow("Gregorian, thousands separated")
+        << QString() << u"2026/12/10"_s << u"45,000"_s << "2026-12-10|45000"_ba;
+    QTest::newRow("ROC") << u"CC/MM/DD"_s << u"115/12/10"_s << u"52000.5"_s
+                         << "2026-12-10|52000.5"_ba;
+    QTest::newRow("ROC in full-width digits")
+        << u"CCMMDD"_s << u"１１５／１／２"_s << u"６１０００"_s << "2026-01-02|61000"_ba;
+}
+
+void tst_Staff::savedAsTypedInTheCalendarShown()
+{
+    QFETCH(QString, dateFormat);
+    QFETCH(QString, hired);
+    QFETCH(QString, salary);
+    QFETCH(QByteArray, saved);
+    basBase::DateDispFormat = dateFormat;
+    auto window = start();
+    startNew(*window, u"B002"_s, u"新同事"_s);
+    window->txtHired->setText(hired);
+    window->txtSalary->setText(salary);
+    const Clerk clerk({true});
+    clickButton(window->cmdSave);
+    QCOMPARE(clerk.messages(), QStringList{u"確定要新增這筆資料嗎？"_s});
+    QCOMPARE(onDisk(u"SELECT hired || '|' || salary FROM staff WHERE id = 'B002'"_s), saved);
+    window->close();
+}
+
+void tst_Staff::numberOfAnotherRecordIsNeverOverwritten()
+{
+    auto window = start();
+    startNew(*window, u"a002"_s, u"新人"_s);
+    const Clerk clerk;
+    clickButton(window->cmdSave);
+    QCOMPARE(clerk.messages(),
+             QStringList{
+                 u"員工編號 A002 已是 陳美玲 的資料，沒有存檔。要修改這筆資料，請先按查詢載入；"
+                 "要新增，請換一個員工編號。"_s});
+    QCOMPARE(onDisk(u"SELECT name || '|' || hired || '|' || salary FROM staff WHERE id = 'A002'"_s),
+             "陳美玲|1912-01-01|45000");
+    clickButton(window->cmdClear);
+    window->close();
+}
+
+void tst_Staff::twoClerksOnOneRecordLoseNothing_data()
+{
+    QTest::addColumn<bool>("postgres");
+    QTest::newRow("sqlite") << false;
+    QTest::newRow("postgres") << true;
+}
+
+// Both load A002; the first saves a salary, then the second a note. The second is shown
+// what the first saved, keeps what it typed, and replaces it only with a second save.
+void tst_Staff::twoClerksOnOneRecordLoseNothing()
+{
+    QFETCH(bool, postgres);
+    if (postgres)
+        usePostgres();
+    const auto record = [&] {
+        return postgres ? postgresRecord(u"A002"_s).toUtf8()
+                        : onDisk(u"SELECT salary || '|' || ifnull(note, '') FROM staff "
+                                 "WHERE id = 'A002'"_s);
+    };
+    auto first = start();
+    auto second = start();
+    load(*first, u"A002"_s);
+    load(*second, u"A002"_s);
+
+    type(first->txtSalary, u"46000"_s);
+    {
+        const Clerk clerk({true});
+        clickButton(first->cmdSave);
+    }
+    QCOMPARE(record(), "46000|");
+
+    type(second->txtNote, u"請假中"_s);
+    {
+        const Clerk clerk({true, false});
+        clickButton(second->cmdSave);
+        QCOMPARE(clerk.shown().size(), 2);
+        QVERIFY2(clerk.shown().at(1).message.contains(u"已被別人修改並存檔"_s),
+                 qPrintable(clerk.shown().at(1).message));
+        QVERIFY(clerk.shown().at(1).lines.contains(u"月薪\t45000\t46000"_s));
+    }
+    QCOMPARE(record(), "46000|");
+    QCOMPARE(second->txtNote->text(), u"請假中"_s);
+
+    {
+        const Clerk clerk({true});
+        clickButton(second->cmdSave);
+    }
+    QCOMPARE(record(), "45000|請假中");
+    first->close();
+    second->close();
+}
+
+void tst_Staff::lockedDatabaseIsToldAndNothingTypedIsLost()
+{
+    auto window = start();
+    load(*window, u"A003"_s);
+    type(window->txtSalary, u"60000"_s);
+    LockingShell otherProgram;
+    QVERIFY(otherProgram.lock(m_database, -1));
+    {
+        const Clerk clerk({true});
+        clickButton(window->cmdSave);
+        QCOMPARE(clerk.shown().size(), 2);
+        QVERIFY2(clerk.shown().at(1).message.startsWith(u"資料庫正被其他程式使用中"_s),
+                 qPrintable(clerk.shown().at(1).message));
+    }
+    QCOMPARE(window->txtSalary->text(), u"60000"_s);
+    QFile log(basBase::LogFilePath);
+    QVERIFY(log.open(QIODevice::ReadOnly));
+    QVERIFY(log.readAll().contains("database is locked")); // the provider's own words
+    otherProgram.release();
+    {
+        const Clerk clerk({true});
+        clickButton(window->cmdSave);
+    }
+    QCOMPARE(onDisk(u"SELECT salary FROM staff WHERE id = 'A003'"_s), "60000");
+    window->close();
+}
+
+// A database deleted while the program runs, missing at the next start, and read-only:
+// each is told as such, and no sample staff come back in place of the deleted records.
+void tst_Staff::missingOrReadOnlyDatabaseIsTold()
+{
+    auto window = start();
+    QVERIFY(QFile::remove(m_database));
+    type(window->txtNote, u"改了"_s);
+    {
+        const Clerk clerk;
+        clickButton(window->cmdSave);
+        QCOMPARE(clerk.shown().size(), 1);
+        QVERIFY(clerk.shown().first().message.contains(u"已被刪除或搬走，無法存檔"_s));
+    }
+    window->txtNote->clear();
+    window->close();
+
+    {
+        const Clerk clerk({false});
+        auto restarted = start();
+        QCOMPARE(clerk.shown().size(), 1);
+        QVERIFY(clerk.shown().first().message.startsWith(u"找不到資料庫檔案"_s));
+        QVERIFY(!QFile::exists(m_database));
+        restarted->close();
+    }
+    {
+        const Clerk clerk({true});
+        auto restarted = start();
+        QCOMPARE(onDisk(u"SELECT COUNT(*) FROM staff"_s), "0");
+        restarted->close();
+    }
+
+    QVERIFY(QFile::setPermissions(m_database, QFile::ReadOwner | QFile::ReadGroup));
+    const Clerk clerk;
+    auto readOnly = start();
+    QCOMPARE(clerk.messages(),
+             QStringList{u"資料庫 %1 是唯讀的：可以查詢，不能存檔。"_s.arg(m_database)});
+    readOnly->close();
+}
+
+void tst_Staff::exitWithUnsavedEditsAsksFirst()
+{
+    auto window = start();
+    load(*window, u"A001"_s);
+    type(window->txtNote, u"未存的備註"_s);
+    {
+        const Clerk clerk({false, false});
+        window->close();
+        clickButton(window->cmdExit);
+        QCOMPARE(clerk.shown().size(), 2);
+        QVERIFY(clerk.shown().first().message.contains(u"尚未存檔的修改"_s));
+    }
+    QVERIFY(window->isVisible());
+    QCOMPARE(window->txtNote->text(), u"未存的備註"_s);
+    {
+        const Clerk clerk({true});
+        window->close();
+        QCOMPARE(clerk.shown().size(), 1);
+    }
+    QVERIFY(!window->isVisible());
+}
 
 QTEST_MAIN(tst_Staff)
 
