@@ -18,6 +18,8 @@
 #include <QPlainTextEdit>
 #include <QTextEdit>
 
+#include <utility>
+
 namespace basBase {
 
 namespace {
@@ -77,7 +79,11 @@ public:
             return false;
         switch (event->type()) {
         case QEvent::FocusIn:
+            m_clickedIn = static_cast<QFocusEvent *>(event)->reason() == Qt::MouseFocusReason;
             return gotFocus(event);
+        case QEvent::MouseButtonRelease:
+            clickedIn();
+            return false;
         case QEvent::KeyPress:
             return keyDown(*static_cast<QKeyEvent *>(event));
         default:
@@ -105,6 +111,15 @@ private:
         return true;
     }
 
+    // The click that brought the focus placed the cursor after the text was selected;
+    // the whole text is selected again, unless the click dragged a selection of its own.
+    void clickedIn()
+    {
+        if (!std::exchange(m_clickedIn, false) || m_field->hasSelectedText())
+            return;
+        failure::report(procedureName("GotFocus"), [this] { SelectAllText(*m_field); });
+    }
+
     // Enter is swallowed: the field neither inserts nor beeps for it, and it goes no
     // further (a dialog's default button does not take it either).
     bool keyDown(const QKeyEvent &event)
@@ -116,6 +131,7 @@ private:
 
     QLineEdit *m_field;
     bool m_delivering = false;
+    bool m_clickedIn = false;
 };
 
 } // namespace

@@ -204,6 +204,7 @@ void tst_WindowHelpers::enteringAFieldSelectsItsText_data()
     QTest::newRow("by program") << int(Qt::OtherFocusReason);
     QTest::newRow("by window activation") << int(Qt::ActiveWindowFocusReason);
     QTest::newRow("by tab") << int(Qt::TabFocusReason);
+    QTest::newRow("by a click into the text") << int(Qt::MouseFocusReason);
 }
 
 void tst_WindowHelpers::enteringAFieldSelectsItsText()
@@ -214,7 +215,10 @@ void tst_WindowHelpers::enteringAFieldSelectsItsText()
     showActive(window);
     window.first->setFocus();
     window.third->setCursorPosition(2);
-    window.third->setFocus(Qt::FocusReason(reason));
+    if (reason == Qt::MouseFocusReason)
+        QTest::mouseClick(window.third, Qt::LeftButton, {}, QPoint(8, window.third->height() / 2));
+    else
+        window.third->setFocus(Qt::FocusReason(reason));
     QCOMPARE(QApplication::focusWidget(), window.third);
     QCOMPARE(window.third->selectedText(), QStringLiteral("third text"));
     QCOMPARE(window.third->selectionStart(), 0);
