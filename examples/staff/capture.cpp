@@ -1,10 +1,16 @@
 // Takes the pictures of the reference program for the README: the record card of a
-// query, and the main window with the record loaded (staff-card.png, staff-main.png in
-// the folder given). Run it on a display with a window manager, with the XDG folders
-// pointing at a fresh place so that the sample records are there.
+// query, the main window with the record loaded, a field refused before the question,
+// and the save of a record that another clerk saved first (staff-card.png,
+// staff-main.png, staff-validation.png, staff-conflict.png in the folder given). Run it
+// on a display with a window manager, with the XDG folders pointing at a fresh place so
+// that the sample records are there.
 #include "framedpicture.h"
+#include "staffdatabase.h"
 #include "staffwindow.h"
 
+#include <suiteframe/adodb/connection.h>
+#include <suiteframe/adodb/queryrecordset.h>
+#include <suiteframe/database/basADODB.h>
 #include <suiteframe/dialogs/frmSure.h>
 
 #include <QApplication>
@@ -13,20 +19,36 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <functional>
+
 namespace {
 
 QString g_folder;
 
-// Once the card is up and painted: its picture, then 載入.
-void grabCardWhenShown()
+// Once the message dialog is up and painted: its picture when a name is given, then
+// its first or second button, then what comes next.
+void answerNextDialog(const QString &picture, bool ok, std::function<void()> next = {})
 {
-    QTimer::singleShot(600, [] {
-        if (!QApplication::activeModalWidget())
-            return grabCardWhenShown();
-        saveFramedPicture(&dialogs::frmSure(),
-                          QDir(g_folder).filePath(QStringLiteral("staff-card.png")));
-        dialogs::frmSure().cmdOK->click();
+    QTimer::singleShot(600, [picture, ok, next] {
+        dialogs::FrmSure &dialog = dialogs::frmSure();
+        if (QApplication::activeModalWidget() != &dialog || !dialog.isVisible())
+            return answerNextDialog(picture, ok, next);
+        if (!picture.isEmpty())
+            saveFramedPicture(&dialog, QDir(g_folder).filePath(picture));
+        (ok ? dialog.cmdOK : dialog.cmdCancel)->click();
+        if (next)
+            next();
     });
+}
+
+// Another clerk's save of the record, straight into the database.
+void anotherClerkSaves(const QString &id)
+{
+    std::unique_ptr<adodb::Connection> connection;
+    if (basADODB::ConnectADO(platform::Value(staff::embeddedConnectionString()), connection))
+        connection->Execute(QStringLiteral("UPDATE staff SET salary = 53000, "
+                                           "version = version + 1 WHERE id = '%1'")
+                                .arg(id));
 }
 
 class CaptureWindow : public StaffWindow
@@ -38,14 +60,32 @@ protected:
         QTimer::singleShot(600, this, [this] {
             txtId->clear();
             txtName->setText(QStringLiteral("黃"));
-            grabCardWhenShown();
+            answerNextDialog(QStringLiteral("staff-card.png"), true);
             cmdQuery->click();
             txtSalary->setFocus();
-            QTimer::singleShot(600, this, [this] {
-                saveFramedPicture(this, QDir(g_folder).filePath(QStringLiteral("staff-main.png")));
-                QCoreApplication::quit();
-            });
+            QTimer::singleShot(600, this, [this] { takeTheRest(); });
         });
+    }
+
+private:
+    void takeTheRest()
+    {
+        saveFramedPicture(this, QDir(g_folder).filePath(QStringLiteral("staff-main.png")));
+
+        const QString salary = txtSalary->text();
+        txtSalary->setText(QStringLiteral("五萬"));
+        answerNextDialog(QStringLiteral("staff-validation.png"), true);
+        cmdSave->click();
+        txtSalary->setText(salary);
+
+        anotherClerkSaves(txtId->text());
+        txtNote->setText(QStringLiteral("會計課，兼任出納"));
+        answerNextDialog(QString(), true, [] {
+            answerNextDialog(QStringLiteral("staff-conflict.png"), false);
+        });
+        cmdSave->click();
+        cmdClear->click(); // nothing left unsaved to ask about on the way out
+        QCoreApplication::quit();
     }
 };
 

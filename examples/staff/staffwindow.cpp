@@ -154,17 +154,17 @@ void StaffWindow::InitForm()
     txtHired->setPlaceholderText(staff::dateText(QDate(1988, 7, 15), m_calendar));
     m_versionCaption = elaMsg->Caption();
     txtId->setFocus();
-    openDatabase();
     // The last record worked on is shown whole, ready to be edited.
     const QString lastId = basBase::ReadIniValue(staff::iniFilePath(),
                                                  QStringLiteral("Staff"),
                                                  QStringLiteral("LastId"));
-    if (!lastId.isEmpty() && m_connection->State() == adodb::StateOpen)
+    if (openDatabase() && !lastId.isEmpty())
         loadRecord(lastId);
     m_shown = entry();
 }
 
-void StaffWindow::openDatabase()
+// Answers whether the database is open and its table ready.
+bool StaffWindow::openDatabase()
 {
     QString connectionString = staff::configuredConnectionString();
     // A server's empty table gets the sample staff; the embedded database gets them only
@@ -172,7 +172,7 @@ void StaffWindow::openDatabase()
     bool withSamples = !connectionString.isEmpty();
     if (connectionString.isEmpty()) {
         if (!openEmbeddedDatabase(&withSamples))
-            return;
+            return false;
         connectionString = staff::embeddedConnectionString();
     }
     const BusyPointer busy;
@@ -185,17 +185,20 @@ void StaffWindow::openDatabase()
                  : QStringLiteral("無法開啟資料庫檔案 %1；原因記在錯誤記錄檔 %2。")
                        .arg(m_embeddedDatabase, basBase::LogFilePath),
              windowTitle());
-        return;
+        return false;
     }
     if (m_readOnly) {
         showMessage(QStringLiteral("資料庫是唯讀的：只能查詢"));
         tell(QStringLiteral("資料庫 %1 是唯讀的：可以查詢，不能存檔。").arg(m_embeddedDatabase),
              windowTitle());
-        return;
+        return true;
     }
     if (const auto refusal = failure::capture(
-            [&] { staff::prepareDatabase(*m_connection, withSamples); }))
-        tellRefusal(QStringLiteral("fmStaff_InitForm"), *refusal, QStringLiteral("準備資料表"));
+            [&] { staff::prepareDatabase(*m_connection, withSamples); })) {
+        tellRefusal(QStringLiteral("fmStaff_InitForm"), *refusal, QStringLiteral("開啟資料表"));
+        return false;
+    }
+    return true;
 }
 
 // Where the embedded database is missing or cannot be written, says so in words that

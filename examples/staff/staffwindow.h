@@ -61,7 +61,7 @@ private:
     void cmdSave_Click();
     void cmdClear_Click();
 
-    void openDatabase();
+    bool openDatabase();
     bool openEmbeddedDatabase(bool *withSamples);
     bool databaseReachable(const QString &action);
     void loadRecord(const QString &id);
