@@ -177,21 +177,24 @@ void FmMain::Form_QueryUnload(bool &cancel)
     cancel = false;
 }
 
-void FmMain::closeEvent(QCloseEvent *event)
+bool FmMain::mayEnd()
 {
     bool cancel = false;
     failure::report(QStringLiteral("fmMain_Form_QueryUnload"), [&] { Form_QueryUnload(cancel); });
-    if (cancel)
-        event->ignore();
-    else
+    return !cancel;
+}
+
+void FmMain::closeEvent(QCloseEvent *event)
+{
+    if (mayEnd())
         controls::Form::closeEvent(event);
+    else
+        event->ignore();
 }
 
 void FmMain::cmdExit_Click()
 {
-    bool cancel = false;
-    failure::report(QStringLiteral("fmMain_Form_QueryUnload"), [&] { Form_QueryUnload(cancel); });
-    if (cancel)
+    if (!mayEnd())
         return;
     failure::report(QStringLiteral("fmMain_cmdExit_Click"), [] {
         // Ends the program at once: no further events run, whatever windows are open.

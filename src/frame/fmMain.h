@@ -21,8 +21,8 @@ namespace frame {
 // The main window that every program of the suite starts with: a header band with
 // the program's name and file date, the system title and version, and today's date;
 // the body panel that each program fills in InitForm; and a status bar with the
-// message bar and the Exit button (Alt+Z), which ends the program at once once
-// Form_QueryUnload lets it.
+// message bar and the Exit button (Alt+Z), which, once Form_QueryUnload lets it, ends
+// the program at once.
 //
 // Showing the window loads it first: Form_Load fills the header band and the message
 // bar, then calls InitForm.
@@ -68,6 +68,8 @@ private:
     void Form_Load();
     void runInitForm();
     void cmdExit_Click();
+    // Whether the window's Form_QueryUnload lets the program end now.
+    bool mayEnd();
 
     QString programFilePath() const;
     QString versionText(const QString &separatorAfterV) const;
