@@ -448,8 +448,9 @@ void tst_Staff::lockedDatabaseIsToldAndNothingTypedIsLost()
     window->close();
 }
 
-// A database deleted while the program runs, missing at the next start, and read-only:
-// each is told as such, and no sample staff come back in place of the deleted records.
+// A database deleted while the program runs, missing at the next start, read-only, and
+// a data folder that cannot be written: each is told as such, and no sample staff come
+// back in place of the deleted records.
 void tst_Staff::missingOrReadOnlyDatabaseIsTold()
 {
     auto window = start();
@@ -480,11 +481,28 @@ void tst_Staff::missingOrReadOnlyDatabaseIsTold()
     }
 
     QVERIFY(QFile::setPermissions(m_database, QFile::ReadOwner | QFile::ReadGroup));
+    {
+        const Clerk clerk;
+        auto readOnly = start();
+        QCOMPARE(clerk.messages(),
+                 QStringList{u"資料庫 %1 是唯讀的：可以查詢，不能存檔。"_s.arg(m_database)});
+        readOnly->close();
+    }
+
+    // A data folder that cannot be written is named, and so is a query without a database.
+    const QString folder = QFileInfo(m_database).absolutePath();
+    QVERIFY(QFile::remove(m_database));
+    QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
     const Clerk clerk;
-    auto readOnly = start();
-    QCOMPARE(clerk.messages(),
-             QStringList{u"資料庫 %1 是唯讀的：可以查詢，不能存檔。"_s.arg(m_database)});
-    readOnly->close();
+    auto unwritable = start();
+    clickButton(unwritable->cmdQuery);
+    QCOMPARE(clerk.shown().size(), 2);
+    QVERIFY2(clerk.messages().at(0).startsWith(u"無法在資料夾 %1 建立或寫入資料庫"_s.arg(folder)),
+             qPrintable(clerk.messages().at(0)));
+    QVERIFY2(clerk.messages().at(1).startsWith(u"沒有連上資料庫，無法查詢。"_s),
+             qPrintable(clerk.messages().at(1)));
+    unwritable->close();
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
 void tst_Staff::exitWithUnsavedEditsAsksFirst()
