@@ -6,15 +6,47 @@
 #include "suiteframe/controls/colors.h"
 #include "suiteframe/controls/twips.h"
 
+#include <QAccessibleWidget>
 #include <QChildEvent>
 #include <QPainter>
 #include <QResizeEvent>
 
 namespace controls {
 
+namespace {
+
+// The panel as a screen reader reads it: its own role, its caption as its name.
+class PanelAccessible : public QAccessibleWidget
+{
+public:
+    explicit PanelAccessible(Panel *panel)
+        : QAccessibleWidget(panel, panel->accessibleRole())
+    {}
+
+    QString text(QAccessible::Text kind) const override
+    {
+        const QString text = QAccessibleWidget::text(kind);
+        if (kind == QAccessible::Name && text.isEmpty())
+            return static_cast<const Panel *>(widget())->Caption();
+        return text;
+    }
+};
+
+// Qt takes a QFrame for a bordered window of its own; a panel is none.
+QAccessibleInterface *panelAccessible(const QString &className, QObject *object)
+{
+    if (className == QLatin1String(Panel::staticMetaObject.className()))
+        return new PanelAccessible(static_cast<Panel *>(object));
+    return nullptr;
+}
+
+} // namespace
+
 Panel::Panel(QWidget *parent)
     : QFrame(parent)
 {
+    static const bool accessible = (QAccessible::installFactory(panelAccessible), true);
+    Q_UNUSED(accessible);
     setAutoFillBackground(true);
     setFrameStyle(QFrame::Panel | QFrame::Raised);
     setLineWidth(1);
@@ -26,6 +58,10 @@ void Panel::setCaption(const QString &caption)
         return;
     m_caption = caption;
     update();
+    if (QAccessible::isActive()) {
+        QAccessibleEvent changed(this, QAccessible::NameChanged);
+        QAccessible::updateAccessibility(&changed);
+    }
     emit captionChanged(m_caption);
 }
 

@@ -2,6 +2,7 @@
 
 #pragma once
 
+#include <QAccessible>
 #include <QFrame>
 #include <QMargins>
 
@@ -15,6 +16,10 @@ namespace controls {
 //
 // With child sizing on, the panel's children keep their distances to its four edges
 // when the panel is resized, as a frame whose content follows it.
+//
+// To a screen reader the panel is a grouping of its children, never a window of its
+// own (a reader takes a window that is not active for one the focus cannot be in); its
+// caption is its name, and a change of the caption is announced.
 class Panel : public QFrame
 {
     Q_OBJECT
@@ -39,6 +44,11 @@ public:
     // How the caption is placed: centred on one line by default.
     void setCaptionAlignment(Qt::Alignment alignment);
     void setCaptionWordWrap(bool on);
+
+    // What a screen reader takes the panel for: a grouping by default, a status bar
+    // for a message bar.
+    QAccessible::Role accessibleRole() const { return m_accessibleRole; }
+    void setAccessibleRole(QAccessible::Role role) { m_accessibleRole = role; }
 
     // Geometry in twips (see twips.h); Visible as the window system has it.
     double Left() const;
@@ -70,6 +80,7 @@ private:
     bool m_childSizing = false;
     Qt::Alignment m_captionAlignment = Qt::AlignCenter;
     bool m_captionWordWrap = false;
+    QAccessible::Role m_accessibleRole = QAccessible::Grouping;
     QHash<QWidget *, QMargins> m_childMargins;
 };
 

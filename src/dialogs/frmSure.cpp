@@ -14,6 +14,7 @@
 #include "suiteframe/platform/windowmanager_p.h"
 
 #include <QAccessible>
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
@@ -33,6 +34,37 @@ using platform::Value;
 namespace twips = controls::twips;
 
 namespace {
+
+// The dialog as a screen reader reads it: a dialog, or an alert when it has one button,
+// modal while it waits for the answer, named by its title.
+class FrmSureAccessible : public QAccessibleWidget
+{
+public:
+    explicit FrmSureAccessible(FrmSure *dialog)
+        : QAccessibleWidget(dialog, QAccessible::Dialog)
+    {}
+
+    QAccessible::Role role() const override
+    {
+        const auto *dialog = static_cast<const FrmSure *>(widget());
+        return dialog->cmdCancel && dialog->cmdCancel->isHidden() ? QAccessible::AlertMessage
+                                                                  : QAccessible::Dialog;
+    }
+
+    QAccessible::State state() const override
+    {
+        QAccessible::State state = QAccessibleWidget::state();
+        state.modal = widget()->isModal();
+        return state;
+    }
+};
+
+QAccessibleInterface *frmSureAccessible(const QString &className, QObject *object)
+{
+    if (className == QLatin1String(FrmSure::staticMetaObject.className()))
+        return new FrmSureAccessible(static_cast<FrmSure *>(object));
+    return nullptr;
+}
 
 // The design: client area 6195 × 5400 twips inside an outer frame of 6285 × 5910.
 constexpr double ClientWidth = 6195, ClientHeight = 5400;
@@ -55,6 +87,8 @@ FrmSure::FrmSure(QWidget *parent)
                      Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                          | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
 {
+    static const bool accessible = (QAccessible::installFactory(frmSureAccessible), true);
+    Q_UNUSED(accessible);
     setObjectName(QStringLiteral("frmSure"));
     setWindowIcon(style()->standardIcon(QStyle::SP_MessageBoxQuestion));
     setDesignFrame(FrameWidth, FrameHeight);

@@ -118,6 +118,7 @@ void FmMain::createStatusBar()
     elaMsg = new Panel(elaSBar);
     elaMsg->setObjectName(QStringLiteral("elaMsg"));
     elaMsg->setCaption(QStringLiteral("訊息列"));
+    elaMsg->setAccessibleRole(QAccessible::StatusBar);
     elaMsg->setBackColor(QColor(255, 255, 192));
     elaMsg->setForeColor(QColor(0, 0, 192));
     elaMsg->setFont(controls::designFont(QStringLiteral("細明體"), 12));
@@ -162,7 +163,22 @@ void FmMain::Form_Load()
         // The window has no key handlers of its own; key preview changes nothing here.
         QCoreApplication::processEvents();
         runInitForm();
+        if (!focusWidget())
+            focusFirstBodyControl();
     });
+}
+
+// A window opens with the focus in its body, where the user's work is, rather than on
+// the first control Qt would find: 結束 comes first in the window's focus chain.
+void FmMain::focusFirstBodyControl()
+{
+    for (QWidget *next = nextInFocusChain(); next != this; next = next->nextInFocusChain()) {
+        if (vsElastic1->isAncestorOf(next) && (next->focusPolicy() & Qt::TabFocus)
+            && next->isEnabled() && next->isVisibleTo(this)) {
+            next->setFocus(Qt::TabFocusReason);
+            return;
+        }
+    }
 }
 
 void FmMain::runInitForm()

@@ -67,6 +67,7 @@ private:
 
     void Form_Load();
     void runInitForm();
+    void focusFirstBodyControl();
     void cmdExit_Click();
     // Whether the window's Form_QueryUnload lets the program end now.
     bool mayEnd();

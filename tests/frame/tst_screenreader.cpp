@@ -1,0 +1,173 @@
+// The main window and the message dialog as a screen reader reads them: over the
+// desktop's accessibility bus (AT-SPI), from outside the process, by the reader script
+// tests/support/atspi-tree. Runs under on-desktop and on-accessibility-bus.
+#include "suiteframe/frame/fmMain.h"
+
+#include "dialogs/dialogtesting.h"
+#include "suiteframe/controls/panel.h"
+#include "suiteframe/dialogs/messagepanel.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLineEdit>
+#include <QProcess>
+
+#include <functional>
+
+using namespace dialogtesting;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// A reader drops the focus events of a control inside an object of one of these roles
+// that is not active: it takes it for another window.
+const QStringList WindowRoles{u"frame"_s, u"window"_s, u"dialog"_s, u"alert"_s};
+
+using Node = QJsonObject;
+using Match = std::function<bool(const Node &)>;
+
+bool hasState(const Node &node, const QString &state)
+{
+    return node[u"states"_s].toArray().contains(state);
+}
+
+// The path from the root to the first object that matches, root first; empty for none.
+QList<Node> pathTo(const Node &node, const Match &match)
+{
+    if (match(node))
+        return {node};
+    for (const QJsonValue child : node[u"children"_s].toArray()) {
+        QList<Node> path = pathTo(child.toObject(), match);
+        if (!path.isEmpty()) {
+            path.prepend(node);
+            return path;
+        }
+    }
+    return {};
+}
+
+Match role(const QString &role, const QString &name = QString())
+{
+    return [=](const Node &node) {
+        return node[u"role"_s].toString() == role
+               && (name.isNull() || node[u"name"_s].toString() == name);
+    };
+}
+
+Match focused()
+{
+    return [](const Node &node) { return hasState(node, u"focused"_s); };
+}
+
+// This process's tree as the reader script reads it; the process serves the reader's
+// questions from its event loop while it waits.
+Node readTree()
+{
+    QProcess reader;
+    reader.start(QFINDTESTDATA("../support/atspi-tree"),
+                 {QString::number(QCoreApplication::applicationPid())});
+    if (!QTest::qWaitFor([&] { return reader.state() == QProcess::NotRunning; }, 60000))
+        reader.kill();
+    const QJsonDocument tree = QJsonDocument::fromJson(reader.readAllStandardOutput());
+    if (tree.isNull())
+        qWarning("%s", reader.readAllStandardError().constData());
+    return tree.object();
+}
+
+// The window roles among the focused control's ancestors that are not active.
+QStringList inactiveWindowsAroundTheFocus(const Node &tree)
+{
+    QStringList inactive;
+    for (const Node &node : pathTo(tree, focused()))
+        if (WindowRoles.contains(node[u"role"_s].toString()) && !hasState(node, u"active"_s))
+            inactive << node[u"role"_s].toString() + u' ' + node[u"name"_s].toString();
+    return inactive;
+}
+
+// A program's window with one field in its body that nothing gives the focus to.
+class BodyWindow : public frame::FmMain
+{
+protected:
+    void InitForm() override
+    {
+        auto *field = new QLineEdit(vsElastic1);
+        field->setAccessibleName(u"員工編號"_s);
+    }
+};
+
+} // namespace
+
+class tst_ScreenReader : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        if (qEnvironmentVariableIsEmpty("SUITEFRAME_ACCESSIBILITY_BUS"))
+            QSKIP("needs the accessibility bus: run under tests/support/on-accessibility-bus");
+        controls::installFontSubstitutes();
+    }
+
+    void mainWindowReadsAsItLooks();
+    void dialogReadsAsADialog_data();
+    void dialogReadsAsADialog();
+};
+
+void tst_ScreenReader::mainWindowReadsAsItLooks()
+{
+    BodyWindow window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    window.elaMsg->setCaption(u"已載入 A001 林志明"_s);
+
+    const Node tree = readTree();
+    QVERIFY(!tree.isEmpty());
+    const QList<Node> focus = pathTo(tree, focused());
+    QVERIFY(!focus.isEmpty());
+    QCOMPARE(focus.last()[u"role"_s].toString(), u"text"_s);
+    QCOMPARE(focus.last()[u"name"_s].toString(), u"員工編號"_s);
+    QCOMPARE(inactiveWindowsAroundTheFocus(tree), QStringList());
+    QVERIFY(!pathTo(tree, role(u"status bar"_s, u"已載入 A001 林志明"_s)).isEmpty());
+    window.hide();
+}
+
+void tst_ScreenReader::dialogReadsAsADialog_data()
+{
+    QTest::addColumn<QString>("buttons");
+    QTest::addColumn<QString>("role");
+    QTest::newRow("a question") << u"Y"_s << u"dialog"_s;
+    QTest::newRow("a notice") << u"N"_s << u"alert"_s;
+}
+
+void tst_ScreenReader::dialogReadsAsADialog()
+{
+    QFETCH(QString, buttons);
+    QFETCH(QString, role);
+    frmSure().ClearMsgFrom();
+    frmSure().AddLine(Value(u"客戶\t王小明"_s));
+    frmSure().AddLine(Value(u"金額\t1200"_s));
+    Node tree;
+    ModalDriver driver;
+    driver.whenActive<FrmSure>([&tree](FrmSure *dialog) {
+        tree = readTree();
+        clickButton(dialog->cmdOK);
+    });
+    frmSure().SHOWMSG(Value(u"確定要存檔嗎？"_s), Value(u"存檔"_s), Value(buttons));
+    QVERIFY(driver.seen());
+
+    const QList<Node> dialog = pathTo(tree, ::role(role, u"存檔"_s));
+    QVERIFY2(!dialog.isEmpty(), QJsonDocument(tree).toJson().constData());
+    QVERIFY(hasState(dialog.last(), u"modal"_s));
+    QVERIFY(hasState(dialog.last(), u"active"_s));
+    const QList<Node> focus = pathTo(dialog.last(), focused());
+    QVERIFY(!focus.isEmpty());
+    QCOMPARE(focus.last()[u"role"_s].toString(), u"push button"_s);
+    QCOMPARE(focus.last()[u"name"_s].toString(), u"確定"_s);
+    QCOMPARE(inactiveWindowsAroundTheFocus(tree), QStringList());
+    QVERIFY(!pathTo(dialog.last(), ::role(u"label"_s, u"確定要存檔嗎？"_s)).isEmpty());
+}
+
+QTEST_MAIN(tst_ScreenReader)
+#include "tst_screenreader.moc"
