@@ -33,6 +33,7 @@ constexpr int RowPadding = 4; // pixels added to the font's line height
 Grid::Grid(QWidget *parent)
     : QAbstractScrollArea(parent)
 {
+    installAccessibility();
     QFont f = font();
     // Widths are measured character by character; without kerning that is exactly
     // what painting uses.

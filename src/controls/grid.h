@@ -106,6 +106,10 @@ private:
     };
     using CellRow = std::vector<CellRef>;
 
+    // Screen readers read the grid as a table (gridaccessible.cpp).
+    static void installAccessibility();
+    void announceCurrentCell();
+
     void checkCell(int row, int col) const;
     void checkColumn(int col) const;
     void writeCell(int row, int col, QStringView text);

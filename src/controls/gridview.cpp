@@ -241,6 +241,7 @@ void Grid::select(int row, int col, int anchorRow, int anchorCol)
     m_anchorRow = anchorRow;
     m_anchorCol = anchorCol;
     viewport()->update();
+    announceCurrentCell();
 }
 
 void Grid::selectAll()

@@ -4,6 +4,7 @@
 #include "suiteframe/frame/fmMain.h"
 
 #include "dialogs/dialogtesting.h"
+#include "suiteframe/adodb/memoryrecordset.h"
 #include "suiteframe/controls/panel.h"
 #include "suiteframe/dialogs/messagepanel.h"
 
@@ -136,25 +137,48 @@ void tst_ScreenReader::mainWindowReadsAsItLooks()
 void tst_ScreenReader::dialogReadsAsADialog_data()
 {
     QTest::addColumn<QString>("buttons");
+    QTest::addColumn<bool>("card");
     QTest::addColumn<QString>("role");
-    QTest::newRow("a question") << u"Y"_s << u"dialog"_s;
-    QTest::newRow("a notice") << u"N"_s << u"alert"_s;
+    QTest::addColumn<QStringList>("cells");
+    QTest::addColumn<QJsonArray>("rowHeaders");
+
+    const QStringList lines{u"客戶"_s, u"王小明"_s, u"金額"_s, u"1200"_s};
+    QTest::newRow("a question with message lines")
+        << u"Y"_s << false << u"dialog"_s << lines << QJsonArray{QJsonValue(), QJsonValue()};
+    QTest::newRow("a notice with message lines")
+        << u"N"_s << false << u"alert"_s << lines << QJsonArray{QJsonValue(), QJsonValue()};
+    // The card's field names head its rows.
+    QTest::newRow("a record card")
+        << u"Y"_s << true << u"dialog"_s
+        << QStringList{u"編號"_s, u"A001"_s, u"A002"_s, u"姓名"_s, u"林志明"_s, u"陳美玲"_s}
+        << QJsonArray{u"編號"_s, u"姓名"_s};
 }
 
 void tst_ScreenReader::dialogReadsAsADialog()
 {
     QFETCH(QString, buttons);
+    QFETCH(bool, card);
     QFETCH(QString, role);
+    QFETCH(QStringList, cells);
+    QFETCH(QJsonArray, rowHeaders);
+    adodb::MemoryRecordset staff({u"編號"_s, u"姓名"_s});
+    staff.addRecord({Value(u"A001"_s), Value(u"林志明"_s)});
+    staff.addRecord({Value(u"A002"_s), Value(u"陳美玲"_s)});
     frmSure().ClearMsgFrom();
-    frmSure().AddLine(Value(u"客戶\t王小明"_s));
-    frmSure().AddLine(Value(u"金額\t1200"_s));
+    if (!card) {
+        frmSure().AddLine(Value(u"客戶\t王小明"_s));
+        frmSure().AddLine(Value(u"金額\t1200"_s));
+    }
     Node tree;
     ModalDriver driver;
     driver.whenActive<FrmSure>([&tree](FrmSure *dialog) {
         tree = readTree();
         clickButton(dialog->cmdOK);
     });
-    frmSure().SHOWMSG(Value(u"確定要存檔嗎？"_s), Value(u"存檔"_s), Value(buttons));
+    frmSure().SHOWMSG(Value(u"確定要存檔嗎？"_s),
+                      Value(u"存檔"_s),
+                      Value(buttons),
+                      card ? &staff : nullptr);
     QVERIFY(driver.seen());
 
     const QList<Node> dialog = pathTo(tree, ::role(role, u"存檔"_s));
@@ -167,6 +191,14 @@ void tst_ScreenReader::dialogReadsAsADialog()
     QCOMPARE(focus.last()[u"name"_s].toString(), u"確定"_s);
     QCOMPARE(inactiveWindowsAroundTheFocus(tree), QStringList());
     QVERIFY(!pathTo(dialog.last(), ::role(u"label"_s, u"確定要存檔嗎？"_s)).isEmpty());
+
+    const QList<Node> list = pathTo(dialog.last(), ::role(u"table"_s));
+    QVERIFY(!list.isEmpty());
+    QStringList read;
+    for (const QJsonValue cell : list.last()[u"children"_s].toArray())
+        read << cell[u"name"_s].toString();
+    QCOMPARE(read, cells);
+    QCOMPARE(list.last()[u"table"_s][u"rowHeaders"_s].toArray(), rowHeaders);
 }
 
 QTEST_MAIN(tst_ScreenReader)
