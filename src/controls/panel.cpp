@@ -23,13 +23,19 @@ public:
         : QAccessibleWidget(panel, panel->accessibleRole())
     {}
 
+    // Asked each time: the role may be set after the reader first met the panel.
+    QAccessible::Role role() const override { return panel()->accessibleRole(); }
+
     QString text(QAccessible::Text kind) const override
     {
         const QString text = QAccessibleWidget::text(kind);
         if (kind == QAccessible::Name && text.isEmpty())
-            return static_cast<const Panel *>(widget())->Caption();
+            return panel()->Caption();
         return text;
     }
+
+private:
+    const Panel *panel() const { return static_cast<const Panel *>(widget()); }
 };
 
 // Qt takes a QFrame for a bordered window of its own; a panel is none.

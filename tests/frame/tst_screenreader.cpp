@@ -13,7 +13,9 @@
 #include <QJsonObject>
 #include <QLineEdit>
 #include <QProcess>
+#include <QPushButton>
 
+#include <algorithm>
 #include <functional>
 
 using namespace dialogtesting;
@@ -86,7 +88,58 @@ QStringList inactiveWindowsAroundTheFocus(const Node &tree)
     return inactive;
 }
 
-// A program's window with one field in its body that nothing gives the focus to.
+// What a screen reader hears while it listens: the focus and name changes of this
+// process, heard by the listener script tests/support/atspi-events.
+class Listener
+{
+public:
+    bool start()
+    {
+        m_process.start(QFINDTESTDATA("../support/atspi-events"),
+                        {QString::number(QCoreApplication::applicationPid())});
+        return QTest::qWaitFor([this] { return heard().startsWith("ready\n"); }, 30000);
+    }
+
+    // Stops listening once what was said has had time to arrive.
+    QList<Node> stop()
+    {
+        QTest::qWait(500);
+        m_process.closeWriteChannel();
+        if (!QTest::qWaitFor([this] { return m_process.state() == QProcess::NotRunning; }, 10000))
+            m_process.kill();
+        QList<Node> events;
+        for (const QByteArray &line : heard().split('\n'))
+            if (line.startsWith('{'))
+                events << QJsonDocument::fromJson(line).object();
+        return events;
+    }
+
+private:
+    const QByteArray &heard()
+    {
+        m_heard += m_process.readAllStandardOutput();
+        return m_heard;
+    }
+
+    QProcess m_process;
+    QByteArray m_heard;
+};
+
+bool wasHeard(const QList<Node> &events,
+              const QString &type,
+              const QString &role,
+              const QString &name)
+{
+    return std::any_of(events.begin(), events.end(), [&](const Node &event) {
+        // A focus change is heard as the focus arriving (1) and as it leaving (0).
+        const bool arriving = !type.endsWith(u":focused"_s) || event[u"detail"_s].toInt() == 1;
+        return event[u"type"_s].toString() == type && event[u"role"_s].toString() == role
+               && event[u"name"_s].toString() == name && arriving;
+    });
+}
+
+// A program's window with a field and a button in its body, and nothing that gives the
+// focus to either.
 class BodyWindow : public frame::FmMain
 {
 protected:
@@ -94,6 +147,8 @@ protected:
     {
         auto *field = new QLineEdit(vsElastic1);
         field->setAccessibleName(u"員工編號"_s);
+        auto *query = new QPushButton(u"查詢"_s, vsElastic1);
+        query->move(0, 40);
     }
 };
 
@@ -114,6 +169,7 @@ private slots:
     void mainWindowReadsAsItLooks();
     void dialogReadsAsADialog_data();
     void dialogReadsAsADialog();
+    void changesAreAnnounced();
 };
 
 void tst_ScreenReader::mainWindowReadsAsItLooks()
@@ -199,6 +255,46 @@ void tst_ScreenReader::dialogReadsAsADialog()
         read << cell[u"name"_s].toString();
     QCOMPARE(read, cells);
     QCOMPARE(list.last()[u"table"_s][u"rowHeaders"_s].toArray(), rowHeaders);
+}
+
+// A new message in the message bar, the focus moving on Tab in the window and in the
+// dialog, and the dialog's button as the dialog opens.
+void tst_ScreenReader::changesAreAnnounced()
+{
+    BodyWindow window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    Listener listener;
+    QVERIFY(listener.start());
+
+    window.elaMsg->setCaption(u"已存檔 A001 林志明"_s);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    ModalDriver driver;
+    driver.whenActive<FrmSure>([](FrmSure *dialog) {
+        QTest::keyClick(dialog->cmdOK, Qt::Key_Tab);
+        // The dialog gives the focus on once its own handling of the key is done.
+        if (!QTest::qWaitFor([dialog] { return dialog->cmdCancel->hasFocus(); }, 3000))
+            qWarning("Tab left the focus where it was");
+        clickButton(dialog->cmdOK);
+    });
+    frmSure().ClearMsgFrom();
+    frmSure().SHOWMSG(Value(u"確定要存檔嗎？"_s), Value(u"存檔"_s), Value(u"Y"_s));
+    const QList<Node> heard = listener.stop();
+    window.hide();
+
+    const auto said = [&heard] {
+        QStringList lines;
+        for (const Node &event : heard)
+            lines << QJsonDocument(event).toJson(QJsonDocument::Compact);
+        return lines.join(u'\n').toUtf8();
+    };
+    const QString nameChange = u"object:property-change:accessible-name"_s;
+    const QString focus = u"object:state-changed:focused"_s;
+    QVERIFY2(wasHeard(heard, nameChange, u"status bar"_s, u"已存檔 A001 林志明"_s),
+             said().constData());
+    QVERIFY2(wasHeard(heard, focus, u"push button"_s, u"查詢"_s), said().constData());
+    QVERIFY2(wasHeard(heard, focus, u"push button"_s, u"確定"_s), said().constData());
+    QVERIFY2(wasHeard(heard, focus, u"push button"_s, u"取消"_s), said().constData());
 }
 
 QTEST_MAIN(tst_ScreenReader)
