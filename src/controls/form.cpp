@@ -5,13 +5,30 @@
 
 #include "suiteframe/controls/twips.h"
 
+#include <QAccessibleWidget>
 #include <QEvent>
 
 namespace controls {
 
+namespace {
+
+// A form is a window to a screen reader, which then speaks the control that has the
+// focus as the window becomes active; a plain widget would read as a filler.
+QAccessibleInterface *formAccessible(const QString &className, QObject *object)
+{
+    if (className == QLatin1String(Form::staticMetaObject.className()))
+        return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::Window);
+    return nullptr;
+}
+
+} // namespace
+
 Form::Form(QWidget *parent, Qt::WindowFlags flags)
     : QWidget(parent, flags)
-{}
+{
+    static const bool accessible = (QAccessible::installFactory(formAccessible), true);
+    Q_UNUSED(accessible);
+}
 
 void Form::setDesignFrame(double widthTwips, double heightTwips)
 {

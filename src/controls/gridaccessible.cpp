@@ -207,17 +207,13 @@ void Grid::installAccessibility()
     Q_UNUSED(installed);
 }
 
+// As Qt's item views do: a focus event on the grid that names the cell as its child.
 void Grid::announceCurrentCell()
 {
     if (!QAccessible::isActive() || m_row < 0 || !hasFocus())
         return;
-    QAccessibleInterface *table = QAccessible::queryAccessibleInterface(this);
-    QAccessibleInterface *cell = table && table->tableInterface()
-                                     ? table->tableInterface()->cellAt(m_row, m_col)
-                                     : nullptr;
-    if (!cell)
-        return;
-    QAccessibleEvent focus(cell, QAccessible::Focus);
+    QAccessibleEvent focus(this, QAccessible::Focus);
+    focus.setChild(m_row * Cols() + m_col);
     QAccessible::updateAccessibility(&focus);
 }
 

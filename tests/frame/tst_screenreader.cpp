@@ -258,7 +258,8 @@ void tst_ScreenReader::dialogReadsAsADialog()
 }
 
 // A new message in the message bar, the focus moving on Tab in the window and in the
-// dialog, and the dialog's button as the dialog opens.
+// dialog, the dialog's button as the dialog opens, and the list's current cell as the
+// arrow keys move it.
 void tst_ScreenReader::changesAreAnnounced()
 {
     BodyWindow window;
@@ -275,19 +276,25 @@ void tst_ScreenReader::changesAreAnnounced()
         // The dialog gives the focus on once its own handling of the key is done.
         if (!QTest::qWaitFor([dialog] { return dialog->cmdCancel->hasFocus(); }, 3000))
             qWarning("Tab left the focus where it was");
+        dialog->fgList->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(dialog->fgList, Qt::Key_Down);
+        QTest::keyClick(dialog->fgList, Qt::Key_Right);
+        // The reader asks about a cell it heard of while the list is still up.
+        QTest::qWait(300);
         clickButton(dialog->cmdOK);
     });
     frmSure().ClearMsgFrom();
+    frmSure().AddLine(Value(u"客戶\t王小明"_s));
     frmSure().SHOWMSG(Value(u"確定要存檔嗎？"_s), Value(u"存檔"_s), Value(u"Y"_s));
     const QList<Node> heard = listener.stop();
-    window.hide();
-
     const auto said = [&heard] {
         QStringList lines;
         for (const Node &event : heard)
             lines << QJsonDocument(event).toJson(QJsonDocument::Compact);
         return lines.join(u'\n').toUtf8();
     };
+    window.hide();
+
     const QString nameChange = u"object:property-change:accessible-name"_s;
     const QString focus = u"object:state-changed:focused"_s;
     QVERIFY2(wasHeard(heard, nameChange, u"status bar"_s, u"已存檔 A001 林志明"_s),
@@ -295,6 +302,7 @@ void tst_ScreenReader::changesAreAnnounced()
     QVERIFY2(wasHeard(heard, focus, u"push button"_s, u"查詢"_s), said().constData());
     QVERIFY2(wasHeard(heard, focus, u"push button"_s, u"確定"_s), said().constData());
     QVERIFY2(wasHeard(heard, focus, u"push button"_s, u"取消"_s), said().constData());
+    QVERIFY2(wasHeard(heard, focus, u"table cell"_s, u"王小明"_s), said().constData());
 }
 
 QTEST_MAIN(tst_ScreenReader)
