@@ -151,7 +151,10 @@ void CenterForm(controls::Form &form)
 void SelectAllText(QWidget &field)
 {
     if (auto *edit = qobject_cast<QLineEdit *>(&field)) {
-        edit->setSelection(0, edit->text().size());
+        // An empty field has nothing to select; selecting nothing would still tell a
+        // screen reader of a selection, ahead of the focus it is entered with.
+        if (!edit->text().isEmpty())
+            edit->setSelection(0, edit->text().size());
     } else if (auto *combo = qobject_cast<QComboBox *>(&field); combo && combo->lineEdit()) {
         SelectAllText(*combo->lineEdit());
     } else if (auto *spin = qobject_cast<QAbstractSpinBox *>(&field)) {
