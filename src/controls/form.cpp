@@ -3,6 +3,7 @@
 
 #include "suiteframe/controls/form.h"
 
+#include "suiteframe/controls/accessible_p.h"
 #include "suiteframe/controls/twips.h"
 
 #include <QAccessibleWidget>
@@ -14,20 +15,20 @@ namespace {
 
 // A form is a window to a screen reader, which then speaks the control that has the
 // focus as the window becomes active; a plain widget would read as a filler.
-QAccessibleInterface *formAccessible(const QString &className, QObject *object)
+class FormAccessible : public QAccessibleWidget
 {
-    if (className == QLatin1String(Form::staticMetaObject.className()))
-        return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::Window);
-    return nullptr;
-}
+public:
+    explicit FormAccessible(Form *form)
+        : QAccessibleWidget(form, QAccessible::Window)
+    {}
+};
 
 } // namespace
 
 Form::Form(QWidget *parent, Qt::WindowFlags flags)
     : QWidget(parent, flags)
 {
-    static const bool accessible = (QAccessible::installFactory(formAccessible), true);
-    Q_UNUSED(accessible);
+    installAccessible<Form, FormAccessible>();
 }
 
 void Form::setDesignFrame(double widthTwips, double heightTwips)

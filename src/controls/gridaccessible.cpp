@@ -3,6 +3,8 @@
 
 #include "suiteframe/controls/grid.h"
 
+#include "suiteframe/controls/accessible_p.h"
+
 #include <QAccessibleWidget>
 #include <QHash>
 #include <QPointer>
@@ -192,19 +194,11 @@ private:
     mutable QHash<quint64, QAccessible::Id> m_cells;
 };
 
-QAccessibleInterface *gridAccessible(const QString &className, QObject *object)
-{
-    if (className == QLatin1String(Grid::staticMetaObject.className()))
-        return new GridAccessible(static_cast<Grid *>(object));
-    return nullptr;
-}
-
 } // namespace
 
 void Grid::installAccessibility()
 {
-    static const bool installed = (QAccessible::installFactory(gridAccessible), true);
-    Q_UNUSED(installed);
+    installAccessible<Grid, GridAccessible>();
 }
 
 // As Qt's item views do: a focus event on the grid that names the cell as its child.

@@ -3,6 +3,7 @@
 
 #include "suiteframe/controls/panel.h"
 
+#include "suiteframe/controls/accessible_p.h"
 #include "suiteframe/controls/colors.h"
 #include "suiteframe/controls/twips.h"
 
@@ -38,21 +39,13 @@ private:
     const Panel *panel() const { return static_cast<const Panel *>(widget()); }
 };
 
-// Qt takes a QFrame for a bordered window of its own; a panel is none.
-QAccessibleInterface *panelAccessible(const QString &className, QObject *object)
-{
-    if (className == QLatin1String(Panel::staticMetaObject.className()))
-        return new PanelAccessible(static_cast<Panel *>(object));
-    return nullptr;
-}
-
 } // namespace
 
 Panel::Panel(QWidget *parent)
     : QFrame(parent)
 {
-    static const bool accessible = (QAccessible::installFactory(panelAccessible), true);
-    Q_UNUSED(accessible);
+    // Qt would take a QFrame for a bordered window of its own; a panel is none.
+    installAccessible<Panel, PanelAccessible>();
     setAutoFillBackground(true);
     setFrameStyle(QFrame::Panel | QFrame::Raised);
     setLineWidth(1);

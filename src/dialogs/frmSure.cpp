@@ -5,6 +5,7 @@
 
 #include "suiteframe/base/basBase.h"
 #include "suiteframe/base/failure.h"
+#include "suiteframe/controls/accessible_p.h"
 #include "suiteframe/controls/fonts.h"
 #include "suiteframe/controls/grid.h"
 #include "suiteframe/controls/twips.h"
@@ -59,13 +60,6 @@ public:
     }
 };
 
-QAccessibleInterface *frmSureAccessible(const QString &className, QObject *object)
-{
-    if (className == QLatin1String(FrmSure::staticMetaObject.className()))
-        return new FrmSureAccessible(static_cast<FrmSure *>(object));
-    return nullptr;
-}
-
 // The design: client area 6195 × 5400 twips inside an outer frame of 6285 × 5910.
 constexpr double ClientWidth = 6195, ClientHeight = 5400;
 constexpr double FrameWidth = 90, FrameHeight = 510;
@@ -87,8 +81,7 @@ FrmSure::FrmSure(QWidget *parent)
                      Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                          | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
 {
-    static const bool accessible = (QAccessible::installFactory(frmSureAccessible), true);
-    Q_UNUSED(accessible);
+    controls::installAccessible<FrmSure, FrmSureAccessible>();
     setObjectName(QStringLiteral("frmSure"));
     setWindowIcon(style()->standardIcon(QStyle::SP_MessageBoxQuestion));
     setDesignFrame(FrameWidth, FrameHeight);
