@@ -51,14 +51,16 @@ Calendar shownCalendar()
                : Calendar::Gregorian;
 }
 
-QString dateText(const QDate &date, Calendar calendar)
+QString dateText(const std::optional<QDate> &date, Calendar calendar)
 {
+    if (!date)
+        return QString();
     if (calendar == Calendar::Roc)
         return QStringLiteral("%1/%2/%3")
-            .arg(date.year() - RocYearOffset)
-            .arg(date.month(), 2, 10, QLatin1Char('0'))
-            .arg(date.day(), 2, 10, QLatin1Char('0'));
-    return date.toString(QStringLiteral("yyyy/MM/dd"));
+            .arg(date->year() - RocYearOffset)
+            .arg(date->month(), 2, 10, QLatin1Char('0'))
+            .arg(date->day(), 2, 10, QLatin1Char('0'));
+    return date->toString(QStringLiteral("yyyy/MM/dd"));
 }
 
 QString otherCalendarText(const QDate &date, Calendar calendar)
@@ -84,9 +86,11 @@ std::optional<QDate> readDate(const QString &text, Calendar calendar)
     return date;
 }
 
-QString salaryText(qint64 cents)
+QString salaryText(const std::optional<qint64> &cents)
 {
-    QString text = salaryLiteral(cents);
+    if (!cents)
+        return QString();
+    QString text = salaryLiteral(*cents);
     while (text.endsWith(u'0'))
         text.chop(1);
     if (text.endsWith(u'.'))

@@ -31,16 +31,16 @@ constexpr int NoteLength = 200;
 enum class Calendar { Gregorian, Roc };
 Calendar shownCalendar();
 
-// "1988/07/15", or "77/07/15" in the ROC calendar.
-QString dateText(const QDate &date, Calendar calendar);
+// "1988/07/15", or "77/07/15" in the ROC calendar; empty for no date.
+QString dateText(const std::optional<QDate> &date, Calendar calendar);
 // The same date in the other calendar, for beside the field: "民國 77/07/15".
 QString otherCalendarText(const QDate &date, Calendar calendar);
 // A date typed in the calendar shown, with full-width digits and slashes or dashes;
 // nothing for anything else.
 std::optional<QDate> readDate(const QString &text, Calendar calendar);
 
-// "45000", "52000.5", "52000.55".
-QString salaryText(qint64 cents);
+// "45000", "52000.5", "52000.55"; empty for no amount.
+QString salaryText(const std::optional<qint64> &cents);
 // The amount as an SQL number: "52000.50".
 QString salaryLiteral(qint64 cents);
 

@@ -315,8 +315,8 @@ void StaffWindow::showRecord(const staff::Record &record)
 {
     txtId->setText(record.id);
     txtName->setText(record.name);
-    txtHired->setText(record.hired ? staff::dateText(*record.hired, m_calendar) : QString());
-    txtSalary->setText(record.salaryCents ? staff::salaryText(*record.salaryCents) : QString());
+    txtHired->setText(staff::dateText(record.hired, m_calendar));
+    txtSalary->setText(staff::salaryText(record.salaryCents));
     txtNote->setText(record.note);
     m_loaded = record;
     m_shown = entry();
@@ -398,14 +398,13 @@ bool StaffWindow::confirmSave(const staff::Record &record, bool isNew)
 {
     dialogs::FrmSure &dialog = dialogs::frmSure();
     dialog.ClearMsgFrom();
-    const QString hired = record.hired ? staff::dateText(*record.hired, m_calendar) + u' '
-                                             + staff::otherCalendarText(*record.hired, m_calendar)
-                                       : QString();
-    const QString salary = record.salaryCents ? staff::salaryText(*record.salaryCents) : QString();
+    QString hired = staff::dateText(record.hired, m_calendar);
+    if (record.hired)
+        hired += u' ' + staff::otherCalendarText(*record.hired, m_calendar);
     dialog.AddLine(Value(QStringLiteral("員工編號\t") + record.id));
     dialog.AddLine(Value(QStringLiteral("姓名\t") + shortened(record.name)));
     dialog.AddLine(Value(QStringLiteral("到職日\t") + hired));
-    dialog.AddLine(Value(QStringLiteral("月薪\t") + salary));
+    dialog.AddLine(Value(QStringLiteral("月薪\t") + staff::salaryText(record.salaryCents)));
     dialog.AddLine(Value(QStringLiteral("備註\t") + shortened(record.note)));
     return dialog.SHOWMSG(Value(isNew ? u"確定要新增這筆資料嗎？" : u"確定要修改這筆資料嗎？"),
                           Value(u"存檔"),
@@ -434,19 +433,17 @@ void StaffWindow::tellConflict(const staff::Record &mine)
         m_loaded.reset();
         return;
     }
-    const auto dateOf = [this](const staff::Record &record) {
-        return record.hired ? staff::dateText(*record.hired, m_calendar) : QString();
-    };
-    const auto salaryOf = [](const staff::Record &record) {
-        return record.salaryCents ? staff::salaryText(*record.salaryCents) : QString();
-    };
     dialogs::FrmSure &dialog = dialogs::frmSure();
     dialog.ClearMsgFrom();
     dialog.AddLine(Value(QStringLiteral("欄位\t您輸入的\t別人存的")));
     dialog.AddLine(
         Value(QStringLiteral("姓名\t%1\t%2").arg(shortened(mine.name), shortened(theirs->name))));
-    dialog.AddLine(Value(QStringLiteral("到職日\t%1\t%2").arg(dateOf(mine), dateOf(*theirs))));
-    dialog.AddLine(Value(QStringLiteral("月薪\t%1\t%2").arg(salaryOf(mine), salaryOf(*theirs))));
+    dialog.AddLine(Value(QStringLiteral("到職日\t%1\t%2")
+                             .arg(staff::dateText(mine.hired, m_calendar),
+                                  staff::dateText(theirs->hired, m_calendar))));
+    dialog.AddLine(Value(
+        QStringLiteral("月薪\t%1\t%2")
+            .arg(staff::salaryText(mine.salaryCents), staff::salaryText(theirs->salaryCents))));
     dialog.AddLine(
         Value(QStringLiteral("備註\t%1\t%2").arg(shortened(mine.note), shortened(theirs->note))));
     if (dialog.SHOWMSG(Value(QStringLiteral(
