@@ -71,6 +71,10 @@ public:
         , m_field(field)
     {
         field->installEventFilter(this);
+        // A line edit tells of its caret the first time it is entered, ahead of its
+        // focus, and a screen reader then takes the focus as already spoken. Placing the
+        // caret once now makes that first entry like every later one.
+        field->setCursorPosition(field->cursorPosition());
     }
 
     bool eventFilter(QObject *watched, QEvent *event) override

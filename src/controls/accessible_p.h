@@ -25,4 +25,7 @@ void installAccessible()
     Q_UNUSED(installed);
 }
 
+// Makes screen readers read every line edit whole; called by every form.
+void installLineEditAccessible();
+
 } // namespace controls

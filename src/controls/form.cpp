@@ -29,6 +29,7 @@ Form::Form(QWidget *parent, Qt::WindowFlags flags)
     : QWidget(parent, flags)
 {
     installAccessible<Form, FormAccessible>();
+    installLineEditAccessible();
 }
 
 void Form::setDesignFrame(double widthTwips, double heightTwips)

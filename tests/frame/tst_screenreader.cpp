@@ -3,6 +3,8 @@
 // tests/support/atspi-tree. Runs under on-desktop and on-accessibility-bus.
 #include "suiteframe/frame/fmMain.h"
 
+#include "suiteframe/base/basBase.h"
+
 #include "dialogs/dialogtesting.h"
 #include "suiteframe/adodb/memoryrecordset.h"
 #include "suiteframe/controls/panel.h"
@@ -17,6 +19,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <utility>
 
 using namespace dialogtesting;
 using namespace Qt::StringLiterals;
@@ -138,17 +141,33 @@ bool wasHeard(const QList<Node> &events,
     });
 }
 
-// A program's window with a field and a button in its body, and nothing that gives the
-// focus to either.
+// The type of the first event heard of the object; a reader takes whatever comes first
+// as where the focus is, and stays silent when the focus itself follows.
+QString firstHeardOf(const QList<Node> &events, const QString &role, const QString &name)
+{
+    for (const Node &event : events) {
+        if (event[u"role"_s].toString() == role && event[u"name"_s].toString() == name)
+            return event[u"type"_s].toString();
+    }
+    return {};
+}
+
+// A program's window with two entry fields and a button in its body, and nothing that
+// gives the focus to any of them.
 class BodyWindow : public frame::FmMain
 {
 protected:
     void InitForm() override
     {
-        auto *field = new QLineEdit(vsElastic1);
-        field->setAccessibleName(u"員工編號"_s);
+        int top = 0;
+        for (const QString &label : {u"員工編號"_s, u"姓名"_s}) {
+            auto *field = new QLineEdit(vsElastic1);
+            field->setAccessibleName(label);
+            field->move(0, std::exchange(top, top + 30));
+            basBase::wireEntryField(field);
+        }
         auto *query = new QPushButton(u"查詢"_s, vsElastic1);
-        query->move(0, 40);
+        query->move(0, top);
     }
 };
 
@@ -178,6 +197,7 @@ void tst_ScreenReader::mainWindowReadsAsItLooks()
     window.show();
     QVERIFY(QTest::qWaitForWindowActive(&window));
     window.elaMsg->setCaption(u"已載入 A001 林志明"_s);
+    window.findChildren<QLineEdit *>().last()->setText(u"林志明"_s);
 
     const Node tree = readTree();
     QVERIFY(!tree.isEmpty());
@@ -187,6 +207,10 @@ void tst_ScreenReader::mainWindowReadsAsItLooks()
     QCOMPARE(focus.last()[u"name"_s].toString(), u"員工編號"_s);
     QCOMPARE(inactiveWindowsAroundTheFocus(tree), QStringList());
     QVERIFY(!pathTo(tree, role(u"status bar"_s, u"已載入 A001 林志明"_s)).isEmpty());
+    // A reader speaks a field's text run by run: the run must hold all of it.
+    const QList<Node> name = pathTo(tree, role(u"text"_s, u"姓名"_s));
+    QVERIFY(!name.isEmpty());
+    QCOMPARE(name.last()[u"textRun"_s].toArray(), (QJsonArray{0, 3}));
     window.hide();
 }
 
@@ -257,9 +281,9 @@ void tst_ScreenReader::dialogReadsAsADialog()
     QCOMPARE(list.last()[u"table"_s][u"rowHeaders"_s].toArray(), rowHeaders);
 }
 
-// A new message in the message bar, the focus moving on Tab in the window and in the
-// dialog, the dialog's button as the dialog opens, and the list's current cell as the
-// arrow keys move it.
+// A new message in the message bar, the focus moving on Tab in the window (a field
+// entered for the first time heard of before its caret) and in the dialog, the dialog's
+// button as the dialog opens, and the list's current cell as the arrow keys move it.
 void tst_ScreenReader::changesAreAnnounced()
 {
     BodyWindow window;
@@ -269,6 +293,7 @@ void tst_ScreenReader::changesAreAnnounced()
     QVERIFY(listener.start());
 
     window.elaMsg->setCaption(u"已存檔 A001 林志明"_s);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     ModalDriver driver;
     driver.whenActive<FrmSure>([](FrmSure *dialog) {
@@ -299,6 +324,7 @@ void tst_ScreenReader::changesAreAnnounced()
     const QString focus = u"object:state-changed:focused"_s;
     QVERIFY2(wasHeard(heard, nameChange, u"status bar"_s, u"已存檔 A001 林志明"_s),
              said().constData());
+    QCOMPARE(firstHeardOf(heard, u"text"_s, u"姓名"_s), focus);
     QVERIFY2(wasHeard(heard, focus, u"push button"_s, u"查詢"_s), said().constData());
     QVERIFY2(wasHeard(heard, focus, u"push button"_s, u"確定"_s), said().constData());
     QVERIFY2(wasHeard(heard, focus, u"push button"_s, u"取消"_s), said().constData());
