@@ -117,7 +117,9 @@ public:
                          int *startOffset,
                          int *endOffset) const override
     {
-        return QAccessibleTextInterface::textAtOffset(atCaret(offset), boundary, startOffset,
+        return QAccessibleTextInterface::textAtOffset(atCaret(offset),
+                                                      boundary,
+                                                      startOffset,
                                                       endOffset);
     }
 
@@ -126,8 +128,10 @@ public:
                              int *startOffset,
                              int *endOffset) const override
     {
-        return QAccessibleTextInterface::textBeforeOffset(atCaret(offset), boundary,
-                                                          startOffset, endOffset);
+        return QAccessibleTextInterface::textBeforeOffset(atCaret(offset),
+                                                          boundary,
+                                                          startOffset,
+                                                          endOffset);
     }
 
     QString textAfterOffset(int offset,
@@ -135,8 +139,10 @@ public:
                             int *startOffset,
                             int *endOffset) const override
     {
-        return QAccessibleTextInterface::textAfterOffset(atCaret(offset), boundary,
-                                                         startOffset, endOffset);
+        return QAccessibleTextInterface::textAfterOffset(atCaret(offset),
+                                                         boundary,
+                                                         startOffset,
+                                                         endOffset);
     }
 
     // A character's box on the screen, measured from the caret's, so that the text's
@@ -150,7 +156,9 @@ public:
         const QRect caret = edit()->inputMethodQuery(Qt::ImCursorRectangle).toRect();
         const int x = caret.x() + metrics.horizontalAdvance(shown.left(offset))
                       - metrics.horizontalAdvance(shown.left(edit()->cursorPosition()));
-        const QRect box(x, caret.y(), metrics.horizontalAdvance(shown.mid(offset, 1)),
+        const QRect box(x,
+                        caret.y(),
+                        metrics.horizontalAdvance(shown.mid(offset, 1)),
                         caret.height());
         return QRect(edit()->mapToGlobal(box.topLeft()), box.size());
     }
@@ -176,10 +184,7 @@ public:
         replaceText(startOffset, endOffset, QString());
     }
 
-    void insertText(int offset, const QString &text) override
-    {
-        replaceText(offset, offset, text);
-    }
+    void insertText(int offset, const QString &text) override { replaceText(offset, offset, text); }
 
     void replaceText(int startOffset, int endOffset, const QString &text) override
     {
