@@ -150,22 +150,104 @@ private:
     bool m_currency = false;
 };
 
-QString printed(double value, int digits)
+// A number's significant digits, rounded, and the power of ten of the first of them.
+struct RoundedDigits
+{
+    char digits[24]; // without trailing zeros
+    int count = 0;
+    int exponent = 0;
+};
+
+// Writes the magnitude in scientific form with the given number of digits after the
+// point, correctly rounded; returns where its "e" is.
+const char *scientific(double magnitude, int digitsAfterPoint, char *begin, char *end)
+{
+    const char *written
+        = std::to_chars(begin, end, magnitude, std::chars_format::scientific, digitsAfterPoint).ptr;
+    return std::find(static_cast<const char *>(begin), written, 'e');
+}
+
+// Rounds to the given number of significant digits with ties away from zero, as the
+// runtime does (the Single 654322.25 is 654322.3). The digit after the last one kept,
+// correctly rounded, decides, unless it is a 5: then the exact value, written far
+// enough, tells a tie from a value just below it.
+RoundedDigits roundedDigits(double magnitude, int precision)
+{
+    char buffer[96];
+    const char *e = scientific(magnitude, precision, std::begin(buffer), std::end(buffer));
+    if (buffer[precision + 1] == '5')
+        e = scientific(magnitude, precision + 40, std::begin(buffer), std::end(buffer));
+
+    RoundedDigits rounded;
+    rounded.digits[0] = buffer[0];
+    std::copy(buffer + 2, buffer + 1 + precision, rounded.digits + 1);
+    std::from_chars(e + 1 + (e[1] == '+'), buffer + sizeof buffer, rounded.exponent);
+    int count = precision;
+    if (buffer[precision + 1] >= '5') {
+        int i = precision - 1;
+        for (; i >= 0 && rounded.digits[i] == '9'; --i)
+            rounded.digits[i] = '0';
+        if (i >= 0) {
+            ++rounded.digits[i];
+        } else {
+            rounded.digits[0] = '1';
+            ++rounded.exponent;
+        }
+    }
+    while (count > 1 && rounded.digits[count - 1] == '0')
+        --count;
+    rounded.count = count;
+    return rounded;
+}
+
+// The runtime writes plain decimals whenever they need no more digit positions than
+// the number has significant digits: 999999999999999 and 0.000000000056789 (15 places),
+// but 1E+15 and 6.66666666666667E-02 (16 places); the exponent has two digits at least.
+QString printed(double value, int precision)
 {
     if (value == 0)
         return QStringLiteral("0"); // also for negative zero
-    // The general form works as printf's %G: E notation below 1E-04 and from
-    // 1E+<digits> on, trailing zeros dropped, at least two exponent digits.
-    char buffer[32];
-    const auto end = std::to_chars(std::begin(buffer),
-                                   std::end(buffer),
-                                   value,
-                                   std::chars_format::general,
-                                   digits)
-                         .ptr;
-    QString text = QString::fromLatin1(buffer, end - buffer);
-    text.replace(u'e', u'E');
-    return text.replace(u'.', systemLocale().decimalPoint());
+    if (!std::isfinite(value))
+        return QString::number(value);
+    const RoundedDigits r = roundedDigits(std::fabs(value), precision);
+    const QString point = systemLocale().decimalPoint();
+    const auto digits = [&r](int from, int to) {
+        return QLatin1StringView(r.digits + from, qsizetype(to - from));
+    };
+
+    QString text;
+    text.reserve(precision + 8);
+    if (value < 0)
+        text += u'-';
+    const bool plain = r.exponent >= 0 ? r.exponent < precision
+                                       : -r.exponent - 1 + r.count <= precision;
+    if (!plain) {
+        text += digits(0, 1);
+        if (r.count > 1) {
+            text += point;
+            text += digits(1, r.count);
+        }
+        text += QLatin1StringView(r.exponent < 0 ? "E-" : "E+");
+        const int magnitude = std::abs(r.exponent);
+        if (magnitude < 10)
+            text += u'0';
+        text += QString::number(magnitude);
+    } else if (r.exponent >= 0) {
+        const int whole = r.exponent + 1;
+        text += digits(0, std::min(whole, r.count));
+        if (r.count < whole)
+            text += QString(whole - r.count, u'0');
+        if (r.count > whole) {
+            text += point;
+            text += digits(whole, r.count);
+        }
+    } else {
+        text += u'0';
+        text += point;
+        text += QString(-r.exponent - 1, u'0');
+        text += digits(0, r.count);
+    }
+    return text;
 }
 
 } // namespace

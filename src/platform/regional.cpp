@@ -136,9 +136,14 @@ QString shortDate(QDate date)
     const QLocale locale = systemLocale();
     if (isTaiwan(locale))
         return QStringLiteral("%1/%2/%3").arg(date.year()).arg(date.month()).arg(date.day());
+    // The year is written whole and unpadded (100, not 0100), as the runtime does in
+    // every locale, where a short date with two year digits is given four.
     QString format = locale.dateFormat(QLocale::ShortFormat);
-    if (!format.contains(QLatin1String("yyyy")))
-        format.replace(QLatin1String("yy"), QLatin1String("yyyy"));
+    const QString year = u'\'' + QString::number(date.year()) + u'\'';
+    if (format.contains(QLatin1String("yyyy")))
+        format.replace(QLatin1String("yyyy"), year);
+    else
+        format.replace(QLatin1String("yy"), year);
     return locale.toString(date, format);
 }
 

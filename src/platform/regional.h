@@ -50,8 +50,8 @@ std::optional<QDateTime> parseDate(const QString &text);
 std::optional<double> parseNumber(const QString &text);
 
 // A number in the runtime's text form: up to 15 significant digits (7 for a single),
-// the locale's decimal sign, no grouping, E notation when large or small
-// (1E+15, 1E-05).
+// the last rounded half away from zero, the locale's decimal sign, no grouping, and E
+// notation where plain decimals would need more places than that (1E+15, 1E-16).
 QString numberText(double value);
 QString numberText(float value);
 

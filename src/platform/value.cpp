@@ -22,10 +22,13 @@ constexpr double EndDateSerial = 2958466.0; // 10000-01-01, the first day out of
     throw RuntimeError(number);
 }
 
+// A date built from its parts keeps whole seconds: the runtime drops the fraction of a
+// second (00:00:00.999 is still the day's first second), so a time stamp never moves
+// to the next day.
 double serialFromDateTime(const QDateTime &dateTime)
 {
     const double days = DateSerialEpoch.daysTo(dateTime.date());
-    const double fraction = dateTime.time().msecsSinceStartOfDay() / 86400000.0;
+    const double fraction = dateTime.time().msecsSinceStartOfDay() / 1000 / 86400.0;
     // Before the epoch the fraction counts away from zero: -1.25 is 1899-12-29 06:00.
     return days < 0 ? days - fraction : days + fraction;
 }
@@ -208,10 +211,15 @@ bool Value::toBoolean() const
     if (type() == Type::String) {
         const QString &text = std::get<QString>(m_data);
         const QString trimmed = text.trimmed();
-        if (trimmed.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0)
-            return true;
-        if (trimmed.compare(QLatin1String("False"), Qt::CaseInsensitive) == 0)
-            return false;
+        // Besides its own words the runtime reads the forms it writes to files.
+        for (const char *word : {"True", "#TRUE#"}) {
+            if (trimmed.compare(QLatin1String(word), Qt::CaseInsensitive) == 0)
+                return true;
+        }
+        for (const char *word : {"False", "#FALSE#"}) {
+            if (trimmed.compare(QLatin1String(word), Qt::CaseInsensitive) == 0)
+                return false;
+        }
     }
     if (type() == Type::Boolean)
         return std::get<bool>(m_data);

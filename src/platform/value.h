@@ -53,7 +53,7 @@ public:
         : m_data(QString::fromUtf16(v))
     {}
     Value(QDate date);
-    Value(const QDateTime &dateTime);
+    Value(const QDateTime &dateTime); // to the second: a fraction is dropped
 
     // A date from its serial: days since 1899-12-30, the fraction being the time of day.
     static Value fromDateSerial(double serial);
@@ -68,7 +68,7 @@ public:
 
     // Conversions of the runtime; each throws RuntimeError where it fails.
     QString toText() const;   // to text: numbers in the locale's form, Null → 94
-    bool toBoolean() const;   // non-zero is true; "True"/"False" texts
+    bool toBoolean() const;   // non-zero is true; "True"/"False" and "#TRUE#"/"#FALSE#" texts
     qint16 toInteger() const; // 16-bit, half to even
     qint32 toLong() const;    // 32-bit, half to even
     float toSingle() const;

@@ -33,10 +33,10 @@ void createOrders(adodb::Connection &connection)
                        "'2012-12-08 14:05:09', NULL)"_s);
     connection.Execute(u"INSERT INTO 訂單 VALUES (2, '香蕉', 3, 0.25, 0, '2013-01-31', "
                        "'2013-01-31 09:00:00', '第二筆，含「峯」與「裏」')"_s);
-    connection.Execute(u"INSERT INTO 訂單 VALUES (3, '龍眼', -7, 100, 12.50, '2024-02-29', "
+    connection.Execute(u"INSERT INTO 訂單 VALUES (3, '龍眼', -7, 0.000056789, 12.50, '2024-02-29', "
                        "'2024-02-29 00:00:00', '')"_s);
     connection.Execute(u"INSERT INTO 訂單 VALUES (4, '荔枝', 12, 0, -0.75, '1999-12-31', "
-                       "'1999-12-31 23:59:59', '末筆')"_s);
+                       "'1999-12-31 23:59:59.600', '末筆')"_s);
 }
 
 } // namespace
@@ -145,6 +145,8 @@ void tst_PickRSTOdbc::cellsInTheRegionalForm_data()
         row("double zero", "zh_TW", 4, Price, u"0"_s);
         row("double", "zh_TW", 1, Price, u"12.5"_s);
         row("double", "de_DE", 1, Price, u"12,5"_s);
+        row("small double in plain decimals", "zh_TW", 3, Price, u"0.000056789"_s);
+        row("small double in plain decimals", "de_DE", 3, Price, u"0,000056789"_s);
         row("numeric without grouping", "zh_TW", 1, Amount, u"1234.56"_s);
         row("numeric without grouping", "de_DE", 1, Amount, u"1234,56"_s);
         row("numeric zero of scale 2", "zh_TW", 2, Amount, u"0"_s);
@@ -157,7 +159,11 @@ void tst_PickRSTOdbc::cellsInTheRegionalForm_data()
         row("afternoon timestamp", "en_US", 1, Time, u"12/8/2012 2:05:09 PM"_s);
         row("afternoon timestamp", "de_DE", 1, Time, u"08.12.2012 14:05:09"_s);
         row("timestamp at midnight is a date", "zh_TW", 3, Time, u"2024/2/29"_s);
-        row("last second of a day", "zh_TW", 4, Time, u"1999/12/31 下午 11:59:59"_s);
+        row("last second of a day, its fraction dropped",
+            "zh_TW",
+            4,
+            Time,
+            u"1999/12/31 下午 11:59:59"_s);
         row("Chinese text", "en_US", 2, Note, u"第二筆，含「峯」與「裏」"_s);
     }
 }

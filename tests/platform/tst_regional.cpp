@@ -101,6 +101,9 @@ void tst_Regional::generalDate_data()
     QTest::newRow("invalid date") << "zh_TW" << QDateTime() << "";
     QTest::newRow("de_DE four-digit year, no zone")
         << "de_DE" << at(2012, 12, 8, 14, 5, 9) << "08.12.2012 14:05:09";
+    QTest::newRow("en_US first year unpadded") << "en_US" << at(100, 1, 1) << "1/1/100";
+    QTest::newRow("de_DE year 999 unpadded") << "de_DE" << at(999, 12, 31) << "31.12.999";
+    QTest::newRow("zh_TW first year") << "zh_TW" << at(100, 1, 1) << "100/1/1";
 }
 
 void tst_Regional::generalDate()
@@ -385,11 +388,26 @@ void tst_Regional::numberText_data()
     QTest::newRow("largest plain") << "zh_TW" << 999999999999999.0 << "999999999999999";
     QTest::newRow("E notation from 1E+15") << "zh_TW" << 1e15 << "1E+15";
     QTest::newRow("mantissa trimmed") << "zh_TW" << 1.5e300 << "1.5E+300";
-    QTest::newRow("smallest plain") << "zh_TW" << 0.0001 << "0.0001";
-    QTest::newRow("E notation below 1E-04") << "zh_TW" << 0.00001 << "1E-05";
+    QTest::newRow("small plain") << "zh_TW" << 0.00001 << "0.00001";
+    QTest::newRow("small with digits plain") << "zh_TW" << -0.000056789 << "-0.000056789";
+    QTest::newRow("15 places plain") << "zh_TW" << 5.6789e-11 << "0.000000000056789";
+    QTest::newRow("16 places in E notation") << "zh_TW" << 1.0 / 30 << "3.33333333333333E-02";
+    QTest::newRow("smallest plain power") << "zh_TW" << 1e-15 << "0.000000000000001";
+    QTest::newRow("E notation below it") << "zh_TW" << 1e-16 << "1E-16";
+    QTest::newRow("15 digits: 1/3") << "zh_TW" << 1.0 / 3 << "0.333333333333333";
+    QTest::newRow("tie rounds away from zero")
+        << "zh_TW" << 1234567890123.125 << "1234567890123.13";
+    QTest::newRow("negative tie away from zero")
+        << "zh_TW" << -1234567890123.125 << "-1234567890123.13";
+    QTest::newRow("just below a tie rounds down")
+        << "zh_TW" << 0.1234567890123455 << "0.123456789012345";
+    QTest::newRow("rounding carries a digit") << "zh_TW" << 999999999999999.9 << "1E+15";
+    QTest::newRow("largest") << "zh_TW" << 1.7976931348623157e308 << "1.79769313486232E+308";
+    QTest::newRow("smallest") << "zh_TW" << 4.9406564584124654e-324 << "4.94065645841247E-324";
     QTest::newRow("negative zero") << "zh_TW" << -0.0 << "0";
     QTest::newRow("German decimal comma") << "de_DE" << 2.5 << "2,5";
-    QTest::newRow("German E notation") << "de_DE" << 1.5e-7 << "1,5E-07";
+    QTest::newRow("German small plain") << "de_DE" << 1.5e-7 << "0,00000015";
+    QTest::newRow("German E notation") << "de_DE" << -1.5e-20 << "-1,5E-20";
 }
 
 void tst_Regional::numberText()
@@ -407,6 +425,12 @@ void tst_Regional::singleNumberTextHasSevenDigits()
     QCOMPARE(platform::regional::numberText(3.4028235e38f), QStringLiteral("3.402823E+38"));
     QCOMPARE(platform::regional::numberText(1234567.0f), QStringLiteral("1234567"));
     QCOMPARE(platform::regional::numberText(12345678.0f), QStringLiteral("1.234568E+07"));
+    // 654322.25 as a Single: a tie, away from zero.
+    QCOMPARE(platform::regional::numberText(654322.23456f), QStringLiteral("654322.3"));
+    QCOMPARE(platform::regional::numberText(-654322.23456f), QStringLiteral("-654322.3"));
+    QCOMPARE(platform::regional::numberText(0.00005f), QStringLiteral("0.00005"));
+    QCOMPARE(platform::regional::numberText(0.01234567f), QStringLiteral("1.234567E-02"));
+    QCOMPARE(platform::regional::numberText(1.401298e-45f), QStringLiteral("1.401298E-45"));
 }
 
 QTEST_GUILESS_MAIN(tst_Regional)

@@ -59,6 +59,8 @@ private slots:
         QTest::newRow("32-bit") << Value(123456789) << "123456789";
         QTest::newRow("zero") << Value(0) << "0";
         QTest::newRow("double") << Value(1.25) << "1.25";
+        QTest::newRow("small double in plain decimals") << Value(0.000056789) << "0.000056789";
+        QTest::newRow("single tie rounds away from zero") << Value(654322.23456f) << "654322.3";
         QTest::newRow("exact decimal")
             << Value::fromDecimalText(QStringLiteral("-12345678901234567.89"))
             << "-12345678901234567.89";
@@ -71,6 +73,11 @@ private slots:
         QTest::newRow("decimal integer keeps its zeros")
             << Value::fromDecimalText(QStringLiteral("1200")) << "1200";
         QTest::newRow("date only") << Value(QDate(2012, 12, 8)) << "2012/12/8";
+        QTest::newRow("time stamp keeps its day without its milliseconds")
+            << Value(QDateTime(QDate(2024, 12, 31), QTime(23, 59, 59, 600)))
+            << "2024/12/31 下午 11:59:59";
+        QTest::newRow("milliseconds after the epoch are day zero")
+            << Value(QDateTime(QDate(1899, 12, 30), QTime(0, 0, 0, 999))) << "上午 12:00:00";
         QTest::newRow("text") << Value("中文") << "中文";
     }
 
@@ -102,6 +109,8 @@ private slots:
     {
         QCOMPARE(Value("true").toBoolean(), true);
         QCOMPARE(Value(" False ").toBoolean(), false);
+        QCOMPARE(Value("#TRUE#").toBoolean(), true);
+        QCOMPARE(Value("#FALSE#").toBoolean(), false);
         QCOMPARE(Value("0").toBoolean(), false);
         QCOMPARE(Value("-3").toBoolean(), true);
         QCOMPARE(errorNumberOf([] { Value("yes").toBoolean(); }), 13);
