@@ -158,13 +158,19 @@ struct RoundedDigits
     int exponent = 0;
 };
 
-// Writes the magnitude in scientific form with the given number of digits after the
-// point, correctly rounded; returns where its "e" is.
-const char *scientific(double magnitude, int digitsAfterPoint, char *begin, char *end)
+// The magnitude in scientific form with the given number of digits after the point,
+// correctly rounded: the digits start the buffer, the exponent follows the "e".
+struct Scientific
+{
+    const char *e;
+    const char *end;
+};
+
+Scientific scientific(double magnitude, int digitsAfterPoint, char *begin, char *end)
 {
     const char *written
         = std::to_chars(begin, end, magnitude, std::chars_format::scientific, digitsAfterPoint).ptr;
-    return std::find(static_cast<const char *>(begin), written, 'e');
+    return {std::find(static_cast<const char *>(begin), written, 'e'), written};
 }
 
 // Rounds to the given number of significant digits with ties away from zero, as the
@@ -174,14 +180,14 @@ const char *scientific(double magnitude, int digitsAfterPoint, char *begin, char
 RoundedDigits roundedDigits(double magnitude, int precision)
 {
     char buffer[96];
-    const char *e = scientific(magnitude, precision, std::begin(buffer), std::end(buffer));
+    Scientific written = scientific(magnitude, precision, std::begin(buffer), std::end(buffer));
     if (buffer[precision + 1] == '5')
-        e = scientific(magnitude, precision + 40, std::begin(buffer), std::end(buffer));
+        written = scientific(magnitude, precision + 40, std::begin(buffer), std::end(buffer));
 
     RoundedDigits rounded;
     rounded.digits[0] = buffer[0];
     std::copy(buffer + 2, buffer + 1 + precision, rounded.digits + 1);
-    std::from_chars(e + 1 + (e[1] == '+'), buffer + sizeof buffer, rounded.exponent);
+    std::from_chars(written.e + 1 + (written.e[1] == '+'), written.end, rounded.exponent);
     int count = precision;
     if (buffer[precision + 1] >= '5') {
         int i = precision - 1;
