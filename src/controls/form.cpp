@@ -8,6 +8,8 @@
 
 #include <QAccessibleWidget>
 #include <QEvent>
+#include <QKeyEvent>
+#include <QPushButton>
 
 namespace controls {
 
@@ -22,6 +24,13 @@ public:
         : QAccessibleWidget(form, QAccessible::Window)
     {}
 };
+
+// Enter alone, from either key, with the keypad's flag at most.
+bool isPlainEnter(const QKeyEvent &key)
+{
+    return (key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter)
+           && (key.modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+}
 
 } // namespace
 
@@ -73,8 +82,22 @@ void Form::moveOuterTo(QPoint outer)
     move(outer + (frameGeometry().topLeft() - outerTopLeft()));
 }
 
+// Enter presses the command button that has the focus, as Space does: the habit of the
+// desktop the suite comes from, where Qt presses only a dialog's buttons on Enter. A key
+// that reaches the window was left alone by the control that has the focus.
+bool Form::pressFocusedButton(const QKeyEvent &key)
+{
+    auto *button = qobject_cast<QPushButton *>(focusWidget());
+    if (!isPlainEnter(key) || !button || !button->isEnabled())
+        return false;
+    button->click();
+    return true;
+}
+
 bool Form::event(QEvent *event)
 {
+    if (event->type() == QEvent::KeyPress && pressFocusedButton(*static_cast<QKeyEvent *>(event)))
+        return true;
     const bool handled = QWidget::event(event);
     // A window manager frames the window as it maps it, and the window moves then.
     if (event->type() == QEvent::Move || event->type() == QEvent::Show) {

@@ -4,6 +4,8 @@
 
 #include <QWidget>
 
+class QKeyEvent;
+
 #include <optional>
 
 namespace controls {
@@ -48,6 +50,7 @@ protected:
     virtual void frameChanged() {}
 
 private:
+    bool pressFocusedButton(const QKeyEvent &key);
     QMargins reportedMargins() const;
     QSize framePixels() const;
     QPoint outerTopLeft() const;

@@ -245,12 +245,14 @@ void tst_Staff::cardLoadsThePickedRecord_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<int>("column");
     QTest::addColumn<QString>("loaded");
+    QTest::addColumn<bool>("byEnter"); // 查詢 pressed by Enter as it has the focus
 
-    QTest::newRow("every record, the third picked") << QString() << QString() << 3 << u"A003"_s;
-    QTest::newRow("number in lower case") << u"a004"_s << QString() << 1 << u"A004"_s;
-    QTest::newRow("part of a name") << QString() << u"美"_s << 1 << u"A002"_s;
+    QTest::newRow("every record, the third picked")
+        << QString() << QString() << 3 << u"A003"_s << false;
+    QTest::newRow("number in lower case") << u"a004"_s << QString() << 1 << u"A004"_s << false;
+    QTest::newRow("part of a name, by Enter") << QString() << u"美"_s << 1 << u"A002"_s << true;
     // The % and _ that a clerk types are the characters themselves.
-    QTest::newRow("percent sign in a name") << QString() << u"%"_s << 0 << QString();
+    QTest::newRow("percent sign in a name") << QString() << u"%"_s << 0 << QString() << false;
 }
 
 void tst_Staff::cardLoadsThePickedRecord()
@@ -259,12 +261,18 @@ void tst_Staff::cardLoadsThePickedRecord()
     QFETCH(QString, name);
     QFETCH(int, column);
     QFETCH(QString, loaded);
+    QFETCH(bool, byEnter);
     auto window = start();
     clickButton(window->cmdClear);
     type(window->txtId, id);
     type(window->txtName, name);
     const Clerk clerk({true}, column > 0 ? pick(column) : nullptr);
-    clickButton(window->cmdQuery);
+    if (byEnter) {
+        window->cmdQuery->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(window->cmdQuery, Qt::Key_Return);
+    } else {
+        clickButton(window->cmdQuery);
+    }
     QCOMPARE(clerk.shown().size(), 1);
     if (loaded.isEmpty()) {
         QCOMPARE(clerk.messages(), QStringList{u"查無符合的資料。"_s});
