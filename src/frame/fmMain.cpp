@@ -58,6 +58,10 @@ FmMain::FmMain(const platform::AppInfo &app, QWidget *parent)
     createHeaderBand();
     createBody();
     createStatusBar();
+    // However small the user makes the window, its bands stay whole: the header band
+    // and the status bar with its message and 結束, the body taking what is left.
+    setMinimumSize(cmdExit->geometry().right() + 1 + elaMsg->x(),
+                   elaHead->height() + elaSBar->height());
 }
 
 void FmMain::createHeaderBand()
