@@ -41,12 +41,14 @@ shows the message dialog and record cards of SQL queries for shell scripts.")
 # dpkg-shlibdeps names the libraries the programs link (Qt, unixODBC, the C++ run-time).
 # Named here is what they load or use without linking it: the ODBC driver manager's
 # configuration and the SQLite driver the reference program opens by default, the fonts
-# the forms are mapped to, and the X11 platform plugin (libqxcb.so, in libqt6gui6 on
-# Debian 12); the PostgreSQL driver only when a program is pointed at PostgreSQL.
+# the forms are mapped to (the national full-character font draws what the Ming face
+# lacks, CJK Extension B among it), and the X11 platform plugin (libqxcb.so, in
+# libqt6gui6 on Debian 12); the PostgreSQL driver only when a program is pointed at
+# PostgreSQL, and the Wayland plugin only on a Wayland session without XWayland.
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_DEPENDS
-  "unixodbc, libsqliteodbc, libqt6gui6, fonts-arphic-uming, fonts-liberation2")
-set(CPACK_DEBIAN_RUNTIME_PACKAGE_RECOMMENDS "odbc-postgresql")
+  "unixodbc, libsqliteodbc, libqt6gui6, fonts-arphic-uming, fonts-cns11643-sung, fonts-liberation2")
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_RECOMMENDS "odbc-postgresql, qt6-wayland")
 
 set(CPACK_DEBIAN_DEV_PACKAGE_NAME suiteframe-dev)
 set(CPACK_DEBIAN_DEV_PACKAGE_SECTION libdevel)

@@ -12,11 +12,14 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QGlyphRun>
 #include <QLabel>
 #include <QProcess>
 #include <QPushButton>
+#include <QRawFont>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextLayout>
 
 namespace twips = controls::twips;
 
@@ -161,6 +164,14 @@ private slots:
         QCOMPARE(body.height, 9000.0 - 495 - 555);
         QCOMPARE(body.width, 12000.0);
         QCOMPARE(twips::left(window.cmdExit), 8010.0);
+
+        // Made as small as a user can drag it, the window keeps its bands whole.
+        window.resize(100, 50);
+        QCoreApplication::processEvents();
+        QVERIFY(window.cmdExit->mapTo(&window, window.cmdExit->rect().bottomRight()).x()
+                < window.width());
+        QCOMPARE(window.elaSBar->geometry().bottom(), window.height() - 1);
+        QCOMPARE(window.elaSBar->y(), window.elaHead->height());
     }
 
     void designColoursAndFonts()
@@ -177,6 +188,15 @@ private slots:
         // Chinese captions render in a Ming face, not as boxes.
         QCOMPARE(QFontInfo(window.lblHead[1]->font()).family(), QStringLiteral("AR PL UMing TW"));
         QVERIFY(QFontMetrics(window.elaMsg->font()).inFont(QChar(0x8A0A)));
+        // A character outside the basic plane is drawn by the full-character font.
+        QTextLayout layout(QStringLiteral("𠀋"), window.elaMsg->font());
+        layout.beginLayout();
+        layout.createLine();
+        layout.endLayout();
+        const QList<QGlyphRun> runs = layout.glyphRuns();
+        QCOMPARE(runs.size(), 1);
+        QVERIFY(runs.first().rawFont().supportsCharacter(0x2000B));
+        QVERIFY(runs.first().glyphIndexes().value(0) != 0);
     }
 
     void loadFillsTheFrame_data()
@@ -340,7 +360,7 @@ private slots:
         QTest::newRow("Wayland with XWayland")
             << QByteArray() << QByteArray("wayland-0") << QByteArray(":0") << QByteArray("xcb");
         QTest::newRow("Wayland alone")
-            << QByteArray() << QByteArray("wayland-0") << QByteArray() << QByteArray();
+            << QByteArray() << QByteArray("wayland-0") << QByteArray() << QByteArray("wayland");
         QTest::newRow("user's choice") << QByteArray("wayland") << QByteArray("wayland-0")
                                        << QByteArray(":0") << QByteArray("wayland");
         QTest::newRow("X11 session")
