@@ -1,6 +1,6 @@
-// Takes the README's picture of the suiteframe-msg command: runs the command's logic
-// with the arguments after the folder, saves the dialog with its frame as
-// msg-command.png in the folder and presses 確定.
+// Takes a README picture of the suiteframe-msg command: runs the command's logic with
+// the arguments after the picture's file name, saves the dialog with its frame in
+// that file (PNG) and presses 確定.
 #include "framedpicture.h"
 #include "suiteframe/dialogs/frmSure.h"
 #include "suiteframe/frame/application.h"
@@ -8,7 +8,6 @@
 
 #include <QApplication>
 #include <QBuffer>
-#include <QDir>
 #include <QPushButton>
 #include <QTimer>
 
@@ -35,8 +34,7 @@ int main(int argc, char *argv[])
     QStringList arguments = QApplication::arguments();
     if (arguments.size() < 2)
         return 2;
-    const QString folder = arguments.takeAt(1);
-    captureWhenShown(QDir(folder).filePath(QStringLiteral("msg-command.png")));
+    captureWhenShown(arguments.takeAt(1));
     QBuffer input, output, error;
     input.open(QIODevice::ReadOnly);
     output.open(QIODevice::WriteOnly);

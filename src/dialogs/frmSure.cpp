@@ -36,6 +36,11 @@ namespace twips = controls::twips;
 
 namespace {
 
+bool isWayland()
+{
+    return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
+
 // The dialog as a screen reader reads it: a dialog, or an alert when it has one button,
 // modal while it waits for the answer, named by its title.
 class FrmSureAccessible : public QAccessibleWidget
@@ -284,6 +289,7 @@ void FrmSure::showModally()
     // Set before showing: showing processes events, and a button pressed then must
     // find the loop to end.
     m_modalLoop = &loop;
+    belongToTheActiveWindow();
     showRestoredAndActive();
     if (isVisible())
         loop.exec(QEventLoop::DialogExec);
@@ -292,6 +298,31 @@ void FrmSure::showModally()
     // never the choice of an earlier use.
     if (isVisible())
         cmdCancel_Click();
+}
+
+// On Wayland a window has an owner only when it asks for one (set_parent): the dialog
+// belongs to the window the user was in, so that the compositor keeps it above that
+// window, which the modal wait blocks. X11 window managers are told by Qt itself.
+void FrmSure::belongToTheActiveWindow()
+{
+    if (!isWayland())
+        return;
+    create();
+    // Qt's decoration minimises the window itself; no compositor tells of it.
+    connect(windowHandle(),
+            &QWindow::windowStateChanged,
+            this,
+            &FrmSure::windowStateChanged,
+            Qt::UniqueConnection);
+    QWidget *owner = QApplication::activeWindow();
+    if (owner != this)
+        windowHandle()->setTransientParent(owner ? owner->windowHandle() : nullptr);
+}
+
+void FrmSure::windowStateChanged(Qt::WindowState state)
+{
+    if (state == Qt::WindowMinimized && isVisible())
+        QMetaObject::invokeMethod(this, &FrmSure::comeBackFromMinimised, Qt::QueuedConnection);
 }
 
 // Minimising is no answer: a dialog minimised during an earlier wait comes back
@@ -381,24 +412,35 @@ void FrmSure::hideEvent(QHideEvent *event)
     controls::Form::hideEvent(event);
     // The window system hides a window it minimises, and that is no answer: only the
     // dialog's own hiding ends the wait.
-    if (m_modalLoop && !event->spontaneous())
+    if (m_modalLoop && !event->spontaneous() && !m_showingAnew)
         m_modalLoop->quit();
 }
 
 // The design has no minimise button, yet a window manager may offer one all the same
-// (and a bare X server may report a minimise long asked for): a dialog minimised
-// while it waits comes straight back, since nothing else of the program takes input.
+// (and a bare X server may report a minimise long asked for; on Wayland Qt draws the
+// decoration, with its minimise button): a dialog minimised while it waits comes
+// straight back, since nothing else of the program takes input.
 void FrmSure::changeEvent(QEvent *event)
 {
     controls::Form::changeEvent(event);
     if (event->type() == QEvent::WindowStateChange && isVisible() && isMinimized())
-        QMetaObject::invokeMethod(
-            this,
-            [this] {
-                if (isVisible())
-                    showRestoredAndActive();
-            },
-            Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, &FrmSure::comeBackFromMinimised, Qt::QueuedConnection);
+}
+
+// A Wayland client cannot take back a minimise (xdg-shell has no request for it): the
+// dialog's window is shown anew, which the compositor maps as a new window.
+void FrmSure::comeBackFromMinimised()
+{
+    QWindow *window = windowHandle();
+    if (!isVisible() || !(isMinimized() || window->windowStates() & Qt::WindowMinimized))
+        return;
+    if (isWayland()) {
+        m_showingAnew = true;
+        hide();
+        m_showingAnew = false;
+        window->setWindowStates(window->windowStates() & ~Qt::WindowMinimized);
+    }
+    showRestoredAndActive();
 }
 
 // The close box answers as cmdCancel does and keeps the window for the next use.

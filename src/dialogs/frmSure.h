@@ -107,12 +107,16 @@ private:
     void fitToOuterHeight();
     void applyOuterHeight(double twips);
     void showModally();
+    void belongToTheActiveWindow();
     void showRestoredAndActive();
+    void windowStateChanged(Qt::WindowState state);
+    void comeBackFromMinimised();
     void focusLastControl();
 
     bool m_fbChoice = false;
     double m_outerHeight = 0;
     QEventLoop *m_modalLoop = nullptr;
+    bool m_showingAnew = false; // hidden only to be shown again, no answer
 };
 
 // The dialog instance, created and loaded on first use.

@@ -9,6 +9,7 @@
 #include "suiteframe/platform/codepage.h"
 
 #include <cstdio>
+#include <cstdlib>
 
 namespace frame {
 
@@ -30,14 +31,43 @@ void warnOfARefusedCodePage()
     std::fputs(line.toLocal8Bit().constData(), stderr);
 }
 
+QtMessageHandler handlerBeforeDisplayWatch = nullptr;
+
+// Qt's words as a display connection breaks; it then exits with status 1.
+bool tellsOfALostDisplay(const QString &message)
+{
+    return message.startsWith(QLatin1String("The Wayland connection broke"))
+           || message.startsWith(QLatin1String("The Wayland connection experienced a fatal error"))
+           || message.startsWith(QLatin1String("The X11 connection broke"));
+}
+
+void endOnLostDisplay(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (type == QtWarningMsg && tellsOfALostDisplay(message)) {
+        const QString line = QStringLiteral("%1: the display is gone: %2\n")
+                                 .arg(QCoreApplication::applicationName(), message);
+        std::fputs(line.toLocal8Bit().constData(), stderr);
+        std::_Exit(DisplayLost);
+    }
+    if (handlerBeforeDisplayWatch)
+        handlerBeforeDisplayWatch(type, context, message);
+}
+
 } // namespace
 
 void choosePlatform()
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")
-        && !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
-        && !qEnvironmentVariableIsEmpty("DISPLAY"))
-        qputenv("QT_QPA_PLATFORM", "xcb");
+    if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")
+        || qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        return;
+    qputenv("QT_QPA_PLATFORM", qEnvironmentVariableIsEmpty("DISPLAY") ? "wayland" : "xcb");
+}
+
+void watchTheDisplay()
+{
+    if (handlerBeforeDisplayWatch)
+        return;
+    handlerBeforeDisplayWatch = qInstallMessageHandler(endOnLostDisplay);
 }
 
 void setProgram(const Program &program)

@@ -33,8 +33,19 @@ void startUp();
 // Chooses the window system platform before the application is made. The suite's
 // programs place their own windows (CenterForm), which a program cannot do natively
 // under Wayland: there, unless the user has chosen a platform (QT_QPA_PLATFORM), the
-// program runs on X11 through XWayland when an X display is at hand.
+// program runs on X11 through XWayland when an X display is at hand, and natively on
+// Wayland when none is.
 void choosePlatform();
+
+// The exit status of a program whose display went away under it: no answer of the
+// user's, and no status a program gives of its own.
+constexpr int DisplayLost = 2;
+
+// Ends the program with DisplayLost and one line on standard error when its connection
+// to the display breaks (the compositor or X server died), where Qt would exit with 1,
+// a status a script takes for the user's answer. Every other message goes where it
+// went before. Called before the application is made.
+void watchTheDisplay();
 
 // The whole life of a program of the suite: starts up, loads and shows its main window
 // (FmMain or a window derived from it), and runs until the window's Exit ends it.
@@ -42,6 +53,7 @@ template<typename MainWindow>
 int runProgram(int &argc, char **argv, const Program &program)
 {
     choosePlatform();
+    watchTheDisplay();
     QApplication application(argc, argv);
     setProgram(program);
     startUp();

@@ -57,12 +57,14 @@ confirms; the second button, the close box and Escape decline.
 Exit status:
   0  the first button was pressed
   1  the second button, the close box or Escape
-  2  bad usage, an unreadable file, a failed connection or query, or no display;
-     one line on standard error says which (never with a password)
+  2  bad usage, an unreadable file, a failed connection or query, no display, or
+     a display lost while the dialog waited; one line on standard error says which
+     (never with a password)
 
 Environment:
   SUITEFRAME_CODEPAGE  the code page of the lines file, for example CP950 for Big5
-  DISPLAY, WAYLAND_DISPLAY, QT_QPA_PLATFORM  where the dialog is shown
+  DISPLAY, WAYLAND_DISPLAY, QT_QPA_PLATFORM  where the dialog is shown: X11 when
+                       DISPLAY is set, native Wayland when only WAYLAND_DISPLAY is
 
 Examples:
   suiteframe-msg -t 月結 '確定要執行月結嗎？' && ./month-end
@@ -322,21 +324,31 @@ QString missingDisplay()
         return qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
                    ? QStringLiteral("WAYLAND_DISPLAY is not set")
                    : QString();
-    if ((platformName.isEmpty() || platformName.startsWith("xcb"))
-        && qEnvironmentVariableIsEmpty("DISPLAY"))
+    if (platformName.startsWith("xcb") && qEnvironmentVariableIsEmpty("DISPLAY"))
         return QStringLiteral("DISPLAY is not set");
+    if (platformName.isEmpty() && qEnvironmentVariableIsEmpty("DISPLAY"))
+        return QStringLiteral("neither DISPLAY nor WAYLAND_DISPLAY is set");
     return QString();
 }
 
+QtMessageHandler handlerBeforeTheApplication = nullptr;
+
 // While the application is made: Qt's complaints about a display it cannot open end
-// the command with one line and the Trouble status, instead of an abort.
-void endOnFatalMessage(QtMsgType type, const QMessageLogContext &, const QString &)
+// the command with one line and the Trouble status, instead of an abort. Every other
+// message is shown as it would be without this.
+void endOnFatalMessage(QtMsgType type, const QMessageLogContext &context, const QString &message)
 {
-    if (type != QtFatalMsg)
+    if (type != QtFatalMsg) {
+        if (handlerBeforeTheApplication)
+            handlerBeforeTheApplication(type, context, message);
         return;
-    const QString line = QStringLiteral("%1: no display: cannot open DISPLAY=%2 (platform %3)\n")
+    }
+    const bool wayland = qgetenv("QT_QPA_PLATFORM").startsWith("wayland");
+    const QString line = QStringLiteral("%1: no display: cannot open %2=%3 (platform %4)\n")
                              .arg(Name,
-                                  qEnvironmentVariable("DISPLAY"),
+                                  wayland ? QStringLiteral("WAYLAND_DISPLAY")
+                                          : QStringLiteral("DISPLAY"),
+                                  qEnvironmentVariable(wayland ? "WAYLAND_DISPLAY" : "DISPLAY"),
                                   qEnvironmentVariable("QT_QPA_PLATFORM", QStringLiteral("xcb")));
     std::fputs(line.toLocal8Bit().constData(), stderr);
     std::_Exit(Trouble);
@@ -351,6 +363,8 @@ int run(const QStringList &arguments, QIODevice &input, QIODevice &output, QIODe
         return parsed.status;
     return show(*parsed.request, input, error);
 }
+
+static_assert(DisplayLost == Trouble, "a lost display is trouble, never an answer");
 
 int main(int argc, char **argv)
 {
@@ -369,9 +383,10 @@ int main(int argc, char **argv)
     if (const QString missing = missingDisplay(); !missing.isEmpty())
         return trouble(error, QStringLiteral("no display: ") + missing);
 
-    const QtMessageHandler previous = qInstallMessageHandler(endOnFatalMessage);
+    watchTheDisplay();
+    handlerBeforeTheApplication = qInstallMessageHandler(endOnFatalMessage);
     QApplication application(argc, argv);
-    qInstallMessageHandler(previous);
+    qInstallMessageHandler(handlerBeforeTheApplication);
     setProgram(frameProgram(Name));
     startUp();
     return show(*parsed.request, input, error);
