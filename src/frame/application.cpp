@@ -8,8 +8,11 @@
 #include "suiteframe/platform/appinfo.h"
 #include "suiteframe/platform/codepage.h"
 
+#include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <thread>
 
 namespace frame {
 
@@ -44,6 +47,12 @@ bool tellsOfALostDisplay(const QString &message)
 void endOnLostDisplay(QtMsgType type, const QMessageLogContext &context, const QString &message)
 {
     if (type == QtWarningMsg && tellsOfALostDisplay(message)) {
+        // Qt's threads may find the connection broken at once: one line, one end.
+        static std::atomic_flag ending = ATOMIC_FLAG_INIT;
+        if (ending.test_and_set()) {
+            for (;;)
+                std::this_thread::sleep_for(std::chrono::seconds(1));
+        }
         const QString line = QStringLiteral("%1: the display is gone: %2\n")
                                  .arg(QCoreApplication::applicationName(), message);
         std::fputs(line.toLocal8Bit().constData(), stderr);
