@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <limits>
 #include <optional>
+#include <utility>
 
 namespace adodb::odbc {
 
@@ -356,8 +357,11 @@ void Statement::setQueryTimeout(qint32 seconds)
 
 void Statement::execute(const QString &sql)
 {
-    const SQLRETURN rc = m_connection->enforcesTimeouts() ? executeWithinTimeouts(sql)
-                                                          : executeOnce(sql);
+    m_fetchedBefore = false;
+    m_queryDeadline = lockwait::deadlineAfter(m_queryTimeout);
+    const SQLRETURN rc = m_connection->enforcesTimeouts()
+                             ? withinTimeouts([&] { return executeOnce(sql); })
+                             : executeOnce(sql);
     // A statement that touches no rows answers SQL_NO_DATA; that is no failure.
     if (rc != SQL_NO_DATA)
         check(rc);
@@ -380,23 +384,29 @@ SQLRETURN Statement::executeOnce(const QString &sql)
     return SQLExecDirect(get(), reinterpret_cast<SQLCHAR *>(text.data()), SQLINTEGER(text.size()));
 }
 
+SQLRETURN Statement::fetch()
+{
+    if (std::exchange(m_fetchedBefore, true) || !m_connection->enforcesTimeouts())
+        return SQLFetch(get());
+    return withinTimeouts([this] { return SQLFetch(get()); });
+}
+
 // The lock is waited for until the connection's lock wait or the query time-out ends,
 // whichever comes first, and a statement still running at the query time-out is
 // interrupted; what the query time-out ends is a time-out, whatever the driver says.
-SQLRETURN Statement::executeWithinTimeouts(const QString &sql)
+SQLRETURN Statement::withinTimeouts(const std::function<SQLRETURN()> &attempt)
 {
-    const QDeadlineTimer queryDeadline = lockwait::deadlineAfter(m_queryTimeout);
     std::optional<QueryWatchdog> watchdog;
     if (m_queryTimeout > 0)
-        watchdog.emplace(m_connection->get(), queryDeadline);
-    const SQLRETURN rc = lockwait::retryWhileLocked([&] { return executeOnce(sql); },
+        watchdog.emplace(m_connection->get(), m_queryDeadline);
+    const SQLRETURN rc = lockwait::retryWhileLocked(attempt,
                                                     SQL_HANDLE_STMT,
                                                     get(),
-                                                    std::min(queryDeadline,
+                                                    std::min(m_queryDeadline,
                                                              lockwait::deadlineAfter(
                                                                  m_connection->lockWait())));
     const bool interrupted = watchdog && watchdog->stop();
-    if (interrupted || (rc == SQL_ERROR && queryDeadline.hasExpired()))
+    if (interrupted || (rc == SQL_ERROR && m_queryDeadline.hasExpired()))
         throw timeoutError(rc);
     return rc;
 }

@@ -5,12 +5,14 @@
 
 #include "suiteframe/platform/runtimeerror.h"
 
+#include <QDeadlineTimer>
 #include <QString>
 #include <QStringList>
 
 #include <sql.h>
 #include <sqlext.h>
 
+#include <functional>
 #include <locale.h>
 #include <memory>
 #include <vector>
@@ -160,18 +162,25 @@ public:
     // Seconds a statement may run, lock waits included; 0 is no limit.
     void setQueryTimeout(qint32 seconds);
     void execute(const QString &sql);
+    // Fetches the next row of a query's result, answering SQLFetch's return code. The
+    // first is bounded by what is left of the query time-out and the lock wait, as the
+    // execution is: a driver that steps through the rows as they are fetched does the
+    // query's work there.
+    SQLRETURN fetch();
     // The rows the last statement changed; -1 where the driver cannot tell.
     qint32 rowCount() const;
     void free();
 
 private:
     SQLRETURN executeOnce(const QString &sql);
-    SQLRETURN executeWithinTimeouts(const QString &sql);
+    SQLRETURN withinTimeouts(const std::function<SQLRETURN()> &attempt);
     platform::RuntimeError timeoutError(SQLRETURN rc) const;
 
     std::shared_ptr<Dbc> m_connection;
     Handle m_handle;
     qint32 m_queryTimeout = 0;
+    QDeadlineTimer m_queryDeadline;
+    bool m_fetchedBefore = false;
 };
 
 } // namespace adodb::odbc

@@ -171,7 +171,7 @@ void QueryRecordset::Private::fetch()
         eof = true;
         return;
     }
-    const SQLRETURN rc = SQLFetch(statement->get());
+    const SQLRETURN rc = statement->fetch();
     eof = rc == SQL_NO_DATA;
     if (!eof)
         statement->check(rc);

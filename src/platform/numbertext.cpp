@@ -216,7 +216,7 @@ QString printed(double value, int precision)
     if (!std::isfinite(value))
         return QString::number(value);
     const RoundedDigits r = roundedDigits(std::fabs(value), precision);
-    const QString point = systemLocale().decimalPoint();
+    const QString &point = localeForms().decimalPoint;
     const auto digits = [&r](int from, int to) {
         return QLatin1StringView(r.digits + from, qsizetype(to - from));
     };

@@ -7,6 +7,7 @@
 #include "suiteframe/platform/value.h"
 
 #include <array>
+#include <optional>
 
 namespace platform::regional {
 
@@ -113,12 +114,56 @@ QString twoDigits(int number)
     return QStringLiteral("%1").arg(number, 2, 10, QLatin1Char('0'));
 }
 
+namespace {
+
+LocaleForms formsOf(const QLocale &given)
+{
+    LocaleForms forms;
+    forms.given = given;
+    forms.locale = given.language() == QLocale::C ? QLocale(QLocale::Chinese,
+                                                            QLocale::TraditionalChineseScript,
+                                                            QLocale::Taiwan)
+                                                  : given;
+    forms.taiwan = isTaiwan(forms.locale);
+    forms.unitedStates = forms.locale.language() == QLocale::English
+                         && forms.locale.territory() == QLocale::UnitedStates;
+    forms.decimalPoint = forms.locale.decimalPoint();
+    forms.amText = forms.locale.amText();
+    forms.pmText = forms.locale.pmText();
+    forms.shortDateFormat = forms.locale.dateFormat(QLocale::ShortFormat);
+    if (!forms.shortDateFormat.contains(QLatin1String("yyyy")))
+        forms.shortDateFormat.replace(QLatin1String("yy"), QLatin1String("yyyy"));
+    forms.longTimeFormat = longTimeFormat(forms.locale);
+    return forms;
+}
+
+// A number's decimal digits after the text, two at least where asked.
+void appendNumber(QString &text, int number, int minimumDigits = 1)
+{
+    char16_t digits[12];
+    int count = 0;
+    do {
+        digits[count++] = char16_t(u'0' + number % 10);
+        number /= 10;
+    } while (number > 0 || count < minimumDigits);
+    while (count > 0)
+        text += QChar(digits[--count]);
+}
+
+} // namespace
+
+const LocaleForms &localeForms()
+{
+    thread_local std::optional<LocaleForms> forms;
+    const QLocale given;
+    if (!forms || forms->given != given)
+        forms = formsOf(given);
+    return *forms;
+}
+
 QLocale systemLocale()
 {
-    const QLocale locale;
-    if (locale.language() == QLocale::C)
-        return QLocale(QLocale::Chinese, QLocale::TraditionalChineseScript, QLocale::Taiwan);
-    return locale;
+    return localeForms().locale;
 }
 
 QString dateSeparator()
@@ -133,32 +178,42 @@ QString timeSeparator()
 
 QString shortDate(QDate date)
 {
-    const QLocale locale = systemLocale();
-    if (isTaiwan(locale))
-        return QStringLiteral("%1/%2/%3").arg(date.year()).arg(date.month()).arg(date.day());
+    const LocaleForms &forms = localeForms();
+    if (forms.taiwan) {
+        QString text;
+        text.reserve(10);
+        appendNumber(text, date.year());
+        text += u'/';
+        appendNumber(text, date.month());
+        text += u'/';
+        appendNumber(text, date.day());
+        return text;
+    }
     // The year is written whole and unpadded (100, not 0100), as the runtime does in
     // every locale, where a short date with two year digits is given four.
-    QString format = locale.dateFormat(QLocale::ShortFormat);
-    const QString year = u'\'' + QString::number(date.year()) + u'\'';
-    if (format.contains(QLatin1String("yyyy")))
-        format.replace(QLatin1String("yyyy"), year);
-    else
-        format.replace(QLatin1String("yy"), year);
-    return locale.toString(date, format);
+    QString format = forms.shortDateFormat;
+    format.replace(QLatin1String("yyyy"), u'\'' + QString::number(date.year()) + u'\'');
+    return forms.locale.toString(date, format);
 }
 
 QString longTime(QTime time)
 {
-    const QLocale locale = systemLocale();
-    if (isTaiwan(locale)) {
-        const int hour12 = time.hour() % 12 == 0 ? 12 : time.hour() % 12;
-        return (time.hour() < 12 ? locale.amText() : locale.pmText()) + u' '
-               + QStringLiteral("%1:%2:%3")
-                     .arg(twoDigits(hour12), twoDigits(time.minute()), twoDigits(time.second()));
+    const LocaleForms &forms = localeForms();
+    if (forms.taiwan) {
+        QString text;
+        text.reserve(forms.amText.size() + 9);
+        text += time.hour() < 12 ? forms.amText : forms.pmText;
+        text += u' ';
+        appendNumber(text, time.hour() % 12 == 0 ? 12 : time.hour() % 12, 2);
+        text += u':';
+        appendNumber(text, time.minute(), 2);
+        text += u':';
+        appendNumber(text, time.second(), 2);
+        return text;
     }
-    if (locale.language() == QLocale::English && locale.territory() == QLocale::UnitedStates)
-        return locale.toString(time, QStringLiteral("h:mm:ss AP"));
-    return locale.toString(time, longTimeFormat(locale));
+    if (forms.unitedStates)
+        return forms.locale.toString(time, QStringLiteral("h:mm:ss AP"));
+    return forms.locale.toString(time, forms.longTimeFormat);
 }
 
 QString generalDate(const QDateTime &dateTime)

@@ -27,4 +27,20 @@ bool designatorFirst(const QLocale &locale);
 QString longDate(QDate date);
 QString twoDigits(int number);
 
+// What the texts of numbers and dates take from the system locale, looked up once for
+// as long as the locale stays the same: a record card writes millions of them.
+struct LocaleForms
+{
+    QLocale given;  // the default locale these were made for
+    QLocale locale; // the system locale it stands for (zh_TW for C)
+    bool taiwan = false;
+    bool unitedStates = false;
+    QString decimalPoint;
+    QString amText;
+    QString pmText;
+    QString shortDateFormat; // outside zh_TW, with four year digits asked for
+    QString longTimeFormat;  // outside zh_TW and en_US
+};
+const LocaleForms &localeForms();
+
 } // namespace platform::regional

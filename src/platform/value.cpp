@@ -3,6 +3,7 @@
 #include "suiteframe/platform/value.h"
 
 #include "suiteframe/platform/regional.h"
+#include "suiteframe/platform/regional_p.h"
 #include "suiteframe/platform/runtimeerror.h"
 
 #include <QStringList>
@@ -98,7 +99,7 @@ QString decimalTextInLocale(const QString &digits)
         if (zeros.contains(text))
             text = QStringLiteral("0");
     }
-    text.replace(QLatin1Char('.'), regional::systemLocale().decimalPoint());
+    text.replace(QLatin1Char('.'), regional::localeForms().decimalPoint);
     return text;
 }
 
