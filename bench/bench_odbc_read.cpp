@@ -1,8 +1,10 @@
-// Reading 100,000 rows of 8 columns from SQLite through its ODBC driver: a bare loop of
-// SQLFetch and wide SQLGetData that reads every cell as text, against the same query read
+// Reading rows of 8 columns from SQLite through its ODBC driver: a bare loop of SQLFetch
+// and wide SQLGetData that reads every cell as text, against the same query read
 // through QueryRecordset, as values, as the texts a record list shows, listed by
-// PickRST into the message dialog's grid, and shown as a record card by the
-// suiteframe-msg command, from its start to the dialog on the screen.
+// PickRST into the message dialog's grid (100,000 rows each); the record card shown by
+// the suiteframe-msg command from its start to the dialog on the screen, at 10,000,
+// 100,000 and 1,000,000 rows with the process's peak memory, beside the sqlite3 shell
+// printing the same query; and one scroll step painted on a card of a million records.
 //
 //   cmake --preset release -DBUILD_TESTING=ON && cmake --build build/release --target bench_odbc_read
 //   LC_ALL=zh_TW.UTF-8 build/release/bench/bench_odbc_read
@@ -17,7 +19,10 @@
 #include <QApplication>
 #include <QBuffer>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -30,6 +35,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <map>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -41,12 +48,13 @@ const QString Query = QStringLiteral(
 struct Database
 {
     QTemporaryDir dir;
+    QString file;
     QString connectionString;
 
-    Database()
+    explicit Database(int rows)
     {
-        connectionString = QStringLiteral("Driver=SQLite3;Database=")
-                           + dir.filePath(QStringLiteral("bench.db"));
+        file = dir.filePath(QStringLiteral("bench.db"));
+        connectionString = QStringLiteral("Driver=SQLite3;Database=") + file;
         adodb::Connection connection;
         connection.setConnectionString(connectionString);
         connection.Open();
@@ -61,14 +69,38 @@ struct Database
                 "SELECT x, printf('A%05d', x), '客戶名稱' || x, x % 100, x * 0.25, x * 1.5, "
                 "date('2024-01-01', '+' || (x % 365) || ' days'), "
                 "CASE WHEN x % 10 = 0 THEN NULL ELSE '備註：第 ' || x || ' 筆資料' END FROM n")
-                .arg(RowCount));
+                .arg(rows));
     }
 };
 
-Database &database()
+Database &database(int rows = RowCount)
 {
-    static Database db;
-    return db;
+    static std::map<int, std::unique_ptr<Database>> databases;
+    std::unique_ptr<Database> &db = databases[rows];
+    if (!db)
+        db = std::make_unique<Database>(rows);
+    return *db;
+}
+
+// The process's resident memory, now and at its peak, in MB; the peak can be set back
+// to the present.
+double statusMegabytes(const char *field)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith(field))
+            return line.mid(int(qstrlen(field))).trimmed().split(' ').value(0).toDouble() / 1024.0;
+    }
+    return 0;
+}
+
+void resetPeakMemory()
+{
+    QFile clearRefs(QStringLiteral("/proc/self/clear_refs"));
+    if (clearRefs.open(QIODevice::WriteOnly))
+        clearRefs.write("5");
 }
 
 void checkOdbc(SQLRETURN rc, const char *what)
@@ -81,7 +113,9 @@ void checkOdbc(SQLRETURN rc, const char *what)
 
 void BM_BareOdbcLoop(benchmark::State &state)
 {
-    const QString connectionString = database().connectionString;
+    // With the driver options a connection gives SQLite's driver: rows read as fetched.
+    const QString connectionString = database().connectionString
+                                     + QStringLiteral(";Timeout=1;StepAPI=1");
     SQLHENV env = SQL_NULL_HENV;
     SQLHDBC dbc = SQL_NULL_HDBC;
     checkOdbc(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env), "environment");
@@ -191,20 +225,25 @@ void BM_PickRSTIntoGrid(benchmark::State &state)
 }
 
 // The command's whole way to a shown card: arguments, connection, query, PickRST, the
-// window's layout and show. The dialog is answered once it is visible.
+// window's layout and show. The dialog is answered once it is visible. peak_MB is the
+// process's resident peak while the card was made and shown, added_MB what it added to
+// the memory resident before.
 void BM_MsgCommandRecordCard(benchmark::State &state)
 {
+    const int rows = int(state.range(0));
     const QStringList arguments{QStringLiteral("suiteframe-msg"),
                                 QStringLiteral("-c"),
-                                database().connectionString,
+                                database(rows).connectionString,
                                 QStringLiteral("-q"),
                                 Query,
-                                QStringLiteral("100,000 筆")};
+                                QStringLiteral("%1 筆").arg(rows)};
     QByteArray none;
     QBuffer input(&none), output, error;
     input.open(QIODevice::ReadOnly);
     output.open(QIODevice::WriteOnly);
     error.open(QIODevice::WriteOnly);
+    const double before = statusMegabytes("VmRSS:");
+    resetPeakMemory();
     for (auto _ : state) {
         QElapsedTimer clock;
         qint64 shownAt = -1;
@@ -222,13 +261,68 @@ void BM_MsgCommandRecordCard(benchmark::State &state)
         if (frame::msgcommand::run(arguments, input, output, error) != frame::msgcommand::Confirmed)
             state.SkipWithError("the command did not show its card");
         state.SetIterationTime(double(shownAt) / 1e9);
+        dialogs::frmSure().ClearMsgFrom();
     }
-    dialogs::frmSure().ClearMsgFrom();
+    const double peak = statusMegabytes("VmHWM:");
+    state.counters["peak_MB"] = peak;
+    state.counters["added_MB"] = peak - before;
+}
+
+// The floor: the sqlite3 shell printing the same query, from its start to its end.
+void BM_SqliteShell(benchmark::State &state)
+{
+    const QString file = database(int(state.range(0))).file;
+    for (auto _ : state) {
+        QProcess shell;
+        shell.setStandardOutputFile(QProcess::nullDevice());
+        QElapsedTimer clock;
+        clock.start();
+        shell.start(QStringLiteral("sqlite3"), {file, Query});
+        if (!shell.waitForFinished(-1) || shell.exitCode() != 0)
+            state.SkipWithError("the sqlite3 shell failed");
+        state.SetIterationTime(double(clock.nsecsElapsed()) / 1e9);
+    }
+}
+
+// One step of the scroll bar on a shown card of a million records, painted at once.
+void BM_ScrollStepOnAMillionRecordCard(benchmark::State &state)
+{
+    adodb::Connection connection;
+    connection.setConnectionString(database(1000000).connectionString);
+    connection.Open();
+    dialogs::FrmSure &dialog = dialogs::frmSure();
+    dialog.ClearMsgFrom();
+    dialog.PickRST(connection.Execute(Query).get());
+    dialog.show();
+    QCoreApplication::processEvents();
+    QScrollBar *bar = dialog.fgList->horizontalScrollBar();
+    bar->setValue(bar->maximum() / 2);
+    QCoreApplication::processEvents();
+    for (auto _ : state) {
+        bar->setValue(bar->value() + bar->singleStep());
+        dialog.fgList->viewport()->repaint();
+    }
+    dialog.hide();
+    dialog.ClearMsgFrom();
 }
 
 } // namespace
 
-BENCHMARK(BM_MsgCommandRecordCard)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_MsgCommandRecordCard)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Arg(1000000)
+    ->Iterations(3);
+BENCHMARK(BM_SqliteShell)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Arg(1000000)
+    ->Iterations(3);
+BENCHMARK(BM_ScrollStepOnAMillionRecordCard)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BareOdbcLoop)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(BM_QueryRecordsetValues)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(BM_QueryRecordsetTexts)->Unit(benchmark::kMillisecond)->MinTime(2.0);
