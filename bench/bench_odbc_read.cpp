@@ -1,5 +1,6 @@
 // Reading rows of 8 columns from SQLite through its ODBC driver: a bare loop of SQLFetch
-// and wide SQLGetData that reads every cell as text, against the same query read
+// and wide (or narrow) SQLGetData that reads every cell as text, and bound columns
+// fetched in blocks, against the same query read
 // through QueryRecordset, as values, as the texts a record list shows, listed by
 // PickRST into the message dialog's grid (100,000 rows each); the record card shown by
 // the suiteframe-msg command from its start to the dialog on the screen, at 10,000,
@@ -111,7 +112,8 @@ void checkOdbc(SQLRETURN rc, const char *what)
     }
 }
 
-void BM_BareOdbcLoop(benchmark::State &state)
+template<SQLSMALLINT CType>
+void bareOdbcLoop(benchmark::State &state)
 {
     // With the driver options a connection gives SQLite's driver: rows read as fetched.
     const QString connectionString = database().connectionString
@@ -150,7 +152,7 @@ void BM_BareOdbcLoop(benchmark::State &state)
                 SQLLEN indicator = 0;
                 SQLGetData(stmt,
                            c,
-                           SQL_C_WCHAR,
+                           CType,
                            buffer.data(),
                            SQLLEN(buffer.size() * sizeof(SQLWCHAR)),
                            &indicator);
@@ -161,6 +163,74 @@ void BM_BareOdbcLoop(benchmark::State &state)
         SQLFreeHandle(SQL_HANDLE_STMT, stmt);
         if (cells != qint64(RowCount) * 8)
             state.SkipWithError("not every cell was read");
+    }
+    SQLDisconnect(dbc);
+    SQLFreeHandle(SQL_HANDLE_DBC, dbc);
+    SQLFreeHandle(SQL_HANDLE_ENV, env);
+}
+
+void BM_BareOdbcLoop(benchmark::State &state)
+{
+    bareOdbcLoop<SQL_C_WCHAR>(state);
+}
+
+// The bare loop reading UTF-8 texts, as the connection reads a driver without wide calls
+// such as SQLite's; the wide loop has the driver manager convert them.
+void BM_BareOdbcLoopNarrow(benchmark::State &state)
+{
+    bareOdbcLoop<SQL_C_CHAR>(state);
+}
+
+// The driver's own floor: the same rows into columns bound as UTF-8 text, fetched a row
+// or 256 rows at a time, with nothing done with them.
+void BM_BoundBlockFetch(benchmark::State &state)
+{
+    const QString connectionString = database().connectionString
+                                     + QStringLiteral(";Timeout=1;StepAPI=1");
+    SQLHENV env = SQL_NULL_HENV;
+    SQLHDBC dbc = SQL_NULL_HDBC;
+    checkOdbc(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env), "environment");
+    checkOdbc(SQLSetEnvAttr(env,
+                            SQL_ATTR_ODBC_VERSION,
+                            reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3),
+                            0),
+              "version");
+    checkOdbc(SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc), "connection");
+    locale_t utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", duplocale(LC_GLOBAL_LOCALE));
+    locale_t previous = uselocale(utf8);
+    std::vector<SQLWCHAR> in(connectionString.utf16(),
+                             connectionString.utf16() + connectionString.size() + 1);
+    checkOdbc(SQLDriverConnectW(
+                  dbc, nullptr, in.data(), SQL_NTS, nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT),
+              "connect");
+    uselocale(previous);
+    freelocale(utf8);
+    std::vector<SQLWCHAR> query(Query.utf16(), Query.utf16() + Query.size() + 1);
+    const SQLULEN rowsAtOnce = SQLULEN(state.range(0));
+    constexpr SQLLEN Width = 256;
+    std::vector<char> buffers(8 * rowsAtOnce * Width);
+    std::vector<SQLLEN> indicators(8 * rowsAtOnce);
+    for (auto _ : state) {
+        SQLHSTMT stmt = SQL_NULL_HSTMT;
+        checkOdbc(SQLAllocHandle(SQL_HANDLE_STMT, dbc, &stmt), "statement");
+        SQLULEN fetched = 0;
+        SQLSetStmtAttr(stmt, SQL_ATTR_ROW_ARRAY_SIZE, reinterpret_cast<SQLPOINTER>(rowsAtOnce), 0);
+        SQLSetStmtAttr(stmt, SQL_ATTR_ROWS_FETCHED_PTR, &fetched, 0);
+        checkOdbc(SQLExecDirectW(stmt, query.data(), SQL_NTS), "query");
+        for (SQLUSMALLINT c = 1; c <= 8; ++c)
+            SQLBindCol(stmt,
+                       c,
+                       SQL_C_CHAR,
+                       buffers.data() + (c - 1) * rowsAtOnce * Width,
+                       Width,
+                       indicators.data() + (c - 1) * rowsAtOnce);
+        qint64 rows = 0;
+        SQLRETURN rc;
+        while ((rc = SQLFetch(stmt)) == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO)
+            rows += qint64(fetched);
+        SQLFreeHandle(SQL_HANDLE_STMT, stmt);
+        if (rows != RowCount)
+            state.SkipWithError("not every row was read");
     }
     SQLDisconnect(dbc);
     SQLFreeHandle(SQL_HANDLE_DBC, dbc);
@@ -324,6 +394,8 @@ BENCHMARK(BM_SqliteShell)
     ->Iterations(3);
 BENCHMARK(BM_ScrollStepOnAMillionRecordCard)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BareOdbcLoop)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_BoundBlockFetch)->Unit(benchmark::kMillisecond)->Arg(1)->Arg(256);
+BENCHMARK(BM_BareOdbcLoopNarrow)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(BM_QueryRecordsetValues)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(BM_QueryRecordsetTexts)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(BM_PickRSTIntoGrid)->Unit(benchmark::kMillisecond)->MinTime(2.0);

@@ -7,8 +7,6 @@
 #include "suiteframe/adodb/odbc_p.h"
 #include "suiteframe/platform/runtimeerror.h"
 
-#include <QRegularExpression>
-
 #include <algorithm>
 #include <optional>
 #include <type_traits>
@@ -77,11 +75,23 @@ QString decode(const SQLCHAR *text, qsizetype length)
     return QString::fromUtf8(reinterpret_cast<const char *>(text), length);
 }
 
-bool isPlainDecimal(const QString &text)
+// A sign at most, then digits with a decimal point among them or after them, at least
+// one digit in all: "-12.50", "12.", ".5".
+bool isPlainDecimal(QStringView text)
 {
-    static const QRegularExpression pattern(
-        QStringLiteral("^[-+]?[0-9]+(\\.[0-9]*)?$|^[-+]?\\.[0-9]+$"));
-    return pattern.match(text).hasMatch();
+    if (!text.isEmpty() && (text.front() == u'-' || text.front() == u'+'))
+        text = text.mid(1);
+    bool digit = false;
+    bool point = false;
+    for (const QChar c : text) {
+        if (c >= u'0' && c <= u'9')
+            digit = true;
+        else if (c == u'.' && !point)
+            point = true;
+        else
+            return false;
+    }
+    return digit;
 }
 
 } // namespace
@@ -344,7 +354,9 @@ Value QueryRecordset::fieldValue(int index) const
 {
     if (isEOF())
         throw platform::RuntimeError(ErrorNumber::NoCurrentRecord);
-    fieldName(index); // range check
+    d->statement->get();
+    if (index < 0 || index >= int(d->columns.size()))
+        fieldName(index); // throws the error of an index out of range
     while (d->cellsRead <= index) {
         d->cells[d->cellsRead] = d->readCell(d->cellsRead);
         ++d->cellsRead;
