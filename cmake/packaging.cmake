@@ -7,6 +7,36 @@
 # does); cpack refuses to make a package from a build configured otherwise.
 # Included at the end of the top-level CMakeLists.txt, after every install rule.
 
+# What Debian keeps beside every package: the copyright, the changelog (gzipped, as a
+# native package's) and a manual page for each command (gzipped), from their sources
+# in packaging/. The changelog's first entry is the project's version.
+file(STRINGS ${PROJECT_SOURCE_DIR}/packaging/changelog latest LIMIT_COUNT 1)
+if(NOT latest MATCHES "^suiteframe \\(${PROJECT_VERSION}\\) ")
+  message(FATAL_ERROR "packaging/changelog begins with '${latest}', not version ${PROJECT_VERSION}")
+endif()
+set(packaging_build ${CMAKE_BINARY_DIR}/packaging)
+set(compressed)
+foreach(source changelog man/suiteframe.1 man/suiteframe-msg.1 man/suiteframe-staff.1)
+  set(output ${packaging_build}/${source}.gz)
+  add_custom_command(OUTPUT ${output}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${packaging_build}/man
+    COMMAND sh -c "gzip -9n -c '${PROJECT_SOURCE_DIR}/packaging/${source}' > '${output}'"
+    DEPENDS ${PROJECT_SOURCE_DIR}/packaging/${source}
+    VERBATIM)
+  list(APPEND compressed ${output})
+endforeach()
+add_custom_target(packaging_files ALL DEPENDS ${compressed})
+install(FILES ${packaging_build}/man/suiteframe.1.gz ${packaging_build}/man/suiteframe-msg.1.gz
+              ${packaging_build}/man/suiteframe-staff.1.gz
+  DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT runtime)
+foreach(package_and_component suiteframe:runtime suiteframe-dev:dev)
+  string(REPLACE ":" ";" pair ${package_and_component})
+  list(GET pair 0 package)
+  list(GET pair 1 component)
+  install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright ${packaging_build}/changelog.gz
+    DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/${package} COMPONENT ${component})
+endforeach()
+
 set(CPACK_PACKAGE_NAME suiteframe)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(SUITEFRAME_PACKAGE_MAINTAINER "SuiteFrame maintainers <maintainers@suiteframe.invalid>"
