@@ -10,11 +10,11 @@
 //   cmake --preset release -DBUILD_TESTING=ON && cmake --build build/release --target bench_odbc_read
 //   LC_ALL=zh_TW.UTF-8 build/release/bench/bench_odbc_read
 
+#include "msgcommand.h"
 #include "suiteframe/adodb/connection.h"
 #include "suiteframe/adodb/queryrecordset.h"
 #include "suiteframe/controls/grid.h"
 #include "suiteframe/dialogs/frmSure.h"
-#include "suiteframe/frame/msgcommand.h"
 #include "suiteframe/platform/value.h"
 
 #include <QApplication>

@@ -2,9 +2,9 @@
 // the arguments after the picture's file name, saves the dialog with its frame in
 // that file (PNG) and presses 確定.
 #include "framedpicture.h"
+#include "msgcommand.h"
 #include "suiteframe/dialogs/frmSure.h"
 #include "suiteframe/frame/application.h"
-#include "suiteframe/frame/msgcommand.h"
 
 #include <QApplication>
 #include <QBuffer>

@@ -1,6 +1,6 @@
 // The cell text store: texts added to chunks, viewed, released and cleared.
 
-#include "suiteframe/controls/celltextstore.h"
+#include "suiteframe/controls/celltextstore_p.h"
 
 #include "suiteframe/platform/runtimeerror.h"
 

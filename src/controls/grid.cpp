@@ -2,6 +2,7 @@
 // and the column widths measured from them.
 
 #include "suiteframe/controls/grid.h"
+#include "suiteframe/controls/gridcells_p.h"
 
 #include "suiteframe/controls/twips.h"
 #include "suiteframe/platform/runtimeerror.h"
@@ -32,6 +33,7 @@ constexpr int RowPadding = 4; // pixels added to the font's line height
 
 Grid::Grid(QWidget *parent)
     : QAbstractScrollArea(parent)
+    , m_cells(std::make_unique<CellTable>())
 {
     installAccessibility();
     QFont f = font();
@@ -48,6 +50,11 @@ Grid::Grid(QWidget *parent)
 
 Grid::~Grid() = default;
 
+int Grid::Rows() const
+{
+    return int(m_cells->rows.size());
+}
+
 // --- Shape and settings ---------------------------------------------------------
 
 void Grid::setRows(int rows)
@@ -55,18 +62,16 @@ void Grid::setRows(int rows)
     if (rows < 0)
         invalidValue();
     if (rows == 0) {
-        std::deque<CellRow>().swap(m_cells);
-        m_text.clear();
+        std::deque<CellRow>().swap(m_cells->rows);
+        m_cells->text.clear();
         for (ColumnState &column : m_columns) {
-            column.contentWidth = 0;
-            column.measuredRows = 0;
-            column.stale = false;
+            column.forgetMeasurement();
         }
     } else if (rows < Rows()) {
-        for (auto row = m_cells.begin() + rows; row != m_cells.end(); ++row)
+        for (auto row = m_cells->rows.begin() + rows; row != m_cells->rows.end(); ++row)
             for (CellRef &ref : *row)
                 dropCell(ref);
-        m_cells.resize(rows);
+        m_cells->rows.resize(rows);
         for (ColumnState &column : m_columns) {
             if (column.measuredRows > rows) {
                 column.measuredRows = rows;
@@ -75,7 +80,7 @@ void Grid::setRows(int rows)
         }
         compactIfWasteful();
     } else {
-        m_cells.resize(rows);
+        m_cells->rows.resize(rows);
     }
     if (m_row >= rows || m_anchorRow >= rows)
         m_row = m_col = m_anchorRow = m_anchorCol = -1;
@@ -87,7 +92,7 @@ void Grid::setCols(int cols)
     if (cols < 0)
         invalidValue();
     if (cols < Cols()) {
-        for (CellRow &row : m_cells) {
+        for (CellRow &row : m_cells->rows) {
             if (row.size() <= std::size_t(cols))
                 continue;
             for (auto ref = row.begin() + cols; ref != row.end(); ++ref)
@@ -164,7 +169,7 @@ void Grid::checkColumn(int col) const
 
 void Grid::appendRow(const QString &item)
 {
-    m_cells.emplace_back();
+    m_cells->rows.emplace_back();
     const int row = Rows() - 1;
     int col = 0;
     for (QStringView part : QStringView(item).tokenize(u'\t')) {
@@ -178,8 +183,8 @@ void Grid::appendRow(const QString &item)
 QString Grid::cellText(int row, int col) const
 {
     checkCell(row, col);
-    const CellRow &cells = m_cells[row];
-    return std::size_t(col) < cells.size() ? m_text.view(cells[col]).toString() : QString();
+    const CellRow &cells = m_cells->rows[row];
+    return std::size_t(col) < cells.size() ? m_cells->text.view(cells[col]).toString() : QString();
 }
 
 void Grid::setCellText(int row, int col, const QString &text)
@@ -192,7 +197,7 @@ void Grid::setCellText(int row, int col, const QString &text)
 
 void Grid::writeCell(int row, int col, QStringView text)
 {
-    CellRow &cells = m_cells[row];
+    CellRow &cells = m_cells->rows[row];
     if (std::size_t(col) >= cells.size()) {
         if (text.isEmpty())
             return; // a cell beyond the row's end is empty already
@@ -209,28 +214,29 @@ void Grid::writeCell(int row, int col, QStringView text)
         const qreal newWidth = measure(text);
         if (newWidth >= column.contentWidth)
             column.contentWidth = newWidth;
-        else if (!ref.isEmpty() && measure(m_text.view(ref)) >= column.contentWidth)
+        else if (!ref.isEmpty() && measure(m_cells->text.view(ref)) >= column.contentWidth)
             column.stale = true; // the widest text shrank
     }
-    m_text.release(ref);
-    ref = m_text.add(text);
+    m_cells->text.release(ref);
+    ref = m_cells->text.add(text);
 }
 
 void Grid::dropCell(CellRef &ref)
 {
-    m_text.release(ref);
+    m_cells->text.release(ref);
     ref = {};
 }
 
 void Grid::compactIfWasteful()
 {
-    if (m_text.garbageChars() < 65536 || m_text.garbageChars() < m_text.liveChars())
+    if (m_cells->text.garbageChars() < 65536
+        || m_cells->text.garbageChars() < m_cells->text.liveChars())
         return;
     CellTextStore packed;
-    for (CellRow &row : m_cells)
+    for (CellRow &row : m_cells->rows)
         for (CellRef &ref : row)
-            ref = packed.add(m_text.view(ref));
-    std::swap(m_text, packed);
+            ref = packed.add(m_cells->text.view(ref));
+    std::swap(m_cells->text, packed);
 }
 
 int Grid::columnAlignment(int col) const
@@ -253,11 +259,8 @@ void Grid::setColumnAlignment(int col, int alignment)
 void Grid::forgetMeasurements()
 {
     m_advances.clear();
-    for (ColumnState &column : m_columns) {
-        column.contentWidth = 0;
-        column.measuredRows = 0;
-        column.stale = false;
-    }
+    for (ColumnState &column : m_columns)
+        column.forgetMeasurement();
 }
 
 qreal Grid::measure(QStringView text) const
@@ -291,15 +294,13 @@ void Grid::autoSizeColumns(int first, int last)
     for (int col = first; col <= last; ++col) {
         ColumnState &column = m_columns[col];
         if (column.stale) {
-            column.contentWidth = 0;
-            column.measuredRows = 0;
-            column.stale = false;
+            column.forgetMeasurement();
         }
         for (int row = column.measuredRows; row < rows; ++row) {
-            const CellRow &cells = m_cells[row];
+            const CellRow &cells = m_cells->rows[row];
             if (std::size_t(col) < cells.size())
                 column.contentWidth = std::max(column.contentWidth,
-                                               measure(m_text.view(cells[col])));
+                                               measure(m_cells->text.view(cells[col])));
         }
         column.measuredRows = rows;
         column.width = std::max(MinimumColumnWidth,
@@ -327,10 +328,10 @@ double Grid::columnWidthTwips(int col) const
 
 std::size_t Grid::cellBytes() const
 {
-    std::size_t total = m_text.bytes() + m_cells.size() * sizeof(CellRow)
+    std::size_t total = m_cells->text.bytes() + m_cells->rows.size() * sizeof(CellRow)
                         + m_columns.capacity() * sizeof(ColumnState)
                         + m_columnLeft.capacity() * sizeof(int);
-    for (const CellRow &row : m_cells)
+    for (const CellRow &row : m_cells->rows)
         total += row.capacity() * sizeof(CellRef);
     return total;
 }

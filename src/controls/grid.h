@@ -2,14 +2,14 @@
 
 #pragma once
 
-#include "suiteframe/controls/celltextstore.h"
-
 #include <QAbstractScrollArea>
 
-#include <deque>
+#include <memory>
 #include <vector>
 
 namespace controls {
+
+struct CellRef;
 
 // The grid control: a table of text cells, addressed by row and column from 0, whose
 // leading heading rows and columns are drawn as headings and stay in place while the
@@ -43,7 +43,7 @@ public:
     explicit Grid(QWidget *parent = nullptr);
     ~Grid() override;
 
-    int Rows() const { return int(m_cells.size()); }
+    int Rows() const;
     void setRows(int rows);
     int Cols() const { return int(m_columns.size()); }
     void setCols(int cols);
@@ -103,8 +103,15 @@ private:
         qreal contentWidth = 0; // widest text measured in this column
         int measuredRows = 0;   // rows 0 .. measuredRows-1 are in contentWidth
         bool stale = false;     // a measured cell shrank: measure the column anew
+
+        void forgetMeasurement()
+        {
+            contentWidth = 0;
+            measuredRows = 0;
+            stale = false;
+        }
     };
-    using CellRow = std::vector<CellRef>;
+    struct CellTable; // gridcells_p.h
 
     // Screen readers read the grid as a table (gridaccessible.cpp).
     static void installAccessibility();
@@ -139,8 +146,7 @@ private:
     QString rangeText(int top, int left, int bottom, int right) const;
     void paintCell(QPainter &painter, int row, int col, const QRect &rect, bool fixed) const;
 
-    CellTextStore m_text;
-    std::deque<CellRow> m_cells; // rows never move as rows are appended
+    std::unique_ptr<CellTable> m_cells;
     std::vector<ColumnState> m_columns;
     int m_fixedRows = 0;
     int m_fixedCols = 0;

@@ -2,6 +2,7 @@
 // selection with keyboard and mouse, and copying the selection as text.
 
 #include "suiteframe/controls/grid.h"
+#include "suiteframe/controls/gridcells_p.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -206,9 +207,9 @@ void Grid::paintCell(QPainter &painter, int row, int col, const QRect &rect, boo
     painter.drawLine(rect.topRight(), rect.bottomRight());
     painter.drawLine(rect.bottomLeft(), rect.bottomRight());
 
-    const CellRow &cells = m_cells[row];
+    const CellRow &cells = m_cells->rows[row];
     if (std::size_t(col) < cells.size() && !cells[col].isEmpty()) {
-        const QStringView text = m_text.view(cells[col]);
+        const QStringView text = m_cells->text.view(cells[col]);
         painter.setPen(fixed      ? pal.color(QPalette::ButtonText)
                        : selected ? pal.color(QPalette::HighlightedText)
                                   : pal.color(QPalette::Text));
@@ -367,12 +368,12 @@ QString Grid::rangeText(int top, int left, int bottom, int right) const
 {
     QString text;
     for (int row = top; row <= bottom; ++row) {
-        const CellRow &cells = m_cells[row];
+        const CellRow &cells = m_cells->rows[row];
         for (int col = left; col <= right; ++col) {
             if (col > left)
                 text += u'\t';
             if (std::size_t(col) < cells.size())
-                text += m_text.view(cells[col]);
+                text += m_cells->text.view(cells[col]);
         }
         text += u'\n';
     }

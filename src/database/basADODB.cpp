@@ -13,13 +13,13 @@ bool ConnectADO(const platform::Value &connectionString,
     bool connected = false;
     failure::log(QStringLiteral("ConnectADO"), [&] {
         connection = std::make_unique<adodb::Connection>();
-        OpenConnection(*connection, connectionString.toText());
+        openConnection(*connection, connectionString.toText());
         connected = true;
     });
     return connected;
 }
 
-void OpenConnection(adodb::Connection &connection, const QString &connectionString)
+void openConnection(adodb::Connection &connection, const QString &connectionString)
 {
     connection.setConnectionTimeout(10);
     connection.setCommandTimeout(0);

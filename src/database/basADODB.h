@@ -23,6 +23,6 @@ bool ConnectADO(const platform::Value &connectionString,
 
 // Opens the connection as ConnectADO does, with its time-outs, but throws the failure
 // (platform::RuntimeError) for a caller that tells of it in its own way.
-void OpenConnection(adodb::Connection &connection, const QString &connectionString);
+void openConnection(adodb::Connection &connection, const QString &connectionString);
 
 } // namespace basADODB

@@ -1,3 +1,6 @@
+// The connection's life: opening with the string as given or with a log-in of its own,
+// the time-outs taking effect, the errors of a wrong order of calls, and diagnostics
+// that never give a password away.
 #include "suiteframe/adodb/connection.h"
 #include "suiteframe/adodb/errors.h"
 #include "suiteframe/adodb/queryrecordset.h"
@@ -12,9 +15,6 @@
 
 using namespace Qt::StringLiterals;
 
-// The connection's life: opening with the string as given or with a log-in of its own,
-// the time-outs taking effect, the errors of a wrong order of calls, and diagnostics
-// that never give a password away.
 class tst_Connection : public QObject
 {
     Q_OBJECT

@@ -1,10 +1,10 @@
+// Masking of connection-string secrets in messages, at the edges fuzzing found.
 #include "suiteframe/adodb/connectionstring_p.h"
 
 #include <QTest>
 
 namespace connectionstring = adodb::connectionstring;
 
-// Masking of connection-string secrets in messages, at the edges fuzzing found.
 class tst_ConnectionString : public QObject
 {
     Q_OBJECT

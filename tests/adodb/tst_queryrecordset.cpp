@@ -1,8 +1,11 @@
+// Query recordsets over real SQLite and PostgreSQL databases: the kinds of the values,
+// the field names, the forward walk and its end, long and Chinese texts.
 #include "suiteframe/adodb/connection.h"
 #include "suiteframe/adodb/errors.h"
 #include "suiteframe/adodb/queryrecordset.h"
 #include "support/runtimeerror.h"
 #include "support/twodatabases.h"
+#include "support/valuemetatype.h"
 
 #include <QTest>
 
@@ -11,10 +14,6 @@
 using platform::Value;
 using namespace Qt::StringLiterals;
 
-Q_DECLARE_METATYPE(platform::Value)
-
-// Query recordsets over real SQLite and PostgreSQL databases: the kinds of the values,
-// the field names, the forward walk and its end, long and Chinese texts.
 class tst_QueryRecordset : public QObject
 {
     Q_OBJECT

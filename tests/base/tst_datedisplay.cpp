@@ -1,12 +1,14 @@
+// Dates shown by DBDateDisp: the layout codes in Taiwan's and the US locale with the
+// separator, the default format read on every call, and texts read as dates.
 #include "suiteframe/base/basBase.h"
 #include "suiteframe/platform/regional.h"
 #include "support/desktopcapture.h"
+#include "support/valuemetatype.h"
 
 #include <QTest>
 
 using platform::Value;
 
-Q_DECLARE_METATYPE(platform::Value)
 Q_DECLARE_METATYPE(std::optional<platform::Value>)
 
 namespace {

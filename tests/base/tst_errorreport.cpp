@@ -1,3 +1,5 @@
+// Runtime errors reported and logged: the five-line message, the error log's records in
+// the code page, writers at once, unusable or read-only logs, and the real warning box.
 #include "suiteframe/base/basBase.h"
 #include "suiteframe/base/failure.h"
 #include "suiteframe/platform/codepage.h"
@@ -322,6 +324,8 @@ private:
     QTemporaryDir m_dir;
 };
 
+// Started again with --append-records, the program is a writer of the concurrent-writer
+// test, before any application exists; so QTEST_MAIN cannot stand here.
 int main(int argc, char *argv[])
 {
     if (argc == 5 && qstrcmp(argv[1], "--append-records") == 0)

@@ -1,3 +1,5 @@
+// FileExists over plain, hidden and read-only files, Chinese names, links, folders the
+// user may not list, and values that are no path.
 #include "suiteframe/base/basBase.h"
 #include "support/ordinaryuser.h"
 

@@ -1,3 +1,5 @@
+// Settings files through ReadIniValue and WriteIniValue: reading, the buffer size limit,
+// writes that keep every other line and leave no file beside, and two writers at once.
 #include "suiteframe/base/basBase.h"
 #include "suiteframe/platform/codepage.h"
 #include "suiteframe/platform/privateprofile.h"
@@ -600,6 +602,8 @@ void tst_IniFile::twoProcessesWritingLoseNothing()
     QCOMPARE(readBytes().count("\r\n"), 2 + 2 * KeysPerWriter);
 }
 
+// Started again with the writer switch, the program is the second writer of the
+// two-writer test instead of the tests; so QTEST_GUILESS_MAIN cannot stand here.
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);

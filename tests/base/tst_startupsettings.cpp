@@ -1,3 +1,5 @@
+// The settings applied at start-up: the error log's place, the date format and
+// separator from the settings file in the code page, or from a file the environment names.
 #include "suiteframe/base/basBase.h"
 #include "suiteframe/base/startupsettings_p.h"
 #include "suiteframe/platform/codepage.h"

@@ -1,7 +1,9 @@
+// Text helpers: SQLQuote's literals and Encrypt's cyclic XOR with a key.
 #include "suiteframe/base/basBase.h"
 #include "suiteframe/platform/codepage.h"
 #include "suiteframe/platform/runtimeerror.h"
 #include "support/desktopcapture.h"
+#include "support/valuemetatype.h"
 
 #include <QRandomGenerator>
 #include <QTest>

@@ -1,3 +1,5 @@
+// Window helpers: CenterForm's placement, and entry fields that move the focus by key
+// and select their text on entry.
 #include "suiteframe/base/basBase.h"
 #include "suiteframe/controls/form.h"
 #include "suiteframe/platform/desktop.h"
@@ -285,7 +287,8 @@ void tst_WindowHelpers::moveFocusByKeyWithoutAnActiveWindow()
     QVERIFY(!QApplication::focusWidget());
 }
 
-// The helpers are shown on a screen of 1024 x 768 pixels, offscreen.
+// The helpers are shown on a screen of 1024 x 768 pixels, offscreen. The platform and
+// its screen must be set before the application exists, hence no QTEST_MAIN.
 int main(int argc, char *argv[])
 {
     QTemporaryDir configDir;

@@ -1,3 +1,5 @@
+// ConnectADO against real databases: SQLite through its driver, a PostgreSQL server of
+// the test's own, a port where nothing listens and a server that never answers.
 #include "suiteframe/database/basADODB.h"
 
 #include "suiteframe/adodb/connection.h"
@@ -9,6 +11,7 @@
 #include "support/modaldriver.h"
 #include "support/postgresserver.h"
 #include "support/silentserver.h"
+#include "support/valuemetatype.h"
 
 #include <QApplication>
 #include <QDir>
@@ -22,10 +25,6 @@
 using platform::Value;
 using namespace Qt::StringLiterals;
 
-Q_DECLARE_METATYPE(platform::Value)
-
-// ConnectADO against real databases: SQLite through its driver, a PostgreSQL server of
-// the test's own, a port where nothing listens and a server that never answers.
 class tst_ConnectADO : public QObject
 {
     Q_OBJECT
@@ -72,6 +71,9 @@ void tst_ConnectADO::init()
 
 void tst_ConnectADO::cleanup()
 {
+    // The folder is shared by every test: kept for a look once any of them failed.
+    if (QTest::currentTestFailed())
+        m_dir.setAutoRemove(false);
     QCOMPARE(visibleWindows(), QStringList());
     QCOMPARE(platform::Err().Number, 0);
 }
@@ -80,7 +82,6 @@ void tst_ConnectADO::cleanupTestCase()
 {
     basBase::LogFilePath.clear();
     m_postgres.stop();
-    m_dir.setAutoRemove(!QTest::currentTestFailed());
 }
 
 QString tst_ConnectADO::sqliteString(const QString &file) const

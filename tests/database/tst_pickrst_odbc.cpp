@@ -1,6 +1,6 @@
 // The record list of real query results: PickRST over query recordsets of SQLite,
 // through its ODBC driver, and of a PostgreSQL server of the test's own.
-#include "dialogs/dialogtesting.h"
+#include "support/dialogtesting.h"
 
 #include "suiteframe/adodb/queryrecordset.h"
 #include "suiteframe/controls/grid.h"

@@ -1,16 +1,15 @@
+// Texts quoted by SQLQuote, inserted into real databases and selected back, come back as
+// the text SQLQuote was given, less the blanks at both ends.
 #include "suiteframe/adodb/queryrecordset.h"
 #include "suiteframe/base/basBase.h"
 #include "support/twodatabases.h"
+#include "support/valuemetatype.h"
 
 #include <QTest>
 
 using platform::Value;
 using namespace Qt::StringLiterals;
 
-Q_DECLARE_METATYPE(platform::Value)
-
-// Texts quoted by SQLQuote, inserted into real databases and selected back, come back as
-// the text SQLQuote was given, less the blanks at both ends.
 class tst_SQLQuoteRoundTrip : public QObject
 {
     Q_OBJECT

@@ -3,7 +3,7 @@
 // minimised during the wait; the hints a window manager reads. Registered to run
 // offscreen, on a bare X server and under a window manager, each in a process of its
 // own, so that the first test sees the dialog's first use.
-#include "dialogtesting.h"
+#include "support/dialogtesting.h"
 
 #include "suiteframe/controls/panel.h"
 #include "suiteframe/controls/twips.h"

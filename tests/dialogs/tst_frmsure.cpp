@@ -1,12 +1,13 @@
 // The message dialog's window: SHOWMSG's layout and answer, driven through the real
 // modal window.
-#include "dialogtesting.h"
+#include "support/dialogtesting.h"
 
 #include "suiteframe/adodb/memoryrecordset.h"
 #include "suiteframe/controls/grid.h"
 #include "suiteframe/controls/panel.h"
 #include "suiteframe/controls/twips.h"
 #include "suiteframe/dialogs/messagepanel.h"
+#include "support/valuemetatype.h"
 
 #include <QAccessible>
 #include <QClipboard>

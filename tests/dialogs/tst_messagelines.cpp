@@ -1,5 +1,5 @@
 // Message lines of the dialog: AddLine and ClearMsgFrom.
-#include "dialogtesting.h"
+#include "support/dialogtesting.h"
 
 #include "suiteframe/controls/grid.h"
 #include "suiteframe/dialogs/messagepanel.h"

@@ -1,9 +1,10 @@
 // The dialog's record list: SetList and PickRST over in-memory recordsets.
-#include "dialogtesting.h"
+#include "support/dialogtesting.h"
 
 #include "suiteframe/adodb/memoryrecordset.h"
 #include "suiteframe/controls/grid.h"
 #include "suiteframe/platform/runtimeerror.h"
+#include "support/valuemetatype.h"
 
 using namespace dialogtesting;
 using namespace Qt::StringLiterals;

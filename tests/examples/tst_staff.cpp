@@ -7,11 +7,11 @@
 
 #include "staffdatabase.h"
 
-#include "dialogs/dialogtesting.h"
 #include "suiteframe/adodb/connection.h"
 #include "suiteframe/adodb/queryrecordset.h"
 #include "suiteframe/base/basBase.h"
 #include "suiteframe/dialogs/messagepanel.h"
+#include "support/dialogtesting.h"
 #include "support/lockingshell.h"
 #include "support/postgresserver.h"
 

@@ -1,3 +1,5 @@
+// The main window: controls and bands at their design places, colours and fonts, a
+// program loaded with its name and version, failing steps, the exit, and Wayland.
 #include "suiteframe/frame/application.h"
 #include "suiteframe/frame/fmMain.h"
 
@@ -402,6 +404,8 @@ private:
     QTemporaryDir m_dir;
 };
 
+// Started again with --exit-by, the program is the child of the exit tests, which
+// makes its own application; so QTEST_MAIN cannot stand here.
 int main(int argc, char *argv[])
 {
     if (argc == 3 && qstrcmp(argv[1], "--exit-by") == 0)

@@ -1,12 +1,12 @@
 // The message dialog as a shell command, run in-process on the real modal dialog:
 // exit statuses, message lines in the code page, and records of a query as a card.
-#include "suiteframe/frame/msgcommand.h"
+#include "msgcommand.h"
 
-#include "dialogs/dialogtesting.h"
 #include "suiteframe/adodb/connection.h"
 #include "suiteframe/adodb/queryrecordset.h"
 #include "suiteframe/platform/codepage.h"
 #include "support/buildversion.h"
+#include "support/dialogtesting.h"
 #include "support/postgresserver.h"
 
 #include <QBuffer>

@@ -5,10 +5,10 @@
 
 #include "suiteframe/base/basBase.h"
 
-#include "dialogs/dialogtesting.h"
 #include "suiteframe/adodb/memoryrecordset.h"
 #include "suiteframe/controls/panel.h"
 #include "suiteframe/dialogs/messagepanel.h"
+#include "support/dialogtesting.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -1,3 +1,4 @@
+// The running program's description: its file, name, folder and title, and its version.
 #include "suiteframe/platform/appinfo.h"
 #include "support/buildversion.h"
 

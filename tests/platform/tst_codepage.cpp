@@ -1,3 +1,4 @@
+// The code page in force: texts to and from its bytes, names refused, unmappable characters.
 #include "suiteframe/platform/codepage.h"
 
 #include <QTest>

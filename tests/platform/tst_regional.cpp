@@ -1,3 +1,5 @@
+// Regional settings: the locale's separators, dates shown, formatted and read back, and
+// numbers as texts.
 #include "suiteframe/platform/regional.h"
 
 #include <QTest>

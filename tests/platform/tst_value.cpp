@@ -1,11 +1,12 @@
+// The general value: rounding, texts, Null, overflow, booleans from texts, and dates
+// through their serial.
 #include "suiteframe/platform/value.h"
 #include "support/runtimeerror.h"
+#include "support/valuemetatype.h"
 
 #include <QTest>
 
 using platform::Value;
-
-Q_DECLARE_METATYPE(platform::Value)
 
 class tst_Value : public QObject
 {

@@ -1,3 +1,5 @@
+// The beeps, warning boxes and error reports of the code under test, captured.
+
 #pragma once
 
 #include "suiteframe/platform/desktop.h"

@@ -1,3 +1,4 @@
+// The tests' own PostgreSQL cluster: made, started and stopped, and a free loopback port.
 #include "support/postgresserver.h"
 
 #include <QDir>

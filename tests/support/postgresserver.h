@@ -1,3 +1,5 @@
+// A PostgreSQL server of a test program's own, and a free loopback port.
+
 #pragma once
 
 #include <QString>

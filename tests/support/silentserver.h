@@ -1,3 +1,5 @@
+// A TCP server that never answers, for the time-outs of a connection.
+
 #pragma once
 
 #include <QSemaphore>

@@ -1,6 +1,6 @@
 // main() of the message command, suiteframe-msg.
 
-#include "suiteframe/frame/msgcommand.h"
+#include "msgcommand.h"
 
 int main(int argc, char *argv[])
 {

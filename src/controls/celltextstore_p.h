@@ -1,4 +1,4 @@
-// The packed store of a grid's cell texts.
+// The packed store of a grid's cell texts. Internal to the grid; not installed.
 
 #pragma once
 

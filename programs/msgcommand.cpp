@@ -1,7 +1,7 @@
 // The message command suiteframe-msg: its arguments read, the message, lines and
 // records gathered, frmSure shown, and the answer turned into the exit status.
 
-#include "suiteframe/frame/msgcommand.h"
+#include "msgcommand.h"
 
 #include "suiteframe/adodb/connection.h"
 #include "suiteframe/adodb/queryrecordset.h"
@@ -294,7 +294,7 @@ int show(const Request &request, QIODevice &input, QIODevice &error)
             return trouble(error, problem);
         // The connection's descriptions never hold the connection string or a password.
         const auto notConnected = failure::capture(
-            [&] { basADODB::OpenConnection(connection, database); });
+            [&] { basADODB::openConnection(connection, database); });
         if (notConnected)
             return trouble(error,
                            QStringLiteral("cannot connect to the database: ")
