@@ -36,7 +36,8 @@ void warnOfARefusedCodePage()
 
 QtMessageHandler handlerBeforeDisplayWatch = nullptr;
 
-// Qt's words as a display connection breaks; it then exits with status 1.
+// Qt's words as a display connection breaks, a warning or, with the system's error, a
+// critical message; it then exits with status 1.
 bool tellsOfALostDisplay(const QString &message)
 {
     return message.startsWith(QLatin1String("The Wayland connection broke"))
@@ -46,7 +47,7 @@ bool tellsOfALostDisplay(const QString &message)
 
 void endOnLostDisplay(QtMsgType type, const QMessageLogContext &context, const QString &message)
 {
-    if (type == QtWarningMsg && tellsOfALostDisplay(message)) {
+    if ((type == QtWarningMsg || type == QtCriticalMsg) && tellsOfALostDisplay(message)) {
         // Qt's threads may find the connection broken at once: one line, one end.
         static std::atomic_flag ending = ATOMIC_FLAG_INIT;
         if (ending.test_and_set()) {
