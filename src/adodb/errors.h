@@ -4,9 +4,10 @@
 
 #include "suiteframe/platform/runtimeerror.h"
 
-// The error numbers that the connection and its recordsets raise. Providers raise
-// their failures as negative COM status codes; callers see them as such.
-namespace adodb::ErrorNumber {
+// The error numbers that the connection and its recordsets raise, beside the runtime's
+// own (platform::ErrorNumber). Providers raise their failures as negative COM status
+// codes; callers see them as such.
+namespace adodb::AdoError {
 
 // 0x80004005: the provider failed without a more specific code (connect, query, fetch).
 constexpr qint32 ProviderFailure = platform::ErrorNumber::ProviderFailure;
@@ -21,25 +22,24 @@ constexpr qint32 ObjectOpen = -2146824583;
 // At the end of the records there is no current record.
 constexpr qint32 NoCurrentRecord = platform::ErrorNumber::NoCurrentRecord;
 
-} // namespace adodb::ErrorNumber
+} // namespace adodb::AdoError
 
 namespace adodb {
 
 inline platform::RuntimeError objectClosedError()
 {
-    return platform::RuntimeError(ErrorNumber::ObjectClosed,
+    return platform::RuntimeError(AdoError::ObjectClosed,
                                   QStringLiteral("物件已關閉，不允許此操作"));
 }
 
 inline platform::RuntimeError objectOpenError()
 {
-    return platform::RuntimeError(ErrorNumber::ObjectOpen,
-                                  QStringLiteral("物件開啟時，不允許此操作"));
+    return platform::RuntimeError(AdoError::ObjectOpen, QStringLiteral("物件開啟時，不允許此操作"));
 }
 
 inline platform::RuntimeError invalidArgumentError()
 {
-    return platform::RuntimeError(ErrorNumber::InvalidArgument,
+    return platform::RuntimeError(AdoError::InvalidArgument,
                                   QStringLiteral("引數的類型錯誤、超出可接受的範圍，或彼此衝突"));
 }
 

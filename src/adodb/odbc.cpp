@@ -99,9 +99,9 @@ void check(SQLRETURN rc,
     if (SQL_SUCCEEDED(rc))
         return;
     if (rc == SQL_INVALID_HANDLE)
-        throw platform::RuntimeError(ErrorNumber::ProviderFailure,
+        throw platform::RuntimeError(AdoError::ProviderFailure,
                                      QStringLiteral("invalid ODBC handle"));
-    throw platform::RuntimeError(ErrorNumber::ProviderFailure,
+    throw platform::RuntimeError(AdoError::ProviderFailure,
                                  diagnostics(handleType, handle, secrets, calls));
 }
 
@@ -146,7 +146,7 @@ Handle::Handle(SQLSMALLINT type, SQLHANDLE parent)
         const QString why = parent == SQL_NULL_HANDLE
                                 ? QStringLiteral("cannot allocate an ODBC environment")
                                 : diagnostics(parentType, parent, {});
-        throw platform::RuntimeError(ErrorNumber::ProviderFailure, why);
+        throw platform::RuntimeError(AdoError::ProviderFailure, why);
     }
 }
 
@@ -274,7 +274,7 @@ TextCalls Dbc::connectCalls(const QString &connectionString)
     case driverlibrary::Calls::Unknown:
         break;
     }
-    throw platform::RuntimeError(ErrorNumber::ProviderFailure,
+    throw platform::RuntimeError(AdoError::ProviderFailure,
                                  QStringLiteral("the connection string holds characters other than "
                                                 "ASCII, and its driver cannot be found "
                                                 "to tell whether they would reach it intact"));
@@ -418,7 +418,7 @@ platform::RuntimeError Statement::timeoutError(SQLRETURN rc) const
     if (!SQL_SUCCEEDED(rc))
         description += QStringLiteral("; ")
                        + diagnostics(SQL_HANDLE_STMT, get(), m_connection->secrets(), textCalls());
-    return platform::RuntimeError(ErrorNumber::ProviderFailure, description);
+    return platform::RuntimeError(AdoError::ProviderFailure, description);
 }
 
 void Statement::free()

@@ -345,7 +345,7 @@ QString QueryRecordset::fieldName(int index) const
 {
     d->statement->get();
     if (index < 0 || index >= int(d->columns.size()))
-        throw platform::RuntimeError(ErrorNumber::ItemNotFound,
+        throw platform::RuntimeError(AdoError::ItemNotFound,
                                      QStringLiteral("在集合中找不到項目 %1").arg(index));
     return d->columns[index].name;
 }
@@ -353,7 +353,7 @@ QString QueryRecordset::fieldName(int index) const
 Value QueryRecordset::fieldValue(int index) const
 {
     if (isEOF())
-        throw platform::RuntimeError(ErrorNumber::NoCurrentRecord);
+        throw platform::RuntimeError(AdoError::NoCurrentRecord);
     d->statement->get();
     if (index < 0 || index >= int(d->columns.size()))
         fieldName(index); // throws the error of an index out of range
@@ -367,7 +367,7 @@ Value QueryRecordset::fieldValue(int index) const
 void QueryRecordset::MoveNext()
 {
     if (isEOF())
-        throw platform::RuntimeError(ErrorNumber::NoCurrentRecord);
+        throw platform::RuntimeError(AdoError::NoCurrentRecord);
     d->fetch();
 }
 

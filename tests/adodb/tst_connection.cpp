@@ -97,27 +97,27 @@ void tst_Connection::callsOutOfOrderRaiseTheirErrors_data()
 
     using Step = std::function<void(adodb::Connection &)>;
     QTest::newRow("open twice") << true << Step([](adodb::Connection &c) { c.Open(); })
-                                << adodb::ErrorNumber::ObjectOpen;
+                                << adodb::AdoError::ObjectOpen;
     QTest::newRow("new string while open")
         << true << Step([](adodb::Connection &c) { c.setConnectionString(u"Driver=SQLite3"_s); })
-        << adodb::ErrorNumber::ObjectOpen;
+        << adodb::AdoError::ObjectOpen;
     QTest::newRow("new connection time-out while open")
         << true << Step([](adodb::Connection &c) { c.setConnectionTimeout(5); })
-        << adodb::ErrorNumber::ObjectOpen;
-    QTest::newRow("close when closed") << false << Step([](adodb::Connection &c) { c.Close(); })
-                                       << adodb::ErrorNumber::ObjectClosed;
+        << adodb::AdoError::ObjectOpen;
+    QTest::newRow("close when closed")
+        << false << Step([](adodb::Connection &c) { c.Close(); }) << adodb::AdoError::ObjectClosed;
     QTest::newRow("query when closed")
         << false << Step([](adodb::Connection &c) { c.Execute(u"SELECT 1"_s); })
-        << adodb::ErrorNumber::ObjectClosed;
+        << adodb::AdoError::ObjectClosed;
     QTest::newRow("negative connection time-out")
         << false << Step([](adodb::Connection &c) { c.setConnectionTimeout(-1); })
-        << adodb::ErrorNumber::InvalidArgument;
+        << adodb::AdoError::InvalidArgument;
     QTest::newRow("negative command time-out")
         << true << Step([](adodb::Connection &c) { c.setCommandTimeout(-1); })
-        << adodb::ErrorNumber::InvalidArgument;
+        << adodb::AdoError::InvalidArgument;
     QTest::newRow("asynchronous connect") << false << Step([](adodb::Connection &c) {
         c.Open(QString(), QString(), adodb::AsyncConnect);
-    }) << adodb::ErrorNumber::InvalidArgument;
+    }) << adodb::AdoError::InvalidArgument;
 }
 
 void tst_Connection::callsOutOfOrderRaiseTheirErrors()
@@ -196,7 +196,7 @@ void tst_Connection::diagnosticsNeverCarryThePassword()
     const std::optional<failure::Failure> error = failure::capture([&] { connection.Open(); });
     const qint32 number = error ? error->number : 0;
     const QString description = error ? error->description : QString();
-    QCOMPARE(number, adodb::ErrorNumber::ProviderFailure);
+    QCOMPARE(number, adodb::AdoError::ProviderFailure);
     QVERIFY2(description.contains(u"SQLSTATE"_s), qPrintable(description));
     QVERIFY2(!description.contains(secret), qPrintable(description));
     QVERIFY(!description.contains(connectionString));
@@ -244,9 +244,9 @@ void tst_Connection::closeClosesTheRecordsets()
     auto connection = openPostgres();
     auto records = connection->Execute(u"SELECT generate_series(1, 3)"_s);
     connection->Close();
-    QCOMPARE(errorNumberOf([&] { records->isEOF(); }), adodb::ErrorNumber::ObjectClosed);
-    QCOMPARE(errorNumberOf([&] { records->MoveNext(); }), adodb::ErrorNumber::ObjectClosed);
-    QCOMPARE(errorNumberOf([&] { records->fieldValue(0); }), adodb::ErrorNumber::ObjectClosed);
+    QCOMPARE(errorNumberOf([&] { records->isEOF(); }), adodb::AdoError::ObjectClosed);
+    QCOMPARE(errorNumberOf([&] { records->MoveNext(); }), adodb::AdoError::ObjectClosed);
+    QCOMPARE(errorNumberOf([&] { records->fieldValue(0); }), adodb::AdoError::ObjectClosed);
 }
 
 void tst_Connection::recordsetOutlivesAReleasedConnection()

@@ -148,7 +148,7 @@ void tst_QueryRecordset::fieldNamesComeFromTheColumns()
     QCOMPARE(records->fieldName(0), QStringLiteral("id"));
     QCOMPARE(records->fieldName(1), QStringLiteral("客戶名稱"));
     QCOMPARE(records->fieldName(2), QStringLiteral("total_amount"));
-    QCOMPARE(errorNumberOf([&] { records->fieldName(3); }), adodb::ErrorNumber::ItemNotFound);
+    QCOMPARE(errorNumberOf([&] { records->fieldName(3); }), adodb::AdoError::ItemNotFound);
 }
 
 void tst_QueryRecordset::walksForwardToTheEnd_data()
@@ -171,7 +171,7 @@ void tst_QueryRecordset::walksForwardToTheEnd()
     for (const auto &step :
          std::initializer_list<std::function<void()>>{[&] { records->fieldValue(0); },
                                                       [&] { records->MoveNext(); }})
-        QCOMPARE(errorNumberOf(step), adodb::ErrorNumber::NoCurrentRecord);
+        QCOMPARE(errorNumberOf(step), adodb::AdoError::NoCurrentRecord);
 }
 
 void tst_QueryRecordset::emptyResultStandsAtTheEnd_data()
@@ -322,7 +322,7 @@ void tst_QueryRecordset::failedQueryCarriesDiagnostics()
     const std::optional<failure::Failure> error = failure::capture(
         [&] { connection(database).Execute(sql); });
     QVERIFY2(error, "a faulty statement ran");
-    QCOMPARE(error->number, adodb::ErrorNumber::ProviderFailure);
+    QCOMPARE(error->number, adodb::AdoError::ProviderFailure);
     QVERIFY2(error->description.contains(u"SQLSTATE "_s + sqlState), qPrintable(error->description));
     QVERIFY2(error->description.contains(named), qPrintable(error->description));
     QVERIFY(!error->description.contains(PostgresServer::Password));

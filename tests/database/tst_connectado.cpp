@@ -180,21 +180,20 @@ void tst_ConnectADO::failureLogsOnceAndLeavesAnUnopenedConnection_data()
     QTest::addColumn<qint32>("number");
     QTest::addColumn<QString>("secret");
 
-    QTest::newRow("empty string") << Value(u""_s) << adodb::ErrorNumber::ProviderFailure
-                                  << QString();
+    QTest::newRow("empty string") << Value(u""_s) << adodb::AdoError::ProviderFailure << QString();
     QTest::newRow("null value") << Value::null() << platform::ErrorNumber::InvalidUseOfNull
                                 << QString();
     QTest::newRow("unknown driver") << Value(u"Driver={No Such Driver};Pwd=letmein-42"_s)
-                                    << adodb::ErrorNumber::ProviderFailure << u"letmein-42"_s;
+                                    << adodb::AdoError::ProviderFailure << u"letmein-42"_s;
     QTest::newRow("sqlite file in a missing folder")
-        << Value(sqliteString(u"missing/folder/x.db"_s)) << adodb::ErrorNumber::ProviderFailure
+        << Value(sqliteString(u"missing/folder/x.db"_s)) << adodb::AdoError::ProviderFailure
         << QString();
     QTest::newRow("postgres wrong password")
         << Value(m_postgres.connectionString(PostgresServer::User, u"wrong-Secret-77"_s))
-        << adodb::ErrorNumber::ProviderFailure << u"wrong-Secret-77"_s;
+        << adodb::AdoError::ProviderFailure << u"wrong-Secret-77"_s;
     QTest::newRow("postgres unknown user")
         << Value(m_postgres.connectionString(u"nobody"_s, PostgresServer::Password))
-        << adodb::ErrorNumber::ProviderFailure << PostgresServer::Password;
+        << adodb::AdoError::ProviderFailure << PostgresServer::Password;
 }
 
 void tst_ConnectADO::failureLogsOnceAndLeavesAnUnopenedConnection()
