@@ -72,13 +72,13 @@ shows the message dialog and record cards of SQL queries for shell scripts.")
 # Named here is what they load or use without linking it: the ODBC driver manager's
 # configuration and the SQLite driver the reference program opens by default, the fonts
 # the forms are mapped to (the national full-character font draws what the Ming face
-# lacks, CJK Extension B among it), and the X11 platform plugin (libqxcb.so, in
-# libqt6gui6 on Debian 12); the PostgreSQL driver only when a program is pointed at
-# PostgreSQL, and the Wayland plugin only on a Wayland session without XWayland.
+# lacks, CJK Extension B among it), the X11 platform plugin (libqxcb.so, in libqt6gui6
+# on Debian 12) and the Wayland one, which a session without XWayland runs the programs
+# on; the PostgreSQL driver only when a program is pointed at PostgreSQL.
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_DEPENDS
-  "unixodbc, libsqliteodbc, libqt6gui6, fonts-arphic-uming, fonts-cns11643-sung, fonts-liberation2")
-set(CPACK_DEBIAN_RUNTIME_PACKAGE_RECOMMENDS "odbc-postgresql, qt6-wayland")
+  "unixodbc, libsqliteodbc, libqt6gui6, qt6-wayland, fonts-arphic-uming, fonts-cns11643-sung, fonts-liberation2")
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_RECOMMENDS "odbc-postgresql")
 
 set(CPACK_DEBIAN_DEV_PACKAGE_NAME suiteframe-dev)
 set(CPACK_DEBIAN_DEV_PACKAGE_SECTION libdevel)

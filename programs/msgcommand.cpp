@@ -294,7 +294,7 @@ int show(const Request &request, QIODevice &input, QIODevice &error)
             return trouble(error, problem);
         // The connection's descriptions never hold the connection string or a password.
         const auto notConnected = failure::capture(
-            [&] { basADODB::openConnection(connection, database); });
+            [&] { basADODB::openConnection(connection, adodb::withRowsReadAsFetched(database)); });
         if (notConnected)
             return trouble(error,
                            QStringLiteral("cannot connect to the database: ")

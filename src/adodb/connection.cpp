@@ -19,18 +19,16 @@ void requireSeconds(qint32 seconds)
         throw invalidArgumentError();
 }
 
-// SQLite's driver reads a query's whole result into memory, every cell a string of its
-// own, before it answers the first row, unless it is told to step through the rows as
-// they are fetched: a card of a million records would be held twice.
+} // namespace
+
 QString withRowsReadAsFetched(const QString &connectionString)
 {
     const QString key = QStringLiteral("StepAPI");
-    if (!connectionstring::attribute(connectionString, key).isEmpty())
+    if (!lockwait::isEmbeddedDatabase(connectionString)
+        || !connectionstring::attribute(connectionString, key).isEmpty())
         return connectionString;
     return connectionstring::withAttributes(connectionString, {key}, {{key, QStringLiteral("1")}});
 }
-
-} // namespace
 
 Connection::Connection() = default;
 
@@ -89,7 +87,7 @@ void Connection::Open(const QString &userId, const QString &password, qint32 opt
     // is waited for no longer than a log-in, and a command no longer than its time-out.
     dbc->setAttribute(SQL_ATTR_LOGIN_TIMEOUT, SQLULEN(m_connectionTimeout));
     if (lockwait::isEmbeddedDatabase(connectionString)) {
-        connectionString = withRowsReadAsFetched(lockwait::withShortBusyWait(connectionString));
+        connectionString = lockwait::withShortBusyWait(connectionString);
         secrets << connectionstring::secretsOf(connectionString);
         dbc->enforceTimeouts(m_connectionTimeout);
     }

@@ -67,4 +67,12 @@ private:
     std::shared_ptr<odbc::Dbc> m_dbc;
 };
 
+// For a caller that reads a query's rows to their end at once and closes the recordset
+// (a record card of many records): the connection string with SQLite's driver told to
+// step through the rows as they are fetched, instead of holding the whole result in
+// memory before the first row; other drivers' strings, and one that says StepAPI
+// itself, stay as they are. A recordset left open part-way on such a connection holds
+// the database's read lock, and other programs cannot write until it is closed.
+QString withRowsReadAsFetched(const QString &connectionString);
+
 } // namespace adodb

@@ -358,6 +358,7 @@ void Statement::setQueryTimeout(qint32 seconds)
 void Statement::execute(const QString &sql)
 {
     m_fetchedBefore = false;
+    m_sql = sql;
     m_queryDeadline = lockwait::deadlineAfter(m_queryTimeout);
     const SQLRETURN rc = m_connection->enforcesTimeouts()
                              ? withinTimeouts([&] { return executeOnce(sql); })
@@ -388,7 +389,17 @@ SQLRETURN Statement::fetch()
 {
     if (std::exchange(m_fetchedBefore, true) || !m_connection->enforcesTimeouts())
         return SQLFetch(get());
-    return withinTimeouts([this] { return SQLFetch(get()); });
+    // A step that found the database locked has reset the driver's statement: fetching
+    // again would find no rows. Each later try runs the statement anew.
+    bool firstTry = true;
+    return withinTimeouts([&] {
+        if (!std::exchange(firstTry, false)) {
+            SQLFreeStmt(get(), SQL_CLOSE);
+            if (const SQLRETURN rc = executeOnce(m_sql); !SQL_SUCCEEDED(rc))
+                return rc;
+        }
+        return SQLFetch(get());
+    });
 }
 
 // The lock is waited for until the connection's lock wait or the query time-out ends,

@@ -180,6 +180,7 @@ private:
     Handle m_handle;
     qint32 m_queryTimeout = 0;
     QDeadlineTimer m_queryDeadline;
+    QString m_sql; // the statement last executed, for a first fetch tried again
     bool m_fetchedBefore = false;
 };
 

@@ -36,12 +36,17 @@ void tst_LockedDatabase::everyWaitEndsWithinItsTimeOut_data()
     QTest::addColumn<int>("releaseAfterMs");
     QTest::addColumn<QStringList>("failure"); // what the description says; none for success
     QTest::addColumn<int>("withinSeconds");
+    // Read by a connection that steps through the rows as they are fetched and has read
+    // the table before the lock: the lock is met as the first row is fetched.
+    QTest::addColumn<bool>("reading");
 
     QTest::newRow("held beyond the connection time-out")
-        << 0 << -1 << QStringList{u"database is locked"_s} << 12;
+        << 0 << -1 << QStringList{u"database is locked"_s} << 12 << false;
     QTest::newRow("held beyond a command time-out of 2 s")
-        << 2 << -1 << QStringList{u"HYT00"_s, u"database is locked"_s} << 4;
-    QTest::newRow("released after a second") << 0 << 1000 << QStringList() << 4;
+        << 2 << -1 << QStringList{u"HYT00"_s, u"database is locked"_s} << 4 << false;
+    QTest::newRow("released after a second") << 0 << 1000 << QStringList() << 4 << false;
+    QTest::newRow("released after a second, read as fetched")
+        << 0 << 1000 << QStringList() << 4 << true;
 }
 
 void tst_LockedDatabase::everyWaitEndsWithinItsTimeOut()
@@ -50,33 +55,50 @@ void tst_LockedDatabase::everyWaitEndsWithinItsTimeOut()
     QFETCH(int, releaseAfterMs);
     QFETCH(QStringList, failure);
     QFETCH(int, withinSeconds);
+    QFETCH(bool, reading);
     const QString folder = m_dir.filePath(u"資料 𠀋"_s);
     QVERIFY(QDir().mkpath(folder));
     const QString database = folder + u"/人事.db"_s;
     QFile::remove(database);
     QCOMPARE(shellQuery(database, u"CREATE TABLE staff (name TEXT)"_s), QByteArray());
+    const QString connectionString = u"Driver=SQLite3;Database="_s + database;
+    std::unique_ptr<adodb::Connection> connection;
+    if (reading) {
+        QCOMPARE(shellQuery(database, u"INSERT INTO staff VALUES ('王小明')"_s), QByteArray());
+        QVERIFY(basADODB::ConnectADO(adodb::withRowsReadAsFetched(connectionString), connection));
+        connection->Execute(u"SELECT name FROM staff"_s);
+    }
 
     LockingShell other;
     QVERIFY(other.lock(database, releaseAfterMs));
     QElapsedTimer clock;
     clock.start();
-    std::unique_ptr<adodb::Connection> connection;
-    QVERIFY(basADODB::ConnectADO(u"Driver=SQLite3;Database="_s + database, connection));
+    if (!reading)
+        QVERIFY(basADODB::ConnectADO(connectionString, connection));
     QVERIFY2(clock.elapsed() < 12000, qPrintable(QString::number(clock.elapsed())));
     connection->setCommandTimeout(commandTimeout);
 
     clock.restart();
-    const auto error = failure::capture(
-        [&] { connection->Execute(u"INSERT INTO staff VALUES ('林志明')"_s); });
+    QString read;
+    const auto error = failure::capture([&] {
+        if (reading)
+            read = connection->Execute(u"SELECT name FROM staff"_s)->fieldValue(0).toText();
+        else
+            connection->Execute(u"INSERT INTO staff VALUES ('林志明')"_s);
+    });
     QVERIFY2(clock.elapsed() < withinSeconds * 1000, qPrintable(QString::number(clock.elapsed())));
     QCOMPARE(error.has_value(), !failure.isEmpty());
     for (const QString &cause : failure)
         QVERIFY2(error->description.contains(cause), qPrintable(error->description));
+    if (reading)
+        QCOMPARE(read, u"王小明"_s); // the row, not an empty result
 
     // Once the other program lets go, the same connection writes again.
     other.release();
     connection->Execute(u"INSERT INTO staff VALUES ('陳美玲')"_s);
-    const QByteArray expected = failure.isEmpty() ? "林志明\n陳美玲" : "陳美玲";
+    const QByteArray expected = reading             ? "王小明\n陳美玲"
+                                : failure.isEmpty() ? "林志明\n陳美玲"
+                                                    : "陳美玲";
     QCOMPARE(shellQuery(database, u"SELECT name FROM staff ORDER BY rowid"_s), expected);
 }
 
