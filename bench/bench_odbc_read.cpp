@@ -115,9 +115,9 @@ void checkOdbc(SQLRETURN rc, const char *what)
 template<SQLSMALLINT CType>
 void bareOdbcLoop(benchmark::State &state)
 {
-    // With the driver options a connection gives SQLite's driver: rows read as fetched.
+    // With the driver options a connection gives SQLite's driver.
     const QString connectionString = database().connectionString
-                                     + QStringLiteral(";Timeout=1;StepAPI=1");
+                                     + QStringLiteral(";Timeout=1");
     SQLHENV env = SQL_NULL_HENV;
     SQLHDBC dbc = SQL_NULL_HDBC;
     checkOdbc(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env), "environment");
@@ -186,7 +186,7 @@ void BM_BareOdbcLoopNarrow(benchmark::State &state)
 void BM_BoundBlockFetch(benchmark::State &state)
 {
     const QString connectionString = database().connectionString
-                                     + QStringLiteral(";Timeout=1;StepAPI=1");
+                                     + QStringLiteral(";Timeout=1");
     SQLHENV env = SQL_NULL_HENV;
     SQLHDBC dbc = SQL_NULL_HDBC;
     checkOdbc(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env), "environment");
