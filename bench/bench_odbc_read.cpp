@@ -116,8 +116,7 @@ template<SQLSMALLINT CType>
 void bareOdbcLoop(benchmark::State &state)
 {
     // With the driver options a connection gives SQLite's driver.
-    const QString connectionString = database().connectionString
-                                     + QStringLiteral(";Timeout=1");
+    const QString connectionString = database().connectionString + QStringLiteral(";Timeout=1");
     SQLHENV env = SQL_NULL_HENV;
     SQLHDBC dbc = SQL_NULL_HDBC;
     checkOdbc(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env), "environment");
@@ -185,8 +184,7 @@ void BM_BareOdbcLoopNarrow(benchmark::State &state)
 // or 256 rows at a time, with nothing done with them.
 void BM_BoundBlockFetch(benchmark::State &state)
 {
-    const QString connectionString = database().connectionString
-                                     + QStringLiteral(";Timeout=1");
+    const QString connectionString = database().connectionString + QStringLiteral(";Timeout=1");
     SQLHENV env = SQL_NULL_HENV;
     SQLHDBC dbc = SQL_NULL_HDBC;
     checkOdbc(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env), "environment");
