@@ -112,31 +112,49 @@ void checkOdbc(SQLRETURN rc, const char *what)
     }
 }
 
+// A connection of the driver manager's own, made as a connection of the frame makes
+// it: the driver options it gives SQLite's driver, and UTF-8 for a driver without wide
+// calls.
+struct BareConnection
+{
+    SQLHENV env = SQL_NULL_HENV;
+    SQLHDBC dbc = SQL_NULL_HDBC;
+
+    BareConnection()
+    {
+        const QString connectionString = database().connectionString + QStringLiteral(";Timeout=1");
+        checkOdbc(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env), "environment");
+        checkOdbc(SQLSetEnvAttr(env,
+                                SQL_ATTR_ODBC_VERSION,
+                                reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3),
+                                0),
+                  "version");
+        checkOdbc(SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc), "connection");
+        locale_t utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", duplocale(LC_GLOBAL_LOCALE));
+        locale_t previous = uselocale(utf8);
+        std::vector<SQLWCHAR> in(connectionString.utf16(),
+                                 connectionString.utf16() + connectionString.size() + 1);
+        checkOdbc(SQLDriverConnectW(
+                      dbc, nullptr, in.data(), SQL_NTS, nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT),
+                  "connect");
+        uselocale(previous);
+        freelocale(utf8);
+    }
+    ~BareConnection()
+    {
+        SQLDisconnect(dbc);
+        SQLFreeHandle(SQL_HANDLE_DBC, dbc);
+        SQLFreeHandle(SQL_HANDLE_ENV, env);
+    }
+    BareConnection(const BareConnection &) = delete;
+    BareConnection &operator=(const BareConnection &) = delete;
+};
+
 template<SQLSMALLINT CType>
 void bareOdbcLoop(benchmark::State &state)
 {
-    // With the driver options a connection gives SQLite's driver.
-    const QString connectionString = database().connectionString + QStringLiteral(";Timeout=1");
-    SQLHENV env = SQL_NULL_HENV;
-    SQLHDBC dbc = SQL_NULL_HDBC;
-    checkOdbc(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env), "environment");
-    checkOdbc(SQLSetEnvAttr(env,
-                            SQL_ATTR_ODBC_VERSION,
-                            reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3),
-                            0),
-              "version");
-    checkOdbc(SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc), "connection");
-    // The same UTF-8 conversion for a driver without wide calls as the connection uses.
-    locale_t utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", duplocale(LC_GLOBAL_LOCALE));
-    locale_t previous = uselocale(utf8);
-    std::vector<SQLWCHAR> in(connectionString.utf16(),
-                             connectionString.utf16() + connectionString.size() + 1);
-    checkOdbc(SQLDriverConnectW(
-                  dbc, nullptr, in.data(), SQL_NTS, nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT),
-              "connect");
-    uselocale(previous);
-    freelocale(utf8);
-
+    const BareConnection bare;
+    SQLHDBC dbc = bare.dbc;
     std::vector<SQLWCHAR> query(Query.utf16(), Query.utf16() + Query.size() + 1);
     std::vector<SQLWCHAR> buffer(1024);
     for (auto _ : state) {
@@ -163,9 +181,6 @@ void bareOdbcLoop(benchmark::State &state)
         if (cells != qint64(RowCount) * 8)
             state.SkipWithError("not every cell was read");
     }
-    SQLDisconnect(dbc);
-    SQLFreeHandle(SQL_HANDLE_DBC, dbc);
-    SQLFreeHandle(SQL_HANDLE_ENV, env);
 }
 
 void BM_BareOdbcLoop(benchmark::State &state)
@@ -184,25 +199,8 @@ void BM_BareOdbcLoopNarrow(benchmark::State &state)
 // or 256 rows at a time, with nothing done with them.
 void BM_BoundBlockFetch(benchmark::State &state)
 {
-    const QString connectionString = database().connectionString + QStringLiteral(";Timeout=1");
-    SQLHENV env = SQL_NULL_HENV;
-    SQLHDBC dbc = SQL_NULL_HDBC;
-    checkOdbc(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env), "environment");
-    checkOdbc(SQLSetEnvAttr(env,
-                            SQL_ATTR_ODBC_VERSION,
-                            reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3),
-                            0),
-              "version");
-    checkOdbc(SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc), "connection");
-    locale_t utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", duplocale(LC_GLOBAL_LOCALE));
-    locale_t previous = uselocale(utf8);
-    std::vector<SQLWCHAR> in(connectionString.utf16(),
-                             connectionString.utf16() + connectionString.size() + 1);
-    checkOdbc(SQLDriverConnectW(
-                  dbc, nullptr, in.data(), SQL_NTS, nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT),
-              "connect");
-    uselocale(previous);
-    freelocale(utf8);
+    const BareConnection bare;
+    SQLHDBC dbc = bare.dbc;
     std::vector<SQLWCHAR> query(Query.utf16(), Query.utf16() + Query.size() + 1);
     const SQLULEN rowsAtOnce = SQLULEN(state.range(0));
     constexpr SQLLEN Width = 256;
@@ -230,9 +228,6 @@ void BM_BoundBlockFetch(benchmark::State &state)
         if (rows != RowCount)
             state.SkipWithError("not every row was read");
     }
-    SQLDisconnect(dbc);
-    SQLFreeHandle(SQL_HANDLE_DBC, dbc);
-    SQLFreeHandle(SQL_HANDLE_ENV, env);
 }
 
 template<bool AsText>

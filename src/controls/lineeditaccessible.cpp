@@ -206,22 +206,17 @@ private:
     int atCaret(int offset) const { return offset == -2 ? cursorPosition() : offset; }
 };
 
+// A spin box reads its editor's text itself; Qt gives the editor no reading of its own.
+bool isSpinBoxEditor(const QObject *edit)
+{
+    return edit->objectName() == QLatin1String("qt_spinbox_lineedit");
+}
+
 } // namespace
 
 void installLineEditAccessible()
 {
-    static const bool installed = [] {
-        QAccessible::installFactory(
-            [](const QString &className, QObject *object) -> QAccessibleInterface * {
-                // A spin box reads its editor's text itself; Qt gives the editor none.
-                if (className != QLatin1String("QLineEdit")
-                    || object->objectName() == QLatin1String("qt_spinbox_lineedit"))
-                    return nullptr;
-                return new LineEditAccessible(static_cast<QLineEdit *>(object));
-            });
-        return true;
-    }();
-    Q_UNUSED(installed);
+    installAccessible<QLineEdit, LineEditAccessible, isSpinBoxEditor>();
 }
 
 } // namespace controls
