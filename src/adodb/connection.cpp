@@ -58,6 +58,7 @@ void Connection::Open(const QString &userId, const QString &password, qint32 opt
     requireClosed();
     if (options != ConnectUnspecified && options != 0)
         throw invalidArgumentError();
+    connectionstring::requireOneReading(m_connectionString);
 
     // A log-in given here takes the place of the one in the string; drivers differ in
     // which of repeated attributes they take, so the string's own are left out.
@@ -87,7 +88,8 @@ void Connection::Open(const QString &userId, const QString &password, qint32 opt
     // is waited for no longer than a log-in, and a command no longer than its time-out.
     dbc->setAttribute(SQL_ATTR_LOGIN_TIMEOUT, SQLULEN(m_connectionTimeout));
     if (lockwait::isEmbeddedDatabase(connectionString)) {
-        connectionString = lockwait::withShortBusyWait(connectionString);
+        connectionString
+            = connectionstring::forEmbeddedDriver(lockwait::withShortBusyWait(connectionString));
         secrets << connectionstring::secretsOf(connectionString);
         dbc->enforceTimeouts(m_connectionTimeout);
     }

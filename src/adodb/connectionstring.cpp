@@ -3,6 +3,8 @@
 
 #include "suiteframe/adodb/connectionstring_p.h"
 
+#include "suiteframe/adodb/errors.h"
+
 #include <algorithm>
 
 namespace adodb::connectionstring {
@@ -20,18 +22,22 @@ bool isMaskLike(const QString &secret)
     return std::all_of(secret.begin(), secret.end(), [](QChar c) { return c == u'*'; });
 }
 
-} // namespace
-
-Attributes attributesOf(const QString &connectionString)
+// The "key=value" parts in the order written, keys as written, braced values without
+// their braces ("}}" standing for one brace); what follows the last of them without an
+// '=' goes to rest.
+Attributes parts(const QString &connectionString, QString *rest = nullptr)
 {
-    Attributes attributes;
+    Attributes found;
     qsizetype i = 0;
     const qsizetype n = connectionString.size();
     while (i < n) {
         const qsizetype equals = connectionString.indexOf(u'=', i);
-        if (equals < 0)
+        if (equals < 0) {
+            if (rest)
+                *rest = connectionString.mid(i);
             break;
-        const QString key = connectionString.mid(i, equals - i).trimmed();
+        }
+        const QString key = connectionString.mid(i, equals - i);
         QString value;
         i = equals + 1;
         if (i < n && connectionString.at(i) == u'{') {
@@ -57,8 +63,67 @@ Attributes attributesOf(const QString &connectionString)
             value = connectionString.mid(i, end - i);
             i = end + 1;
         }
-        attributes.emplace_back(key, value);
+        found.emplace_back(key, value);
     }
+    return found;
+}
+
+bool isKey(const QString &key, const char16_t *name)
+{
+    return key.compare(name, Qt::CaseInsensitive) == 0;
+}
+
+[[noreturn]] void refuse(const QString &why)
+{
+    throw platform::RuntimeError(AdoError::InvalidArgument,
+                                 QStringLiteral("連線字串無法開啟：%1").arg(why));
+}
+
+} // namespace
+
+void requireOneReading(const QString &connectionString)
+{
+    QString rest;
+    const Attributes written = parts(connectionString, &rest);
+    if (!rest.trimmed().isEmpty())
+        refuse(QStringLiteral("最後一段沒有「=」"));
+    QStringList seen;
+    for (const auto &[rawKey, value] : written) {
+        Q_UNUSED(value);
+        // The driver manager drops the blanks before a key, but not those after it.
+        const QString key = rawKey.trimmed();
+        if (key.isEmpty() || rawKey.back().isSpace() || key.contains(u';') || key.contains(u'{')
+            || key.contains(u'}'))
+            refuse(QStringLiteral("有一段的名稱是空的、以空白結尾或含有「;」「{」「}」"));
+        if (isKey(key, u"FILEDSN") || isKey(key, u"SAVEFILE"))
+            refuse(QStringLiteral("不接受 %1：它讀寫的檔案可以指定別的驅動程式").arg(key));
+        if (seen.contains(key, Qt::CaseInsensitive))
+            refuse(QStringLiteral("%1 出現了兩次，驅動程式管理員和驅動程式可能各取一個").arg(key));
+        seen << key;
+    }
+    if (seen.contains(QStringLiteral("DRIVER"), Qt::CaseInsensitive)
+        && seen.contains(QStringLiteral("DSN"), Qt::CaseInsensitive))
+        refuse(QStringLiteral("同時有 Driver 和 DSN，只能指定其中一個"));
+}
+
+QString forEmbeddedDriver(const QString &connectionString)
+{
+    QStringList parts;
+    for (const auto &[key, value] : attributesOf(connectionString)) {
+        if (isKey(key, u"LOADEXT"))
+            refuse(QStringLiteral("不接受 LoadExt：它會把別的程式庫載入本程式"));
+        if (value.contains(u';'))
+            refuse(QStringLiteral("%1 的值含有「;」，SQLite 的驅動程式無法讀取").arg(key));
+        parts << key + u'=' + value;
+    }
+    return parts.join(u';');
+}
+
+Attributes attributesOf(const QString &connectionString)
+{
+    Attributes attributes;
+    for (auto &[key, value] : parts(connectionString))
+        attributes.emplace_back(key.trimmed(), std::move(value));
     return attributes;
 }
 

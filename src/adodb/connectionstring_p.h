@@ -19,6 +19,20 @@ using Attributes = std::vector<std::pair<QString, QString>>;
 // without their braces ("}}" standing for one brace).
 Attributes attributesOf(const QString &connectionString);
 
+// Throws (AdoError::InvalidArgument, naming the key but never a value) unless the
+// driver manager and every driver read the connection string as the frame does: each
+// key once (the driver manager takes the last of a repeated key, SQLite's driver the
+// first), every part a "key=value" whose key neither ends in a blank nor holds a brace,
+// DRIVER and DSN not both (the driver manager takes whichever comes first), and no
+// FILEDSN or SAVEFILE, which read or write files of their own naming a driver library.
+void requireOneReading(const QString &connectionString);
+
+// The connection string as SQLite's ODBC driver reads it: that driver knows no braces
+// and ends every value at the first ';', so the values are written bare, and one that
+// holds a ';' cannot be handed to it and throws. LoadExt, which would load libraries
+// of the string's naming into the program, throws too.
+QString forEmbeddedDriver(const QString &connectionString);
+
 // The value of the first attribute named key (compared without regard to case).
 QString attribute(const QString &connectionString, const QString &key);
 

@@ -30,6 +30,11 @@ inline QString DateSeparator;  // separator of DBDateDisp's assembled layouts
 // Reports the current error (platform::Err()) for the named procedure: beeps, appends
 // the log record to LogFilePath, shows the five-line message in a warning box titled
 // with the application title, and restores the default mouse pointer. Never fails.
+// A log that refuses the record (a link another user planted in a shared folder, a
+// FIFO, a lock held past its bound: platform/sharedfolder_p.h) does not lose it: it
+// goes to the user's own default log, or to standard error where that default refused,
+// and the warning box says so after the five lines. The same holds for the two below,
+// which say it on standard error alone.
 void ReportError(const platform::Value &procedureName);
 // Appends the log record only, with the standard text of the current error number.
 // Nothing visible happens. Never fails.

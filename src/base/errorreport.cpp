@@ -3,12 +3,16 @@
 #include "suiteframe/base/basBase.h"
 
 #include "suiteframe/base/failure.h"
+#include "suiteframe/base/startupsettings_p.h"
 #include "suiteframe/platform/appinfo.h"
 #include "suiteframe/platform/codepage.h"
 #include "suiteframe/platform/desktop.h"
 #include "suiteframe/platform/regional.h"
 #include "suiteframe/platform/regularfile_p.h"
 #include "suiteframe/platform/runtimeerror.h"
+
+#include <cstdio>
+#include <optional>
 
 namespace basBase {
 
@@ -29,16 +33,37 @@ QString procedureText(const platform::Value &procedureName)
     return text;
 }
 
-void writeLogRecord(const QString &message)
+// The record goes to the log at path; a log that refused it (a link or another file
+// planted in a shared folder, a lock held past the bound) is told in the answer.
+std::optional<failure::Failure> appendRecord(const QString &path, const QByteArray &record)
+{
+    return failure::capture([&] { platform::regularfile::append(path, record); });
+}
+
+void writeToStandardError(const QString &text)
+{
+    std::fputs(text.toLocal8Bit().constData(), stderr);
+}
+
+// Appends the record to the log. Every ordinary failure leaves the log as it was,
+// silently. Where the log refused the record, it goes to the user's own default log
+// instead, or to standard error where the default log is the one that refused, and the
+// answer says why and where it went.
+QString writeLogRecord(const QString &message)
 {
     if (LogFilePath.isEmpty())
-        return;
-    failure::skip([&] {
-        // Every failure leaves the log as it was, silently.
-        platform::regularfile::append(LogFilePath,
-                                      platform::codepage::fromUnicode(
-                                          logRecord(QDateTime::currentDateTime(), message)));
-    });
+        return QString();
+    const QString record = logRecord(QDateTime::currentDateTime(), message);
+    const QByteArray bytes = platform::codepage::fromUnicode(record);
+    const std::optional<failure::Failure> refused = appendRecord(LogFilePath, bytes);
+    if (!refused)
+        return QString();
+    const QString fallback = startup::defaultLogFilePath();
+    const bool kept = fallback != LogFilePath && !appendRecord(fallback, bytes);
+    const QString where = kept ? fallback : QStringLiteral("標準錯誤輸出");
+    const QString notice = refused->description + QStringLiteral("。這筆記錄改記在 %1。").arg(where);
+    writeToStandardError(notice + u'\n' + (kept ? QString() : record));
+    return notice;
 }
 
 } // namespace
@@ -64,9 +89,10 @@ void ReportError(const platform::Value &procedureName)
     const QString message = errorMessage(procedureText(procedureName),
                                          error.Number,
                                          error.Description);
-    writeLogRecord(message);
+    const QString logNotice = writeLogRecord(message);
+    const QString shown = logNotice.isEmpty() ? message : message + logNotice + CRLF;
     failure::skip(
-        [&] { platform::desktop::showWarning(platform::AppInfo::current().title, message); });
+        [&] { platform::desktop::showWarning(platform::AppInfo::current().title, shown); });
     failure::skip(
         [] { platform::desktop::setMousePointer(platform::desktop::MousePointer::Default); });
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 // The per-user settings that fill basBase's process-wide settings at start-up.
 //
@@ -16,7 +17,10 @@ namespace basBase::startup {
 QString settingsFilePath();
 QString defaultLogFilePath();
 
-// Reads the settings file into LogFilePath, DateDispFormat and DateSeparator.
-void applySettings();
+// Reads the settings file into LogFilePath, DateDispFormat and DateSeparator. A file
+// path read from a settings file that other users may write is honoured only where
+// all of them may write its folder themselves; otherwise the default stays, and the
+// answer holds a notice for the user that names the setting.
+QStringList applySettings();
 
 } // namespace basBase::startup

@@ -7,6 +7,7 @@
 #include "suiteframe/controls/fonts.h"
 #include "suiteframe/platform/appinfo.h"
 #include "suiteframe/platform/codepage.h"
+#include "suiteframe/platform/desktop.h"
 
 #include <atomic>
 #include <chrono>
@@ -101,7 +102,11 @@ void startUp()
 {
     warnOfARefusedCodePage();
     controls::installFontSubstitutes();
-    basBase::startup::applySettings();
+    // What the settings could not be trusted with is said once, where the user sees it.
+    for (const QString &notice : basBase::startup::applySettings()) {
+        std::fputs((notice + u'\n').toLocal8Bit().constData(), stderr);
+        platform::desktop::showWarning(QCoreApplication::applicationName(), notice);
+    }
 }
 
 } // namespace frame

@@ -6,6 +6,7 @@
 #include "suiteframe/platform/codepage.h"
 #include "suiteframe/platform/filereplacement_p.h"
 #include "suiteframe/platform/regularfile_p.h"
+#include "suiteframe/platform/sharedfolder_p.h"
 
 #include <QByteArrayList>
 #include <QFile>
@@ -15,6 +16,7 @@
 #include <vector>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -256,106 +258,106 @@ void setEntry(QByteArrayList &lines,
 }
 
 // Holds an exclusive flock() on "<file>.lock" beside the settings file, and removes the
-// lock file again when released. The path is the settings file's, known to hold no NUL.
-// A writer that waited on a lock file which its holder has removed meanwhile finds the
-// inode gone from the path and starts over with the new lock file, so two writers
-// never hold locks on different inodes of one path.
+// lock file again when released. A writer that waited on a lock file which its holder
+// has removed meanwhile finds the inode gone from the folder and starts over with the
+// new lock file, so two writers never hold locks on different inodes of one name.
 class WriterLock
 {
 public:
     explicit WriterLock(const QString &filePath)
-        : m_path(QFile::encodeName(filePath + QStringLiteral(".lock")))
+        : m_location(sharedfolder::locate(filePath + QStringLiteral(".lock")))
     {
-        for (;;) {
-            const int fd = openLockFile();
-            if (fd < 0)
+        if (!m_location)
+            return;
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            sharedfolder::Descriptor file = openLockFile();
+            if (!file.isOpen())
                 return;
-            if (!lockExclusively(fd)) {
-                ::close(fd);
+            sharedfolder::lock(file.get(), m_location->path);
+            if (isStillInFolder(file.get())) {
+                m_file = std::move(file);
                 return;
             }
-            if (isStillAtPath(fd)) {
-                m_fd = fd;
-                return;
-            }
-            ::close(fd);
         }
     }
 
     ~WriterLock()
     {
-        if (m_fd < 0)
-            return;
-        ::unlink(m_path.constData());
-        ::close(m_fd);
+        if (m_file.isOpen())
+            ::unlinkat(folder(), m_location->name.constData(), 0);
     }
 
     WriterLock(const WriterLock &) = delete;
     WriterLock &operator=(const WriterLock &) = delete;
 
-    bool isHeld() const { return m_fd >= 0; }
+    bool isHeld() const { return m_file.isOpen(); }
 
     // What writers killed before they could clean up left beside the file: drafts of
     // the lock file, and new contents not yet renamed. Only one writer holds the lock,
     // and each of them holds an flock() on its own draft, so none of these is another
     // live writer's.
-    void removeAbandonedFiles(const QString &filePath) const
+    void removeAbandonedFiles(const sharedfolder::Location &file) const
     {
-        filereplacement::removeUnheldDrafts(draftPrefix());
-        filereplacement::removeAbandoned(filePath);
+        filereplacement::removeUnheldDrafts(folder(), draftPrefix());
+        filereplacement::removeAbandoned(file);
     }
 
 private:
+    int folder() const { return m_location->folder.get(); }
+
     // flock() needs no write access, so every user who may read the lock file can take
-    // the lock. A missing lock file is made readable by all before it appears at its
-    // path, so that no other user ever finds it closed to them, whatever the umask.
-    int openLockFile() const
+    // the lock. A missing lock file is made readable by all before it appears under its
+    // name, so that no other user ever finds it closed to them, whatever the umask; it
+    // takes its name without replacing one that another writer made meanwhile, and has
+    // one link throughout.
+    sharedfolder::Descriptor openLockFile() const
     {
         for (int attempt = 0; attempt < 100; ++attempt) {
-            const int fd = ::open(m_path.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
-            if (fd >= 0 || errno != ENOENT)
-                return fd;
-            QByteArray draft = draftPrefix() + QByteArrayLiteral("XXXXXX");
-            const int created = ::mkostemp(draft.data(), O_CLOEXEC);
-            if (created < 0)
-                return -1;
-            ::flock(created, LOCK_EX | LOCK_NB); // passed by when drafts are cleared
-            const bool made = ::fchmod(created, 0644) == 0
-                              && (::link(draft.constData(), m_path.constData()) == 0
-                                  || errno == EEXIST);
-            // A draft cleared in the instant before it was locked is simply made again.
-            const bool cleared = !made && errno == ENOENT;
-            ::unlink(draft.constData());
-            ::close(created);
-            if (!made && !cleared)
-                return -1;
+            sharedfolder::Descriptor file = sharedfolder::openFile(*m_location, O_RDONLY);
+            if (file.isOpen() || errno != ENOENT || m_location->throughLink)
+                return file;
+            QByteArray draft;
+            const sharedfolder::Descriptor created
+                = filereplacement::createDraft(folder(), draftPrefix(), &draft);
+            if (!created.isOpen())
+                return sharedfolder::Descriptor();
+            const bool named = ::fchmod(created.get(), 0644) == 0 && nameDraft(draft);
+            // Made meanwhile by another writer, or the draft cleared by one in the
+            // instant before it was locked: simply open or make it again.
+            const bool again = named || errno == EEXIST || errno == ENOENT;
+            ::unlinkat(folder(), draft.constData(), 0); // where it was renamed, long gone
+            if (!again)
+                return sharedfolder::Descriptor();
         }
-        return -1;
+        return sharedfolder::Descriptor();
     }
 
-    QByteArray draftPrefix() const { return m_path + QByteArrayLiteral(".tmp-"); }
+    QByteArray draftPrefix() const { return m_location->name + QByteArrayLiteral(".tmp-"); }
 
-    static bool lockExclusively(int fd)
+    // A file system that cannot rename without replacing gets a second link instead,
+    // which the draft's removal takes away again at once.
+    bool nameDraft(const QByteArray &draft) const
     {
-        int result;
-        do
-            result = ::flock(fd, LOCK_EX);
-        while (result != 0 && errno == EINTR);
-        return result == 0;
+        const char *name = m_location->name.constData();
+        if (::renameat2(folder(), draft.constData(), folder(), name, RENAME_NOREPLACE) == 0)
+            return true;
+        return errno == EINVAL && ::linkat(folder(), draft.constData(), folder(), name, 0) == 0;
     }
 
-    bool isStillAtPath(int fd) const
+    bool isStillInFolder(int fd) const
     {
         struct stat held
         {};
         struct stat current
         {};
-        return ::fstat(fd, &held) == 0 && ::stat(m_path.constData(), &current) == 0
+        return ::fstat(fd, &held) == 0
+               && ::fstatat(folder(), m_location->name.constData(), &current, AT_SYMLINK_NOFOLLOW)
+                      == 0
                && held.st_dev == current.st_dev && held.st_ino == current.st_ino;
     }
 
-    QByteArray m_path;
-    int m_fd = -1;
+    std::optional<sharedfolder::Location> m_location;
+    sharedfolder::Descriptor m_file;
 };
 
 } // namespace
@@ -416,18 +418,23 @@ bool writePrivateProfileString(const QByteArray &section,
     const WriterLock lock(filePath);
     if (!lock.isHeld())
         return false;
-
+    const std::optional<sharedfolder::Location> location = sharedfolder::locate(filePath);
+    if (!location)
+        return false;
+    const sharedfolder::Descriptor existing = sharedfolder::openFile(*location, O_RDONLY);
+    if (!existing.isOpen() && errno != ENOENT)
+        return false;
     QByteArray content;
-    if (QFile::exists(filePath)) {
-        const auto existing = regularfile::read(filePath);
-        if (!existing)
+    if (existing.isOpen()) {
+        const auto read = regularfile::readAll(existing.get());
+        if (!read)
             return false;
-        content = *existing;
+        content = *read;
     }
     QByteArrayList lines = splitLines(content);
     setEntry(lines, sectionName, keyName, text);
-    lock.removeAbandonedFiles(filePath);
-    return filereplacement::replace(filePath, lines.join());
+    lock.removeAbandonedFiles(*location);
+    return filereplacement::replace(*location, existing.get(), lines.join());
 }
 
 } // namespace platform::privateprofile

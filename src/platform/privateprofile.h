@@ -56,10 +56,15 @@ QString wholeProfileString(const QString &section, const QString &key, const QSt
 // Readers need no lock.
 //
 // Answers false, leaving the file as it was, when the path is empty or holds a NUL
-// character, when the file is no regular file, has no write permission or cannot be
-// read or replaced whole (a missing folder is not created), or when a name or the value
-// holds a CR or LF byte (which would add lines to the file). The lock file is open to every user who may read it,
-// and the replaced file keeps its mode and group, so users of one group share a file.
+// character, when the file has no write permission or cannot be read or replaced whole
+// (a missing folder is not created), or when a name or the value holds a CR or LF byte
+// (which would add lines to the file). The lock file is open to every user who may read
+// it, and the replaced file keeps its mode and group, so users of one group share a file.
+//
+// In a folder that other users may write, the file and its lock file are reached as
+// platform/sharedfolder_p.h says: a link another user planted, a file that is not
+// regular or has several links, or another writer's lock held past the bound throws
+// RuntimeError naming the file and the reason, the file left as it was.
 bool writePrivateProfileString(const QByteArray &section,
                                const QByteArray &key,
                                const QByteArray &value,

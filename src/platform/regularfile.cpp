@@ -2,11 +2,12 @@
 
 #include "suiteframe/platform/regularfile_p.h"
 
+#include "suiteframe/platform/sharedfolder_p.h"
+
 #include <QFile>
 
 #include <cerrno>
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,57 +15,27 @@ namespace platform::regularfile {
 
 namespace {
 
-// A descriptor that closes itself.
-class Descriptor
-{
-public:
-    explicit Descriptor(int fd)
-        : m_fd(fd)
-    {}
-    ~Descriptor()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    Descriptor(const Descriptor &) = delete;
-    Descriptor &operator=(const Descriptor &) = delete;
+using sharedfolder::Descriptor;
 
-    int get() const { return m_fd; }
-
-    // O_NONBLOCK keeps the open itself from waiting on a FIFO; once the file is known to
-    // be regular, the flag changes nothing.
-    bool isRegularFile(off_t *size = nullptr) const
-    {
-        struct stat status
-        {};
-        if (m_fd < 0 || ::fstat(m_fd, &status) != 0 || !S_ISREG(status.st_mode))
-            return false;
-        if (size)
-            *size = status.st_size;
-        return true;
-    }
-
-private:
-    int m_fd;
-};
-
-int openNative(const QString &path, int flags)
+// O_NONBLOCK keeps the open itself from waiting on a FIFO; once the file is known to be
+// regular, the flag changes nothing.
+Descriptor openNative(const QString &path, int flags)
 {
     const std::optional<QByteArray> native = nativePath(path);
     if (!native)
-        return -1;
+        return Descriptor();
     int fd;
     do
         fd = ::open(native->constData(), flags | O_CLOEXEC | O_NONBLOCK | O_NOCTTY, 0666);
     while (fd < 0 && errno == EINTR);
-    return fd;
+    return Descriptor(fd);
 }
 
-// Waits for the other appenders of the file; the turn ends when the file is closed.
-void takeTurn(int fd)
+bool isRegularFile(int fd)
 {
-    while (::flock(fd, LOCK_EX) != 0 && errno == EINTR) {
-    }
+    struct stat status
+    {};
+    return fd >= 0 && ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
 }
 
 // Takes back what a write cut short left after the file's former end.
@@ -85,15 +56,18 @@ std::optional<QByteArray> nativePath(const QString &path)
 
 std::optional<QByteArray> read(const QString &path)
 {
-    const Descriptor file(openNative(path, O_RDONLY));
-    off_t size = 0;
-    if (!file.isRegularFile(&size))
+    const Descriptor file = openNative(path, O_RDONLY);
+    if (!isRegularFile(file.get()))
         return std::nullopt;
+    return readAll(file.get());
+}
+
+std::optional<QByteArray> readAll(int fd)
+{
     QByteArray content;
-    content.reserve(qsizetype(size));
     char buffer[65536];
     for (;;) {
-        const ssize_t got = ::read(file.get(), buffer, sizeof buffer);
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
         if (got == 0)
             return content;
         if (got < 0) {
@@ -107,12 +81,15 @@ std::optional<QByteArray> read(const QString &path)
 
 bool append(const QString &path, const QByteArray &bytes)
 {
-    const Descriptor file(openNative(path, O_WRONLY | O_CREAT | O_APPEND));
-    if (!file.isRegularFile())
+    const std::optional<sharedfolder::Location> location = sharedfolder::locate(path);
+    if (!location)
+        return false;
+    const Descriptor file = sharedfolder::openFile(*location, O_WRONLY | O_CREAT | O_APPEND);
+    if (!file.isOpen())
         return false;
     // Without the turn (a file system that has no flock) the bytes are appended all the
     // same; only a record cut short could then take another's bytes back with it.
-    takeTurn(file.get());
+    sharedfolder::lock(file.get(), path);
     const off_t end = ::lseek(file.get(), 0, SEEK_END);
     if (writeAll(file.get(), bytes))
         return true;

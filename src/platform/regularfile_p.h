@@ -21,12 +21,17 @@ std::optional<QByteArray> nativePath(const QString &path);
 // regular file.
 std::optional<QByteArray> read(const QString &path);
 
+// The rest of the open file's content, from where it stands; nothing when a read fails.
+std::optional<QByteArray> readAll(int fd);
+
 // Appends the bytes after the file's last byte, whole or not at all, creating the file
 // when missing. Appenders take turns by an flock() on the file, so that processes
 // appending at the same moment never overwrite or tear each other's bytes, and bytes
 // that could not all be written (a full disk) are taken back by cutting the file to
 // where it ended before, which touches no earlier byte. Answers false, the file as it
-// was, for what is no regular file, cannot be opened or could not take the bytes whole.
+// was, where it cannot be opened or could not take the bytes whole. The file is reached
+// as platform/sharedfolder_p.h says: a planted link, a file that is not regular or
+// has several links, or a turn not had within the bound throws, naming the file.
 bool append(const QString &path, const QByteArray &bytes);
 
 // Writes all the bytes to the descriptor, going on after a short write; false at the
