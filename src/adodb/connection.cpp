@@ -88,8 +88,8 @@ void Connection::Open(const QString &userId, const QString &password, qint32 opt
     // is waited for no longer than a log-in, and a command no longer than its time-out.
     dbc->setAttribute(SQL_ATTR_LOGIN_TIMEOUT, SQLULEN(m_connectionTimeout));
     if (lockwait::isEmbeddedDatabase(connectionString)) {
-        connectionString
-            = connectionstring::forEmbeddedDriver(lockwait::withShortBusyWait(connectionString));
+        connectionString = connectionstring::forEmbeddedDriver(
+            lockwait::withShortBusyWait(connectionString));
         secrets << connectionstring::secretsOf(connectionString);
         dbc->enforceTimeouts(m_connectionTimeout);
     }

@@ -61,7 +61,8 @@ QString writeLogRecord(const QString &message)
     const QString fallback = startup::defaultLogFilePath();
     const bool kept = fallback != LogFilePath && !appendRecord(fallback, bytes);
     const QString where = kept ? fallback : QStringLiteral("標準錯誤輸出");
-    const QString notice = refused->description + QStringLiteral("。這筆記錄改記在 %1。").arg(where);
+    const QString notice = refused->description
+                           + QStringLiteral("。這筆記錄改記在 %1。").arg(where);
     writeToStandardError(notice + u'\n' + (kept ? QString() : record));
     return notice;
 }

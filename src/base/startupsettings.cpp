@@ -34,14 +34,14 @@ QString readSetting(const QString &key)
 // one clerk could aim another's error reports at her own files (~/.profile).
 QString distrustedLogPath(const QString &logFilePath)
 {
-    const platform::sharedfolder::Writers writers
-        = platform::sharedfolder::othersWhoMayWrite(settingsFilePath());
+    const platform::sharedfolder::Writers writers = platform::sharedfolder::othersWhoMayWrite(
+        settingsFilePath());
     if (writers.onlyTrusted()
-        || platform::sharedfolder::mayAllWriteFolder(writers,
-                                                     QFileInfo(logFilePath).absolutePath()))
+        || platform::sharedfolder::mayAllWriteFolder(writers, QFileInfo(logFilePath).absolutePath()))
         return QString();
-    return QStringLiteral("設定檔 %1 的 [basBase] LogFilePath 指向 %2，但其他使用者也能修改這個設定檔，"
-                          "而他們不能寫入那個資料夾：為了不讓別人指定您的檔案，錯誤記錄改記在 %3。")
+    return QStringLiteral(
+               "設定檔 %1 的 [basBase] LogFilePath 指向 %2，但其他使用者也能修改這個設定檔，"
+               "而他們不能寫入那個資料夾：為了不讓別人指定您的檔案，錯誤記錄改記在 %3。")
         .arg(settingsFilePath(), logFilePath, defaultLogFilePath());
 }
 

@@ -185,8 +185,9 @@ void removeUnheldDrafts(int folder, const QByteArray &prefix)
         if (name.size() != prefix.size() + NameLength || !name.startsWith(prefix)
             || !std::all_of(name.cend() - NameLength, name.cend(), isNameCharacter))
             continue;
-        const Descriptor draft(
-            ::openat(folder, name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+        const Descriptor draft(::openat(folder,
+                                        name.constData(),
+                                        O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
         if (!draft.isOpen())
             continue;
         struct stat held

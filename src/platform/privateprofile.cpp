@@ -317,8 +317,9 @@ private:
             if (file.isOpen() || errno != ENOENT || m_location->throughLink)
                 return file;
             QByteArray draft;
-            const sharedfolder::Descriptor created
-                = filereplacement::createDraft(folder(), draftPrefix(), &draft);
+            const sharedfolder::Descriptor created = filereplacement::createDraft(folder(),
+                                                                                  draftPrefix(),
+                                                                                  &draft);
             if (!created.isOpen())
                 return sharedfolder::Descriptor();
             const bool named = ::fchmod(created.get(), 0644) == 0 && nameDraft(draft);

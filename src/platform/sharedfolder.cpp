@@ -110,10 +110,7 @@ public:
         return true;
     }
 
-    Location location() &&
-    {
-        return {std::move(m_folder), m_left.front(), m_path, m_throughLink};
-    }
+    Location location() && { return {std::move(m_folder), m_left.front(), m_path, m_throughLink}; }
 
 private:
     bool isLink(const QByteArray &name) const
@@ -184,8 +181,7 @@ void requireSingleRegularFile(int fd, const QString &path)
     if (!S_ISREG(status.st_mode))
         refuse(path, QStringLiteral("它不是一般檔案（可能是具名管道、裝置或資料夾）"));
     if (status.st_nlink != 1)
-        refuse(path,
-               QStringLiteral("它有 %1 個硬連結，可能指向別人的檔案").arg(status.st_nlink));
+        refuse(path, QStringLiteral("它有 %1 個硬連結，可能指向別人的檔案").arg(status.st_nlink));
 }
 
 // The folder's writers other than this process's user and root.
