@@ -5,7 +5,9 @@
 
 #include "suiteframe/adodb/connection.h"
 #include "suiteframe/adodb/queryrecordset.h"
+#include "suiteframe/base/basBase.h"
 #include "suiteframe/base/failure.h"
+#include "suiteframe/controls/grid.h"
 #include "suiteframe/database/basADODB.h"
 #include "suiteframe/dialogs/frmSure.h"
 #include "suiteframe/frame/application.h"
@@ -18,6 +20,7 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -57,9 +60,12 @@ confirms; the second button, the close box and Escape decline.
 Exit status:
   0  the first button was pressed
   1  the second button, the close box or Escape
-  2  bad usage, an unreadable file, a failed connection or query, no display, or
-     a display lost while the dialog waited; one line on standard error says which
-     (never with a password)
+  2  bad usage, an unreadable file, a failed connection or query, records that
+     could not all be read (whatever was pressed), no display, or a display lost
+     while the dialog waited; one line on standard error says which (never with a
+     password)
+
+The database is opened read-only; a missing database file is never created.
 
 Environment:
   SUITEFRAME_CODEPAGE  the code page of the lines file, for example CP950 for Big5
@@ -294,7 +300,11 @@ int show(const Request &request, QIODevice &input, QIODevice &error)
             return trouble(error, problem);
         // The connection's descriptions never hold the connection string or a password.
         const auto notConnected = failure::capture(
-            [&] { basADODB::openConnection(connection, adodb::withRowsReadAsFetched(database)); });
+            [&] {
+                basADODB::openConnection(connection,
+                                         adodb::withReadOnlyAccess(
+                                             adodb::withRowsReadAsFetched(database)));
+            });
         if (notConnected)
             return trouble(error,
                            QStringLiteral("cannot connect to the database: ")
@@ -312,6 +322,14 @@ int show(const Request &request, QIODevice &input, QIODevice &error)
                                           optionalText(request.cancelCaption),
                                           request.shortSize ? std::optional<Value>(Value(true))
                                                             : std::nullopt);
+    // An answer given on part of the records is no answer on the query's result.
+    if (dialog.listCutShort())
+        return trouble(error,
+                       QStringLiteral("reading the records failed after %1 of them; the card "
+                                      "was not whole, so the answer does not count (the cause "
+                                      "is in the error log %2)")
+                           .arg(std::max(dialog.fgList->Cols() - 1, 0))
+                           .arg(basBase::LogFilePath));
     return confirmed ? Confirmed : Declined;
 }
 

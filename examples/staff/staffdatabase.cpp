@@ -148,6 +148,11 @@ EmbeddedState embeddedState()
                                                         : EmbeddedState::FolderNotWritable;
     if (!database.exists())
         return mayWrite(folder) ? EmbeddedState::Missing : EmbeddedState::FolderNotWritable;
+    // SQLite would take an empty file for a new database: the clerk decides, as for a
+    // missing one.
+    if (database.isFile() && database.size() == 0)
+        return mayWrite(database) && mayWrite(folder) ? EmbeddedState::Empty
+                                                      : EmbeddedState::ReadOnly;
     // SQLite writes its journal beside the file.
     return mayWrite(database) && mayWrite(folder) ? EmbeddedState::Present
                                                   : EmbeddedState::ReadOnly;

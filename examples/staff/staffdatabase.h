@@ -34,6 +34,7 @@ enum class EmbeddedState {
     Present,           // the file is there and may be written
     ReadOnly,          // the file or its folder may not be written
     Missing,           // the folder is there but the file is gone
+    Empty,             // the file is there but holds nothing (0 bytes): no database
     FolderNotWritable, // the folder cannot be made or written
 };
 EmbeddedState embeddedState();

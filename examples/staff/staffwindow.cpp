@@ -207,7 +207,8 @@ bool StaffWindow::openEmbeddedDatabase(bool *withSamples)
 {
     m_embeddedDatabase = staff::embeddedDatabasePath();
     const QString folder = QFileInfo(m_embeddedDatabase).absolutePath();
-    switch (staff::embeddedState()) {
+    const staff::EmbeddedState state = staff::embeddedState();
+    switch (state) {
     case staff::EmbeddedState::NewFolder:
         *withSamples = true;
         return true;
@@ -217,10 +218,14 @@ bool StaffWindow::openEmbeddedDatabase(bool *withSamples)
         m_readOnly = true;
         return true;
     case staff::EmbeddedState::Missing:
-        if (ask(QStringLiteral("找不到資料庫檔案 %1。資料夾還在，檔案可能被刪除或搬走了；"
-                               "若是搬走了，請放回原處後重新開啟本程式。\n"
-                               "要在這裡建立一個新的空白資料庫嗎？")
-                    .arg(m_embeddedDatabase),
+    case staff::EmbeddedState::Empty:
+        if (ask((state == staff::EmbeddedState::Missing
+                     ? QStringLiteral("找不到資料庫檔案 %1。資料夾還在，檔案可能被刪除或搬走了；")
+                     : QStringLiteral("資料庫檔案 %1 是空的（0 位元組），裡面沒有任何資料；"
+                                      "它可能在複製或搬移時沒有完成。"))
+                        .arg(m_embeddedDatabase)
+                    + QStringLiteral("若原來的檔案在別處，請放回原處後重新開啟本程式。\n"
+                                     "要在這裡建立一個新的空白資料庫嗎？"),
                 windowTitle(),
                 QStringLiteral("建立"),
                 QStringLiteral("不要")))
@@ -552,11 +557,15 @@ bool StaffWindow::ask(const QString &message,
         .SHOWMSG(Value(message), Value(title), Value(u"Y"), nullptr, Value(yes), Value(no));
 }
 
+// A settings file that refuses the write (a link planted in a shared folder) is
+// reported, naming the file; the record on the screen stays as it is.
 void StaffWindow::rememberLastId(const QString &id)
 {
-    QDir().mkpath(QFileInfo(staff::iniFilePath()).absolutePath());
-    basBase::WriteIniValue(staff::iniFilePath(),
-                           QStringLiteral("Staff"),
-                           QStringLiteral("LastId"),
-                           id);
+    failure::report(QStringLiteral("fmStaff_rememberLastId"), [&] {
+        QDir().mkpath(QFileInfo(staff::iniFilePath()).absolutePath());
+        basBase::WriteIniValue(staff::iniFilePath(),
+                               QStringLiteral("Staff"),
+                               QStringLiteral("LastId"),
+                               id);
+    });
 }

@@ -75,4 +75,9 @@ private:
 // the database's read lock, and other programs cannot write until it is closed.
 QString withRowsReadAsFetched(const QString &connectionString);
 
+// For a caller that only reads (the message command's card): the connection string with
+// an embedded database opened read-only, as a "file:" URI with mode=ro, and never
+// created where it is missing (NoCreat). Other drivers' strings stay as they are.
+QString withReadOnlyAccess(const QString &connectionString);
+
 } // namespace adodb

@@ -192,6 +192,8 @@ QString withAttributes(const QString &connectionString,
         }
         return key + u'=' + value;
     };
+    // Written anew, the string would no longer show what made it ambiguous.
+    requireOneReading(connectionString);
     QStringList parts;
     for (const auto &[key, value] : attributesOf(connectionString)) {
         if (!removedKeys.contains(key, Qt::CaseInsensitive))

@@ -48,7 +48,7 @@ QStringList secretsOf(const QString &connectionString);
 QString masked(QString text, const QStringList &secrets);
 
 // The string without the attributes named by keys (compared without regard to case),
-// with the given attributes appended.
+// with the given attributes appended. Throws as requireOneReading() does.
 QString withAttributes(const QString &connectionString,
                        const QStringList &removedKeys,
                        const Attributes &added);

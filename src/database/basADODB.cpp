@@ -10,13 +10,15 @@ namespace basADODB {
 bool ConnectADO(const platform::Value &connectionString,
                 std::unique_ptr<adodb::Connection> &connection)
 {
-    bool connected = false;
-    failure::log(QStringLiteral("ConnectADO"), [&] {
+    // The record keeps the provider's own description (which never holds the connection
+    // string or a password): the standard text of its number would not say why.
+    const auto failed = failure::capture([&] {
         connection = std::make_unique<adodb::Connection>();
         openConnection(*connection, connectionString.toText());
-        connected = true;
     });
-    return connected;
+    if (failed)
+        failure::keepInLog(QStringLiteral("ConnectADO"), *failed);
+    return !failed;
 }
 
 void openConnection(adodb::Connection &connection, const QString &connectionString)

@@ -16,8 +16,9 @@ namespace basADODB {
 // Puts a new connection into the caller's variable, releasing whatever it held, with
 // a connection time-out of 10 seconds, no command time-out and the given connection
 // string, and opens it. Answers true when it is open. A failure is logged quietly
-// under "ConnectADO" and answered with false; the variable then holds the new
-// connection, not open.
+// under "ConnectADO", with the provider's own description of its cause (which never
+// holds the connection string or a password), and answered with false; the variable
+// then holds the new connection, not open.
 bool ConnectADO(const platform::Value &connectionString,
                 std::unique_ptr<adodb::Connection> &connection);
 

@@ -215,8 +215,11 @@ bool FrmSure::SHOWMSG(const Value &pvMsg,
 
         const QString message = pvMsg.toText();
         elaMsg->setCaption(message);
+        m_listCutShort = false;
         if (pRST)
             PickRST(pRST);
+        if (m_listCutShort)
+            elaMsg->setCaption(message + QStringLiteral("\n") + cutShortNotice());
         elaList->setVisible(!(fgList->Rows() == 0 || fgList->Cols() == 1));
 
         const bool shortSize = pbShortSize.value_or(Value(false)).toBoolean();

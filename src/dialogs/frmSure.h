@@ -68,6 +68,10 @@ public:
     // beside a heading column of field names. Always answers false.
     bool PickRST(adodb::Recordset *pRST);
 
+    // Whether the last recordset listed could not be read to its end: the records read
+    // before the failure are listed, and the message says the list is cut short.
+    bool listCutShort() const { return m_listCutShort; }
+
     // The last button pressed in this instance.
     bool fbChoice() const { return m_fbChoice; }
 
@@ -112,11 +116,13 @@ private:
     void windowStateChanged(Qt::WindowState state);
     void comeBackFromMinimised();
     void focusLastControl();
+    QString cutShortNotice() const;
 
     bool m_fbChoice = false;
     double m_outerHeight = 0;
     QEventLoop *m_modalLoop = nullptr;
     bool m_showingAnew = false; // hidden only to be shown again, no answer
+    bool m_listCutShort = false;
 };
 
 // The dialog instance, created and loaded on first use.

@@ -7,6 +7,8 @@
 #include "suiteframe/controls/grid.h"
 #include "suiteframe/platform/runtimeerror.h"
 
+#include <algorithm>
+
 namespace dialogs {
 
 namespace {
@@ -31,7 +33,8 @@ void FrmSure::SetList(const platform::Value &pvFixedCols,
 
 bool FrmSure::PickRST(adodb::Recordset *pRST)
 {
-    failure::report(QStringLiteral("frmSure_PickRST"), [&] {
+    m_listCutShort = false;
+    const bool listed = failure::report(QStringLiteral("frmSure_PickRST"), [&] {
         fgList->setCols(1);
         fgList->setRows(0);
         if (!pRST)
@@ -53,7 +56,17 @@ bool FrmSure::PickRST(adodb::Recordset *pRST)
         }
         fgList->autoSizeColumns(0, fgList->Cols() - 1);
     });
+    // Records read before a failure (a damaged page of the database, say) stay listed,
+    // but the card must not pass for the whole result.
+    m_listCutShort = !listed && pRST;
     return false;
+}
+
+QString FrmSure::cutShortNotice() const
+{
+    return QStringLiteral("（注意：讀取資料時發生錯誤，清單沒有讀完，只列出前 %1 筆；"
+                          "原因記在錯誤記錄檔。）")
+        .arg(std::max(fgList->Cols() - 1, 0));
 }
 
 } // namespace dialogs

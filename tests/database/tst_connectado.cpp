@@ -179,21 +179,27 @@ void tst_ConnectADO::failureLogsOnceAndLeavesAnUnopenedConnection_data()
     QTest::addColumn<Value>("connectionString");
     QTest::addColumn<qint32>("number");
     QTest::addColumn<QString>("secret");
+    QTest::addColumn<QString>("cause"); // part of the provider's own description, logged
 
-    QTest::newRow("empty string") << Value(u""_s) << adodb::AdoError::ProviderFailure << QString();
+    QTest::newRow("empty string") << Value(u""_s) << adodb::AdoError::ProviderFailure << QString()
+                                  << u"IM002"_s;
     QTest::newRow("null value") << Value::null() << platform::ErrorNumber::InvalidUseOfNull
-                                << QString();
-    QTest::newRow("unknown driver") << Value(u"Driver={No Such Driver};Pwd=letmein-42"_s)
-                                    << adodb::AdoError::ProviderFailure << u"letmein-42"_s;
+                                << QString() << QString();
+    QTest::newRow("unknown driver")
+        << Value(u"Driver={No Such Driver};Pwd=letmein-42"_s) << adodb::AdoError::ProviderFailure
+        << u"letmein-42"_s << u"SQLSTATE 01000"_s;
     QTest::newRow("sqlite file in a missing folder")
         << Value(sqliteString(u"missing/folder/x.db"_s)) << adodb::AdoError::ProviderFailure
-        << QString();
+        << QString() << u"connect failed"_s;
+    QTest::newRow("a key twice")
+        << Value(sqliteString(u"x.db"_s) + u";Driver=/nowhere/x.so;Pwd=letmein-42"_s)
+        << adodb::AdoError::InvalidArgument << u"letmein-42"_s << u"Driver 出現了兩次"_s;
     QTest::newRow("postgres wrong password")
         << Value(m_postgres.connectionString(PostgresServer::User, u"wrong-Secret-77"_s))
-        << adodb::AdoError::ProviderFailure << u"wrong-Secret-77"_s;
+        << adodb::AdoError::ProviderFailure << u"wrong-Secret-77"_s << u"password"_s;
     QTest::newRow("postgres unknown user")
         << Value(m_postgres.connectionString(u"nobody"_s, PostgresServer::Password))
-        << adodb::AdoError::ProviderFailure << PostgresServer::Password;
+        << adodb::AdoError::ProviderFailure << PostgresServer::Password << u"nobody"_s;
 }
 
 void tst_ConnectADO::failureLogsOnceAndLeavesAnUnopenedConnection()
@@ -201,6 +207,7 @@ void tst_ConnectADO::failureLogsOnceAndLeavesAnUnopenedConnection()
     QFETCH(Value, connectionString);
     QFETCH(qint32, number);
     QFETCH(QString, secret);
+    QFETCH(QString, cause);
     std::unique_ptr<adodb::Connection> connection;
     DesktopCapture desktop;
 
@@ -216,6 +223,7 @@ void tst_ConnectADO::failureLogsOnceAndLeavesAnUnopenedConnection()
     QVERIFY2(log.contains(u"執行錯誤, 代碼: "_s + (number < 0 ? QString() : u" "_s)
                           + QString::number(number)),
              qPrintable(log));
+    QVERIFY2(log.contains(cause), qPrintable(log));
     if (!secret.isEmpty())
         QVERIFY(!log.contains(secret));
     if (!connectionString.isNull() && !connectionString.toText().isEmpty())

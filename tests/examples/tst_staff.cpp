@@ -488,6 +488,17 @@ void tst_Staff::missingOrReadOnlyDatabaseIsTold()
         restarted->close();
     }
 
+    // An empty file, as a copy that did not finish leaves it, is asked about as well.
+    QVERIFY(QFile::resize(m_database, 0));
+    {
+        const Clerk clerk({false});
+        auto restarted = start();
+        QCOMPARE(clerk.shown().size(), 1);
+        QVERIFY(clerk.shown().first().message.startsWith(u"資料庫檔案 %1 是空的"_s.arg(m_database)));
+        QCOMPARE(QFileInfo(m_database).size(), 0);
+        restarted->close();
+    }
+
     QVERIFY(QFile::setPermissions(m_database, QFile::ReadOwner | QFile::ReadGroup));
     {
         const Clerk clerk;

@@ -4,6 +4,7 @@
 
 #include "suiteframe/adodb/connection.h"
 #include "suiteframe/adodb/queryrecordset.h"
+#include "suiteframe/dialogs/messagepanel.h"
 #include "suiteframe/platform/codepage.h"
 #include "support/buildversion.h"
 #include "support/dialogtesting.h"
@@ -27,6 +28,7 @@ struct Outcome
     QString output;
     QString error;
     QStringList rows; // the dialog's list, one row a line, cells joined by tabs
+    QString message;  // the dialog's message
 };
 
 QStringList listRows(const controls::Grid *grid)
@@ -73,6 +75,7 @@ private slots:
         };
         executeAll(m_sqlite, staff);
         executeAll(m_postgres.connectionString(), staff);
+        makeDamagedDatabase();
         QFile ini(path(QStringLiteral("設定.ini")));
         QVERIFY(ini.open(QIODevice::WriteOnly));
         ini.write("[Jobs]\r\nDatabase=" + m_sqlite.toUtf8() + "\r\n");
@@ -142,6 +145,40 @@ private slots:
                                                         u"-q"_s,
                                                         u"SELECT 1"_s}
                                          << Answer::None << 2 << "no connection string in";
+        // The database is only read: a missing one is never made, and no connection
+        // string leads the driver manager and SQLite's driver to read it apart.
+        const QString sqliteFile = path(u"人員.db"_s);
+        QTest::newRow("missing database not created")
+            << QStringList{u"-c"_s, u"Driver=SQLite3;Database="_s + path(u"沒有.db"_s), u"-q"_s,
+                           u"SELECT 1"_s}
+            << Answer::None << 2 << "cannot connect to the database: ";
+        QTest::newRow("a driver given twice")
+            << QStringList{u"-c"_s, m_sqlite + u";Driver=/nowhere/x.so"_s, u"-q"_s, u"SELECT 1"_s}
+            << Answer::None << 2 << "Driver 出現了兩次";
+        QTest::newRow("Driver and DSN")
+            << QStringList{u"-c"_s, m_sqlite + u";DSN=other"_s, u"-q"_s, u"SELECT 1"_s}
+            << Answer::None << 2 << "同時有 Driver 和 DSN";
+        QTest::newRow("a key ending in a blank")
+            << QStringList{u"-c"_s, u"Driver =SQLite3;Database="_s + sqliteFile, u"-q"_s,
+                           u"SELECT 1"_s}
+            << Answer::None << 2 << "以空白結尾";
+        QTest::newRow("SAVEFILE")
+            << QStringList{u"-c"_s, m_sqlite + u";SAVEFILE="_s + path(u"寫入.dsn"_s), u"-q"_s,
+                           u"SELECT 1"_s}
+            << Answer::None << 2 << "不接受 SAVEFILE";
+        QTest::newRow("LoadExt braced inside the database")
+            << QStringList{u"-c"_s, u"Driver=SQLite3;Database={"_s + sqliteFile + u";LoadExt="_s
+                                        + path(u"e"_s) + u"}"_s,
+                           u"-q"_s, u"SELECT 1"_s}
+            << Answer::None << 2 << "Database 的值含有「;」";
+        QTest::newRow("LoadExt")
+            << QStringList{u"-c"_s, m_sqlite + u";LoadExt="_s + path(u"e"_s), u"-q"_s,
+                           u"SELECT 1"_s}
+            << Answer::None << 2 << "不接受 LoadExt";
+        QTest::newRow("damaged page: answer does not count")
+            << QStringList{u"-c"_s, u"Driver=SQLite3;Database="_s + path(u"損壞.db"_s), u"-q"_s,
+                           u"SELECT * FROM items"_s}
+            << Answer::Ok << 2 << "reading the records failed after";
     }
 
     void exitStatus()
@@ -155,6 +192,10 @@ private slots:
         QCOMPARE(m_driver.seen(), answer != Answer::None);
         QVERIFY2((outcome.output + outcome.error).contains(said), qPrintable(outcome.error));
         QVERIFY(!outcome.error.contains(u"Secret-42"));
+        QVERIFY(!QFile::exists(path(u"沒有.db"_s)));
+        QVERIFY(!QFile::exists(path(u"寫入.dsn"_s)));
+        if (outcome.error.contains(u"reading the records failed"))
+            QVERIFY2(outcome.message.contains(u"清單沒有讀完"), qPrintable(outcome.message));
         if (status == 2) {
             QStringList lines = outcome.error.split(u'\n', Qt::SkipEmptyParts);
             lines.removeAll(u"Try 'suiteframe-msg --help' for more information."_s);
@@ -227,6 +268,25 @@ private slots:
     }
 
 private:
+    // Five thousand records, one page of them overwritten with noise, as a disk or a
+    // copy that failed leaves it: reading stops part-way with SQLITE_CORRUPT.
+    void makeDamagedDatabase()
+    {
+        const QString file = path(u"損壞.db"_s);
+        QStringList statements{u"CREATE TABLE items (id INTEGER, text VARCHAR(100))"_s};
+        QStringList rows;
+        for (int i = 0; i < 5000; ++i)
+            rows << u"(%1, '%2')"_s.arg(i).arg(QString(80, u'x'));
+        statements << u"INSERT INTO items VALUES "_s + rows.join(u',');
+        executeAll(u"Driver=SQLite3;Database="_s + file, statements);
+        QFile damaged(file);
+        QVERIFY(damaged.open(QIODevice::ReadWrite));
+        const qint64 pages = damaged.size() / 4096;
+        QVERIFY(pages > 50);
+        QVERIFY(damaged.seek(pages * 3 / 5 * 4096));
+        damaged.write(QByteArray(4096, '\xA5'));
+    }
+
     QString path(const QString &name) const
     {
         return m_dir.filePath(QStringLiteral("批次 資料/") + name);
@@ -238,6 +298,7 @@ private:
         // Armed always, so that a dialog that should not show is seen, and answered.
         m_driver.whenShown<dialogs::FrmSure>([&outcome, answer](dialogs::FrmSure *dialog) {
             outcome.rows = dialog->fgList->isVisible() ? listRows(dialog->fgList) : QStringList();
+            outcome.message = dialog->elaMsg->Caption();
             switch (answer) {
             case Answer::Ok:
                 clickButton(dialog->cmdOK);
@@ -254,6 +315,7 @@ private:
                 break;
             }
         });
+        const DesktopCapture reports; // a failing read of the records is reported
         QByteArray inputData = inputBytes, outputData, errorData;
         QBuffer input(&inputData), output(&outputData), error(&errorData);
         input.open(QIODevice::ReadOnly);
