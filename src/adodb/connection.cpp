@@ -32,13 +32,16 @@ QString withRowsReadAsFetched(const QString &connectionString)
 
 QString withReadOnlyAccess(const QString &connectionString)
 {
-    const QString database = connectionstring::attribute(connectionString, QStringLiteral("Database"));
+    const QString database = connectionstring::attribute(connectionString,
+                                                         QStringLiteral("Database"));
     if (!lockwait::isEmbeddedDatabase(connectionString) || database.isEmpty())
         return connectionString;
     // SQLite reads a URI's path with %-escapes; a path that starts with two slashes would
     // name a host.
     QString path = database;
-    path.replace(u'%', QStringLiteral("%25")).replace(u'?', QStringLiteral("%3f")).replace(u'#', QStringLiteral("%23"));
+    path.replace(u'%', QStringLiteral("%25"))
+        .replace(u'?', QStringLiteral("%3f"))
+        .replace(u'#', QStringLiteral("%23"));
     while (path.startsWith(QStringLiteral("//")))
         path.remove(0, 1);
     return connectionstring::withAttributes(connectionString,

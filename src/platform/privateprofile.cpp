@@ -6,12 +6,14 @@
 #include "suiteframe/platform/codepage.h"
 #include "suiteframe/platform/filereplacement_p.h"
 #include "suiteframe/platform/regularfile_p.h"
+#include "suiteframe/platform/runtimeerror.h"
 #include "suiteframe/platform/sharedfolder_p.h"
 
 #include <QByteArrayList>
 #include <QFile>
 
 #include <algorithm>
+#include <chrono>
 #include <optional>
 #include <vector>
 
@@ -266,14 +268,15 @@ class WriterLock
 public:
     explicit WriterLock(const QString &filePath)
         : m_location(sharedfolder::locate(filePath + QStringLiteral(".lock")))
+        , m_deadline(sharedfolder::lockDeadline())
     {
         if (!m_location)
             return;
-        for (int attempt = 0; attempt < 100; ++attempt) {
+        for (;;) {
             sharedfolder::Descriptor file = openLockFile();
             if (!file.isOpen())
                 return;
-            sharedfolder::lock(file.get(), m_location->path);
+            sharedfolder::lock(file.get(), m_location->path, m_deadline);
             if (isStillInFolder(file.get())) {
                 m_file = std::move(file);
                 return;
@@ -312,7 +315,7 @@ private:
     // one link throughout.
     sharedfolder::Descriptor openLockFile() const
     {
-        for (int attempt = 0; attempt < 100; ++attempt) {
+        while (std::chrono::steady_clock::now() < m_deadline) {
             sharedfolder::Descriptor file = sharedfolder::openFile(*m_location, O_RDONLY);
             if (file.isOpen() || errno != ENOENT || m_location->throughLink)
                 return file;
@@ -330,7 +333,7 @@ private:
             if (!again)
                 return sharedfolder::Descriptor();
         }
-        return sharedfolder::Descriptor();
+        throw sharedfolder::lockWaitEnded(m_location->path);
     }
 
     QByteArray draftPrefix() const { return m_location->name + QByteArrayLiteral(".tmp-"); }
@@ -358,6 +361,7 @@ private:
     }
 
     std::optional<sharedfolder::Location> m_location;
+    std::chrono::steady_clock::time_point m_deadline;
     sharedfolder::Descriptor m_file;
 };
 

@@ -180,7 +180,9 @@ void requireSingleRegularFile(int fd, const QString &path)
         refuse(path, QStringLiteral("無法確認檔案的種類"));
     if (!S_ISREG(status.st_mode))
         refuse(path, QStringLiteral("它不是一般檔案（可能是具名管道、裝置或資料夾）"));
-    if (status.st_nlink != 1)
+    // No link left is a file removed since it was opened (a lock file let go of), which
+    // its opener notices; more than one may be another user's file under a second name.
+    if (status.st_nlink > 1)
         refuse(path, QStringLiteral("它有 %1 個硬連結，可能指向別人的檔案").arg(status.st_nlink));
 }
 
@@ -274,19 +276,33 @@ Descriptor openFile(const Location &location, int flags)
     return file;
 }
 
+RuntimeError lockWaitEnded(const QString &path)
+{
+    return RuntimeError(ErrorNumber::PermissionDenied,
+                        QStringLiteral("無法寫入 %1：另一個程式鎖住它已超過 %2 秒")
+                            .arg(path)
+                            .arg(LockWaitSeconds));
+}
+
+std::chrono::steady_clock::time_point lockDeadline()
+{
+    return std::chrono::steady_clock::now() + std::chrono::seconds(LockWaitSeconds);
+}
+
 void lock(int fd, const QString &path)
 {
+    lock(fd, path, lockDeadline());
+}
+
+void lock(int fd, const QString &path, std::chrono::steady_clock::time_point deadline)
+{
     using namespace std::chrono;
-    const auto deadline = steady_clock::now() + seconds(LockWaitSeconds);
     auto pause = milliseconds(1);
     while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         if (errno != EWOULDBLOCK && errno != EINTR)
             return; // a file system without flock(): nothing to wait for
         if (steady_clock::now() >= deadline)
-            throw RuntimeError(ErrorNumber::PermissionDenied,
-                               QStringLiteral("無法寫入 %1：另一個程式鎖住它已超過 %2 秒")
-                                   .arg(path)
-                                   .arg(LockWaitSeconds));
+            throw lockWaitEnded(path);
         std::this_thread::sleep_for(pause);
         pause = std::min(pause * 2, milliseconds(50));
     }

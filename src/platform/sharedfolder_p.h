@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <chrono>
 #include <optional>
 #include <vector>
 
@@ -22,11 +23,15 @@
 //     may write); the check is made on the link that was opened, so a link swapped in
 //     after the check is never followed;
 //   - a link whose target is missing is never followed to create a file;
-//   - the file opened must be a regular file with one link;
+//   - the file opened must be a regular file with no other link;
 //   - a lock is waited for at most LockWaitSeconds.
 // A refusal throws RuntimeError (PermissionDenied) whose description names the file
 // and the reason in Chinese. An ordinary failure (a missing folder, a full disk, no
 // permission) is no refusal: those answer as they always did.
+namespace platform {
+class RuntimeError;
+}
+
 namespace platform::sharedfolder {
 
 // The longest wait for another writer's lock on a log or settings file, as long as the
@@ -77,9 +82,16 @@ std::optional<Location> locate(const QString &path);
 // link, or a link was swapped in meanwhile.
 Descriptor openFile(const Location &location, int flags);
 
-// An exclusive flock() on the descriptor, waited for at most LockWaitSeconds; throws
-// naming the path when the wait ends.
+// The failure of a wait for a lock on the file at path that reached its deadline.
+RuntimeError lockWaitEnded(const QString &path);
+
+// When a wait for a lock that starts now must end.
+std::chrono::steady_clock::time_point lockDeadline();
+
+// An exclusive flock() on the descriptor, waited for until the deadline (at most
+// LockWaitSeconds from now unless given); throws naming the path when the wait ends.
 void lock(int fd, const QString &path);
+void lock(int fd, const QString &path, std::chrono::steady_clock::time_point deadline);
 
 // Whether the path's file may hold settings that other users could not have chosen:
 // the file and every folder above it are writable only by this process's user or root.

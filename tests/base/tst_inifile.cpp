@@ -63,6 +63,8 @@ private slots:
     void writeRefusesLineBreaks();
     void writeLeavesNoFileBeside();
     void writeIntoAMissingFolderFailsQuietly();
+    void writeFollowsOwnLinksToWhatExists_data();
+    void writeFollowsOwnLinksToWhatExists();
     void twoProcessesWritingLoseNothing_data();
     void twoProcessesWritingLoseNothing();
 
@@ -528,6 +530,32 @@ void tst_IniFile::writeIntoAMissingFolderFailsQuietly()
     QCOMPARE(readBytes(QStringLiteral("b.lock")), QByteArray("[S]\r\n"));
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden),
              (QStringList{QStringLiteral("a"), QStringLiteral("b.lock")}));
+}
+
+void tst_IniFile::writeFollowsOwnLinksToWhatExists_data()
+{
+    QTest::addColumn<bool>("targetExists");
+    QTest::newRow("link to a settings file elsewhere") << true;
+    QTest::newRow("link to a file not there") << false;
+}
+
+// A user's own link to her settings file elsewhere is written through and stays a link;
+// a link to nothing is never followed to make a file.
+void tst_IniFile::writeFollowsOwnLinksToWhatExists()
+{
+    QFETCH(bool, targetExists);
+    QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("elsewhere")));
+    const QString target = path(QStringLiteral("elsewhere/real.ini"));
+    if (targetExists)
+        writeBytes("[S]\r\nk=old\r\n", QStringLiteral("elsewhere/real.ini"));
+    QVERIFY(QFile::link(target, path()));
+
+    WriteIniValue(path(), QStringLiteral("S"), QStringLiteral("k"), QStringLiteral("new"));
+
+    QVERIFY(QFileInfo(path()).isSymLink());
+    QCOMPARE(QFile::exists(target), targetExists);
+    if (targetExists)
+        QCOMPARE(readBytes(QStringLiteral("elsewhere/real.ini")), QByteArray("[S]\r\nk=new\r\n"));
 }
 
 void tst_IniFile::twoProcessesWritingLoseNothing_data()

@@ -8,6 +8,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 class tst_StartupSettings : public QObject
 {
     Q_OBJECT
@@ -75,6 +78,48 @@ private slots:
         qputenv("SUITEFRAME_SETTINGS", file.toUtf8());
         basBase::startup::applySettings();
         QCOMPARE(basBase::DateSeparator, QStringLiteral("-"));
+    }
+
+    // A settings file others may write names a log only where they could write it
+    // themselves; otherwise the default stays and the user is told, naming the setting.
+    void logPathTrustedAsFarAsItsWriters_data()
+    {
+        QTest::addColumn<int>("settingsMode");
+        QTest::addColumn<int>("logFolderMode");
+        QTest::addColumn<bool>("kept");
+        QTest::newRow("settings of the user's own, any log folder") << 0644 << 0755 << true;
+        QTest::newRow("group's settings, log folder the group writes") << 0664 << 0775 << true;
+        QTest::newRow("group's settings, log folder closed to it") << 0664 << 0755 << false;
+        QTest::newRow("everyone's settings, log folder the group writes") << 0666 << 0775 << false;
+    }
+
+    void logPathTrustedAsFarAsItsWriters()
+    {
+        if (::geteuid() != 0)
+            QSKIP("needs root to give the files a group of another user's");
+        QFETCH(int, settingsMode);
+        QFETCH(int, logFolderMode);
+        QFETCH(bool, kept);
+        const gid_t group = 65534; // nogroup: users other than the tests' own
+        const QString folder = m_dir.filePath(QStringLiteral("共用記錄"));
+        const QString file = m_dir.filePath(QStringLiteral("共用設定.ini"));
+        QVERIFY(QDir().mkpath(folder));
+        writeSettings(QStringLiteral("[basBase]\r\nLogFilePath=%1/error.log\r\n").arg(folder), file);
+        for (const auto &[path, mode] :
+             {std::pair(folder, logFolderMode), std::pair(file, settingsMode)}) {
+            QCOMPARE(::chown(QFile::encodeName(path).constData(), 0, group), 0);
+            QCOMPARE(::chmod(QFile::encodeName(path).constData(), mode_t(mode)), 0);
+        }
+        qputenv("SUITEFRAME_SETTINGS", file.toUtf8());
+
+        const QStringList notices = basBase::startup::applySettings();
+
+        QCOMPARE(basBase::LogFilePath == folder + QStringLiteral("/error.log"), kept);
+        QCOMPARE(notices.size(), kept ? 0 : 1);
+        if (!kept) {
+            QCOMPARE(basBase::LogFilePath, basBase::startup::defaultLogFilePath());
+            QVERIFY(notices.first().contains(QStringLiteral("[basBase] LogFilePath")));
+        }
     }
 
 private:

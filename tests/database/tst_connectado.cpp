@@ -191,9 +191,10 @@ void tst_ConnectADO::failureLogsOnceAndLeavesAnUnopenedConnection_data()
     QTest::newRow("sqlite file in a missing folder")
         << Value(sqliteString(u"missing/folder/x.db"_s)) << adodb::AdoError::ProviderFailure
         << QString() << u"connect failed"_s;
-    QTest::newRow("a key twice")
-        << Value(sqliteString(u"x.db"_s) + u";Driver=/nowhere/x.so;Pwd=letmein-42"_s)
-        << adodb::AdoError::InvalidArgument << u"letmein-42"_s << u"Driver 出現了兩次"_s;
+    QTest::newRow("a key twice") << Value(sqliteString(u"x.db"_s)
+                                          + u";Driver=/nowhere/x.so;Pwd=letmein-42"_s)
+                                 << adodb::AdoError::InvalidArgument << u"letmein-42"_s
+                                 << u"Driver 出現了兩次"_s;
     QTest::newRow("postgres wrong password")
         << Value(m_postgres.connectionString(PostgresServer::User, u"wrong-Secret-77"_s))
         << adodb::AdoError::ProviderFailure << u"wrong-Secret-77"_s << u"password"_s;
