@@ -33,11 +33,21 @@ QString procedureText(const platform::Value &procedureName)
     return text;
 }
 
-// The record goes to the log at path; a log that refused it (a link or another file
-// planted in a shared folder, a lock held past the bound) is told in the answer.
-std::optional<failure::Failure> appendRecord(const QString &path, const QByteArray &record)
+// What became of a record appended to a log: whether it landed, and why the log
+// refused it (a link or another file planted in a shared folder, a lock held past the
+// bound), where it did.
+struct Appended
 {
-    return failure::capture([&] { platform::regularfile::append(path, record); });
+    bool landed = false;
+    std::optional<failure::Failure> refusal;
+};
+
+Appended appendRecord(const QString &path, const QByteArray &record)
+{
+    Appended appended;
+    appended.refusal = failure::capture(
+        [&] { appended.landed = platform::regularfile::append(path, record); });
+    return appended;
 }
 
 void writeToStandardError(const QString &text)
@@ -55,11 +65,11 @@ QString writeLogRecord(const QString &message)
         return QString();
     const QString record = logRecord(QDateTime::currentDateTime(), message);
     const QByteArray bytes = platform::codepage::fromUnicode(record);
-    const std::optional<failure::Failure> refused = appendRecord(LogFilePath, bytes);
+    const std::optional<failure::Failure> refused = appendRecord(LogFilePath, bytes).refusal;
     if (!refused)
         return QString();
     const QString fallback = startup::defaultLogFilePath();
-    const bool kept = fallback != LogFilePath && !appendRecord(fallback, bytes);
+    const bool kept = fallback != LogFilePath && appendRecord(fallback, bytes).landed;
     const QString where = kept ? fallback : QStringLiteral("標準錯誤輸出");
     const QString notice = refused->description
                            + QStringLiteral("。這筆記錄改記在 %1。").arg(where);

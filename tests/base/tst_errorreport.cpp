@@ -78,6 +78,10 @@ private slots:
         QVERIFY(m_dir.isValid());
         basBase::LogFilePath = m_dir.filePath(QStringLiteral("error.log"));
         QFile::remove(basBase::LogFilePath);
+        // Where a refused log's records go instead.
+        qputenv("XDG_STATE_HOME", QFile::encodeName(m_dir.filePath(QStringLiteral("state"))));
+        QDir(m_dir.filePath(QStringLiteral("state"))).removeRecursively();
+        QVERIFY(QDir().mkpath(m_dir.filePath(QStringLiteral("state/suiteframe"))));
     }
 
     void cleanup()
@@ -222,18 +226,22 @@ private slots:
     void unusableLogPathsWriteNothingAndFailNothing_data()
     {
         QTest::addColumn<QString>("path");
-        QTest::newRow("empty") << QString();
-        QTest::newRow("missing folder") << m_dir.filePath(QStringLiteral("missing/error.log"));
-        QTest::newRow("a folder") << m_dir.path();
-        QTest::newRow("full disk") << "/dev/full";
-        QTest::newRow("FIFO without a reader") << m_dir.filePath(QStringLiteral("fifo"));
+        QTest::addColumn<bool>("refused"); // told, and the records kept in the user's own log
+        QTest::newRow("empty") << QString() << false;
+        QTest::newRow("missing folder")
+            << m_dir.filePath(QStringLiteral("missing/error.log")) << false;
+        QTest::newRow("a folder") << m_dir.path() << false;
+        QTest::newRow("full disk") << "/dev/full" << true;
+        QTest::newRow("FIFO without a reader") << m_dir.filePath(QStringLiteral("fifo")) << true;
         QTest::newRow("NUL inside")
-            << m_dir.filePath(QStringLiteral("error.log")) + QChar(u'\0') + QStringLiteral(".old");
+            << m_dir.filePath(QStringLiteral("error.log")) + QChar(u'\0') + QStringLiteral(".old")
+            << false;
     }
 
     void unusableLogPathsWriteNothingAndFailNothing()
     {
         QFETCH(QString, path);
+        QFETCH(bool, refused);
         if (path.endsWith(QLatin1String("fifo")))
             QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
         basBase::LogFilePath = path;
@@ -246,6 +254,11 @@ private slots:
 
         QCOMPARE(desktop.beeps, 1);
         QCOMPARE(desktop.warnings.size(), 1);
+        QCOMPARE(desktop.warnings.first().text.contains(QStringLiteral("拒絕寫入 ") + path),
+                 refused);
+        const QByteArray kept = readAll(
+            m_dir.filePath(QStringLiteral("state/suiteframe/error.log")));
+        QCOMPARE(kept.count("**"), refused ? 2 : 0);
         QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 0);
         QVERIFY(!QFileInfo::exists(m_dir.filePath(QStringLiteral("missing"))));
         QFile::remove(m_dir.filePath(QStringLiteral("fifo")));
