@@ -40,6 +40,10 @@ constexpr double FieldHeight = 360;
 // record stays in view.
 constexpr int ShownCharacters = 30;
 
+// The list of a confirmation holds six rows at most in view at this size, at the
+// default 12 points only four and a half.
+constexpr float CardFontSize = 10.0f;
+
 const QString FieldsOfAListing = QStringLiteral("id AS 編號, name AS 姓名, hired AS 到職日, "
                                                 "salary AS 月薪, note AS 備註");
 
@@ -399,10 +403,18 @@ void StaffWindow::save(staff::Record record, bool isNew)
     showMessage(QStringLiteral("已存檔 %1 %2").arg(record.id, record.name));
 }
 
+// A card of the record's five fields: the names down the left as headings, in a font
+// small enough that every row is in view at the dialog's size, with no scrolling.
+void StaffWindow::showsEveryRow(dialogs::FrmSure &dialog, int headingRows)
+{
+    dialog.SetList(Value(1), Value(headingRows), Value(CardFontSize));
+}
+
 bool StaffWindow::confirmSave(const staff::Record &record, bool isNew)
 {
     dialogs::FrmSure &dialog = dialogs::frmSure();
     dialog.ClearMsgFrom();
+    showsEveryRow(dialog, 0);
     QString hired = staff::dateText(record.hired, m_calendar);
     if (record.hired)
         hired += u' ' + staff::otherCalendarText(*record.hired, m_calendar);
@@ -440,6 +452,7 @@ void StaffWindow::tellConflict(const staff::Record &mine)
     }
     dialogs::FrmSure &dialog = dialogs::frmSure();
     dialog.ClearMsgFrom();
+    showsEveryRow(dialog, 1);
     dialog.AddLine(Value(QStringLiteral("欄位\t您輸入的\t別人存的")));
     dialog.AddLine(
         Value(QStringLiteral("姓名\t%1\t%2").arg(shortened(mine.name), shortened(theirs->name))));

@@ -17,6 +17,9 @@ class QPushButton;
 namespace adodb {
 class Connection;
 }
+namespace dialogs {
+class FrmSure;
+}
 namespace failure {
 struct Failure;
 }
@@ -67,6 +70,7 @@ private:
     void loadRecord(const QString &id);
     void showRecord(const staff::Record &record);
     void save(staff::Record record, bool isNew);
+    static void showsEveryRow(dialogs::FrmSure &dialog, int headingRows);
     bool confirmSave(const staff::Record &record, bool isNew);
     void tellConflict(const staff::Record &mine);
     void tellRefusal(const QString &procedure,

@@ -4,6 +4,7 @@
 #include "suiteframe/controls/form.h"
 
 #include "suiteframe/controls/accessible_p.h"
+#include "suiteframe/controls/composition.h"
 #include "suiteframe/controls/twips.h"
 
 #include <QAccessibleWidget>
@@ -39,6 +40,7 @@ Form::Form(QWidget *parent, Qt::WindowFlags flags)
 {
     installAccessible<Form, FormAccessible>();
     installLineEditAccessible();
+    composition::watch();
 }
 
 void Form::setDesignFrame(double widthTwips, double heightTwips)
@@ -98,6 +100,10 @@ bool Form::event(QEvent *event)
 {
     if (event->type() == QEvent::KeyPress && pressFocusedButton(*static_cast<QKeyEvent *>(event)))
         return true;
+    // What a form does as it closes (asking about edits not saved) sees the word being
+    // composed as part of its field.
+    if (event->type() == QEvent::Close)
+        composition::finish();
     const bool handled = QWidget::event(event);
     // A window manager frames the window as it maps it, and the window moves then.
     if (event->type() == QEvent::Move || event->type() == QEvent::Show) {

@@ -15,7 +15,8 @@ namespace controls {
 // area. The frame is the one the window system reports. Where it reports none (while
 // the window is hidden, or before the window manager has framed it) the frame it last
 // reported is taken, and before any the design's: the difference between the design's
-// outer and client sizes.
+// outer and client sizes. A word that an input method is still composing in a field
+// is finished there before a command or the closing acts (controls/composition.h).
 class Form : public QWidget
 {
     Q_OBJECT

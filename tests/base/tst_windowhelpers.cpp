@@ -1,6 +1,7 @@
 // Window helpers: CenterForm's placement, and entry fields that move the focus by key
 // and select their text on entry.
 #include "suiteframe/base/basBase.h"
+#include "suiteframe/controls/composition.h"
 #include "suiteframe/controls/form.h"
 #include "suiteframe/platform/desktop.h"
 #include "support/modaldriver.h"
@@ -8,6 +9,7 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -68,6 +70,8 @@ private slots:
     void enteringAFieldSelectsItsText_data();
     void enteringAFieldSelectsItsText();
     void enterIsSwallowed();
+    void compositionIsFinishedBeforeACommand_data();
+    void compositionIsFinishedBeforeACommand();
     void wiringTwiceMovesOnce();
     void selectAllTextOnAnEmptyField();
     void selectAllTextRefusesAWidgetWithoutText();
@@ -224,6 +228,48 @@ void tst_WindowHelpers::enteringAFieldSelectsItsText()
     QCOMPARE(QApplication::focusWidget(), window.third);
     QCOMPARE(window.third->selectedText(), QStringLiteral("third text"));
     QCOMPARE(window.third->selectionStart(), 0);
+}
+
+void tst_WindowHelpers::compositionIsFinishedBeforeACommand_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::newRow("a button's Alt key") << QStringLiteral("shortcut");
+    QTest::newRow("a click into another field") << QStringLiteral("click");
+    QTest::newRow("the window closing") << QStringLiteral("close");
+}
+
+// With no input method to answer (offscreen), the word shown as being composed is what
+// the command finds in its field, once, and nothing lands in the field entered.
+void tst_WindowHelpers::compositionIsFinishedBeforeACommand()
+{
+    QFETCH(QString, command);
+    ThreeFields window;
+    auto *save = new QPushButton(QStringLiteral("&S存檔"), &window);
+    window.layout()->addWidget(save);
+    QString seen;
+    connect(save, &QPushButton::clicked, [&] { seen = window.first->text(); });
+    showActive(window);
+    window.first->setFocus();
+    QInputMethodEvent composing(QStringLiteral("林美"), {});
+    QApplication::sendEvent(window.first, &composing);
+    QVERIFY(controls::composition::isOpen());
+
+    // Through the window, as the window system delivers them.
+    if (command == u"shortcut") {
+        QTest::keyClick(window.windowHandle(), Qt::Key_S, Qt::AltModifier);
+        QTRY_COMPARE(seen, QStringLiteral("林美")); // the button is pressed as it is drawn pressed
+    } else if (command == u"click") {
+        QTest::mouseClick(window.windowHandle(),
+                          Qt::LeftButton,
+                          {},
+                          window.second->geometry().center());
+    } else {
+        window.close();
+    }
+
+    QCOMPARE(window.first->text(), QStringLiteral("林美"));
+    QCOMPARE(window.second->text(), QStringLiteral("second text"));
+    QVERIFY(!controls::composition::isOpen());
 }
 
 void tst_WindowHelpers::enterIsSwallowed()

@@ -10,6 +10,7 @@
 #include "suiteframe/adodb/connection.h"
 #include "suiteframe/adodb/queryrecordset.h"
 #include "suiteframe/base/basBase.h"
+#include "suiteframe/controls/composition.h"
 #include "suiteframe/dialogs/messagepanel.h"
 #include "support/dialogtesting.h"
 #include "support/lockingshell.h"
@@ -18,6 +19,7 @@
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProcess>
 #include <QTemporaryDir>
 
 using namespace dialogtesting;
@@ -98,6 +100,29 @@ void type(QLineEdit *field, const QString &text)
     QApplication::sendEvent(field, &committed);
 }
 
+// Keys and clicks as the X server delivers them, through the input method, while the
+// program goes on handling events.
+void xdotool(const QStringList &arguments)
+{
+    QProcess process;
+    process.start(u"xdotool"_s, arguments);
+    QVERIFY(process.waitForStarted());
+    while (process.state() != QProcess::NotRunning)
+        QTest::qWait(10);
+    QCOMPARE(process.exitCode(), 0);
+}
+
+void clickOn(QWidget *widget)
+{
+    const QPoint centre = widget->mapToGlobal(widget->rect().center());
+    xdotool({u"mousemove"_s,
+             u"--sync"_s,
+             QString::number(centre.x()),
+             QString::number(centre.y()),
+             u"click"_s,
+             u"1"_s});
+}
+
 // Picks the record in the card's column.
 std::function<void(FrmSure *)> pick(int column)
 {
@@ -128,6 +153,8 @@ private slots:
     void lockedDatabaseIsToldAndNothingTypedIsLost();
     void missingOrReadOnlyDatabaseIsTold();
     void exitWithUnsavedEditsAsksFirst();
+    void zhuyinAsAClerkTypesIt_data();
+    void zhuyinAsAClerkTypesIt();
 
 private:
     std::unique_ptr<StaffWindow> start();
@@ -544,6 +571,93 @@ void tst_Staff::exitWithUnsavedEditsAsksFirst()
         QCOMPARE(clerk.shown().size(), 1);
     }
     QVERIFY(!window->isVisible());
+}
+
+// Typed in Zhuyin with the real input method (ibus with chewing, tests/support/
+// on-input-method): keys on the standard layout, ㄌㄧㄣˊ = x u p 6 (林), ㄇㄟˇ = a o 3
+// (美), ㄓㄜˋ = 5 k 4 (這, whose second candidate is 浙). What the clerk then does
+// (then: Alt+S, Alt+C, a click into 備註) acts on what the fields showed, and the saved
+// row holds it. The record is A003, whose note is 華浙.
+void tst_Staff::zhuyinAsAClerkTypesIt_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QStringList>("keys");
+    QTest::addColumn<QString>("then");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("note");
+    QTest::addColumn<QString>("focus");
+
+    const auto keys = [](const char *text) { return QString::fromLatin1(text).split(u' '); };
+    QTest::newRow("a word committed by Enter, the next Enter moves on")
+        << u"txtName"_s << keys("x u p 6 a o 3 Return Return") << QString() << u"林美"_s
+        << u"華浙"_s << u"txtHired"_s;
+    QTest::newRow("Enter mid-syllable is the engine's")
+        << u"txtName"_s << keys("x u Return p 6 Return") << QString() << u"林"_s << u"華浙"_s
+        << u"txtName"_s;
+    QTest::newRow("arrows pick from the open candidate list")
+        << u"txtNote"_s << keys("5 k 4 Down 2 Return") << QString() << u"黃𡩋祥"_s << u"浙"_s
+        << u"txtNote"_s;
+    QTest::newRow("Up while composing is the engine's")
+        << u"txtNote"_s << keys("a o 3 Up Return") << QString() << u"黃𡩋祥"_s << u"美"_s
+        << u"txtNote"_s;
+    QTest::newRow("a selected field replaced") << u"txtName"_s << keys("x u p 6 Return")
+                                               << QString() << u"林"_s << u"華浙"_s << u"txtName"_s;
+    QTest::newRow("English mode") << u"txtNote"_s << keys("shift a b c shift") << QString()
+                                  << u"黃𡩋祥"_s << u"abc"_s << u"txtNote"_s;
+    QTest::newRow("Alt+S while composing saves what was shown")
+        << u"txtNote"_s << keys("x u p 6 a o 3") << u"alt+s"_s << u"黃𡩋祥"_s << u"林美"_s
+        << QString();
+    QTest::newRow("Alt+C while composing clears everything")
+        << u"txtName"_s << keys("x u") << u"alt+c"_s << QString() << QString() << u"txtId"_s;
+    QTest::newRow("a click into another field while composing")
+        << u"txtName"_s << keys("x u p 6 a o 3") << u"txtNote"_s << u"林美"_s << u"華浙"_s
+        << u"txtNote"_s;
+}
+
+void tst_Staff::zhuyinAsAClerkTypesIt()
+{
+    if (qEnvironmentVariable("QT_IM_MODULE") != u"ibus")
+        QSKIP("needs the real input method: run under tests/support/on-input-method");
+    QFETCH(QString, field);
+    QFETCH(QStringList, keys);
+    QFETCH(QString, then);
+    QFETCH(QString, name);
+    QFETCH(QString, note);
+    QFETCH(QString, focus);
+    auto window = start();
+    onDisk(u"UPDATE staff SET note = '華浙' WHERE id = 'A003'"_s);
+    load(*window, u"A003"_s);
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    const auto named = [&](const QString &objectName) {
+        return window->findChild<QLineEdit *>(objectName);
+    };
+
+    clickOn(named(field));
+    QTRY_COMPARE(QApplication::focusWidget(), named(field));
+    xdotool(QStringList{u"key"_s, u"--delay"_s, u"30"_s} + keys);
+    const Clerk clerk({true});
+    if (then.startsWith(u"alt+"))
+        xdotool({u"key"_s, then});
+    else if (!then.isEmpty())
+        clickOn(named(then));
+
+    QTRY_COMPARE(window->txtName->text(), name);
+    QTRY_COMPARE(window->txtNote->text(), note);
+    QVERIFY(!controls::composition::isOpen());
+    if (!focus.isEmpty())
+        QCOMPARE(QApplication::focusWidget(), named(focus));
+    if (then == u"alt+s") {
+        QTRY_COMPARE(clerk.shown().size(), 1);
+        QVERIFY(clerk.shown().first().lines.contains(u"備註\t"_s + note));
+        QCOMPARE(onDisk(u"SELECT note FROM staff WHERE id = 'A003'"_s), note.toUtf8());
+    }
+    if (then == u"alt+c") {
+        for (const QLineEdit *each : window->findChildren<QLineEdit *>())
+            QCOMPARE(each->text(), QString());
+    }
+    clickButton(window->cmdClear);
+    window->close();
 }
 
 QTEST_MAIN(tst_Staff)
