@@ -40,8 +40,8 @@ constexpr double FieldHeight = 360;
 // record stays in view.
 constexpr int ShownCharacters = 30;
 
-// The list of a confirmation holds six rows at most in view at this size, at the
-// default 12 points only four and a half.
+// The list of a confirmation holds its five rows in view with room to spare at this
+// size; at the default 12 points only four and a half.
 constexpr float CardFontSize = 10.0f;
 
 const QString FieldsOfAListing = QStringLiteral("id AS 編號, name AS 姓名, hired AS 到職日, "
