@@ -3,6 +3,8 @@
 
 #include "suiteframe/platform/codepage.h"
 
+#include "suiteframe/platform/codepage950_p.h"
+
 #include <QHash>
 #include <QList>
 #include <QMutex>
@@ -110,13 +112,38 @@ private:
     QHash<QString, iconv_t> m_open;
 };
 
+// How many bytes of the source, from where iconv stopped, make up the one unit that it
+// cannot convert.
+using UnitLength = size_t (*)(const char *at, size_t left);
+
+size_t oneByte(const char *, size_t)
+{
+    return 1;
+}
+
+size_t oneUtf32Character(const char *, size_t left)
+{
+    return qMin(left, size_t(4));
+}
+
+// A lead byte and a trail byte are one character, known to the converter or not: the
+// trail byte never stands on its own, nor starts a character with the byte after it.
+size_t oneCodePage950Character(const char *at, size_t left)
+{
+    const auto lead = static_cast<unsigned char>(at[0]);
+    return left >= 2 && codepage950::isLeadByte(lead)
+                   && codepage950::isTrailByte(static_cast<unsigned char>(at[1]))
+               ? 2
+               : 1;
+}
+
 // Converts with iconv, replacing what the target cannot hold (or what is not valid in
 // the source) by `replacement`, which is already encoded in the target.
 QByteArray convert(const QByteArray &input,
                    const QString &from,
                    const QString &to,
                    const QByteArray &replacement,
-                   int sourceUnit)
+                   UnitLength unitLength)
 {
     thread_local Converters converters;
     iconv_t cd = converters.get(from, to);
@@ -136,7 +163,7 @@ QByteArray convert(const QByteArray &input,
             continue;
         // EILSEQ or EINVAL: one unit that cannot be converted; replace it and go on.
         output.append(replacement);
-        const size_t skip = qMin(inLeft, size_t(sourceUnit));
+        const size_t skip = unitLength(in, inLeft);
         in += skip;
         inLeft -= skip;
     }
@@ -145,6 +172,69 @@ QByteArray convert(const QByteArray &input,
     iconv(cd, nullptr, nullptr, &out, &outLeft);
     output.append(buffer, int(out - buffer));
     return output;
+}
+
+const QByteArray ReplacementUtf16("\xFD\xFF", 2); // U+FFFD in UTF-16LE
+
+QByteArray encode(const QString &text, const QString &target)
+{
+    const QList<uint> ucs4 = text.toUcs4();
+    const QByteArray utf32(reinterpret_cast<const char *>(ucs4.constData()),
+                           qsizetype(ucs4.size() * 4));
+    return convert(utf32,
+                   QStringLiteral("UTF-32LE"),
+                   target,
+                   QByteArrayLiteral("?"),
+                   oneUtf32Character);
+}
+
+QString decode(const QByteArray &bytes, const QString &source, UnitLength unitLength)
+{
+    const QByteArray utf16 = convert(bytes,
+                                     source,
+                                     QStringLiteral("UTF-16LE"),
+                                     ReplacementUtf16,
+                                     unitLength);
+    return QString(reinterpret_cast<const QChar *>(utf16.constData()), utf16.size() / 2);
+}
+
+// Code page 950 with its user-defined areas, which iconv does not map (but for the
+// last), mapped as Windows maps them; every other stretch goes through iconv.
+QByteArray encode950(const QString &text, const QString &target)
+{
+    QByteArray bytes;
+    qsizetype runStart = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const std::optional<QByteArray> userDefined = codepage950::fromPrivateUse(
+            text.at(i).unicode());
+        if (!userDefined)
+            continue;
+        bytes += encode(text.mid(runStart, i - runStart), target) + *userDefined;
+        runStart = i + 1;
+    }
+    return bytes + encode(text.mid(runStart), target);
+}
+
+QString decode950(const QByteArray &bytes, const QString &source)
+{
+    QString text;
+    qsizetype runStart = 0;
+    qsizetype i = 0;
+    while (i < bytes.size()) {
+        const size_t length = oneCodePage950Character(bytes.constData() + i,
+                                                      size_t(bytes.size() - i));
+        const std::optional<char32_t> userDefined
+            = length == 2 ? codepage950::toPrivateUse(static_cast<unsigned char>(bytes.at(i)),
+                                                      static_cast<unsigned char>(bytes.at(i + 1)))
+                          : std::nullopt;
+        if (userDefined) {
+            text += decode(bytes.mid(runStart, i - runStart), source, oneCodePage950Character);
+            text += QChar(char16_t(*userDefined));
+            runStart = i + 2;
+        }
+        i += qsizetype(length);
+    }
+    return text + decode(bytes.mid(runStart), source, oneCodePage950Character);
 }
 
 } // namespace
@@ -179,10 +269,9 @@ QByteArray fromUnicode(const QString &text)
     const QString target = name();
     if (isUtf8(target))
         return text.toUtf8();
-    const QList<uint> ucs4 = text.toUcs4();
-    const QByteArray utf32(reinterpret_cast<const char *>(ucs4.constData()),
-                           qsizetype(ucs4.size() * 4));
-    return convert(utf32, QStringLiteral("UTF-32LE"), target, QByteArrayLiteral("?"), 4);
+    if (codepage950::isCodePage950(target.toLatin1().constData()))
+        return encode950(text, target);
+    return encode(text, target);
 }
 
 QString toUnicode(const QByteArray &bytes)
@@ -190,9 +279,9 @@ QString toUnicode(const QByteArray &bytes)
     const QString source = name();
     if (isUtf8(source))
         return QString::fromUtf8(bytes);
-    const QByteArray replacement("\xFD\xFF", 2); // U+FFFD in UTF-16LE
-    const QByteArray utf16 = convert(bytes, source, QStringLiteral("UTF-16LE"), replacement, 1);
-    return QString(reinterpret_cast<const QChar *>(utf16.constData()), utf16.size() / 2);
+    if (codepage950::isCodePage950(source.toLatin1().constData()))
+        return decode950(bytes, source);
+    return decode(bytes, source, oneByte);
 }
 
 } // namespace platform::codepage

@@ -224,6 +224,18 @@ void tst_IniFile::readsAsTheWindowsProgramsDo_data()
         "S",
         "k",
         QString(126, u'x'));
+    row("big5 name with a user-defined character",
+        big5,
+        "[S]\r\nName=\xAA\x4C\xFA\x40\xA9\xFA\r\n",
+        "S",
+        "Name",
+        u"林\uE000明"_qs);
+    row("big5 pair the converter does not know",
+        big5,
+        "[S]\r\nk=\xA3\xC0x\r\n",
+        "S",
+        "k",
+        u"?x"_qs); // one character for the pair, through the buffer of code page bytes
     row("big5 value of 64 characters",
         big5,
         "[S]\r\nk=" + QByteArray(BIG5_MIDDLE).repeated(64) + "\r\n",
@@ -322,6 +334,14 @@ void tst_IniFile::writeKeepsEveryOtherLine_data()
     };
 
     row("new file", utf8, "", "S", "k", "v", "[S]\r\nk=v\r\n");
+    // As a Windows machine wrote it: a name with a user-defined character stays as it was.
+    row("big5 user-defined characters kept",
+        u"CP950"_qs,
+        "[Staff]\r\nName=\xAA\x4C\xFA\x40\xA9\xFA\r\n",
+        "Staff",
+        "Note",
+        u"\uF848"_qs,
+        "[Staff]\r\nName=\xAA\x4C\xFA\x40\xA9\xFA\r\nNote=\xC8\xFE\r\n");
     row("value replaced in place",
         utf8,
         "; settings\n[S]\nk=old\nother = x\n\n[T]\nk=t\n",

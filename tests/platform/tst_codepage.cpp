@@ -29,6 +29,57 @@ private slots:
                                << "記" << QByteArray("\xE8\xA8\x98");
         QTest::newRow("Latin-1") << "ISO-8859-1"
                                  << "é" << QByteArray("\xE9");
+        // The user-defined areas as Windows maps them, each one's first and last code.
+        const auto userDefined = [](const char *name, char16_t character, const char *bytes) {
+            QTest::newRow(name) << "CP950" << QString(QChar(character)) << QByteArray(bytes, 2);
+        };
+        userDefined("CP950 user-defined FA40", 0xE000, "\xFA\x40");
+        userDefined("CP950 user-defined FEFE", 0xE310, "\xFE\xFE");
+        userDefined("CP950 user-defined 8E40", 0xE311, "\x8E\x40");
+        userDefined("CP950 user-defined A0FE", 0xEEB7, "\xA0\xFE");
+        userDefined("CP950 user-defined 8140", 0xEEB8, "\x81\x40");
+        userDefined("CP950 user-defined 8DFE", 0xF6B0, "\x8D\xFE");
+        userDefined("CP950 user-defined C6A1", 0xF6B1, "\xC6\xA1");
+        userDefined("CP950 user-defined C8FE", 0xF848, "\xC8\xFE");
+        QTest::newRow("CP950 name with a user-defined character")
+            << "CP950" << QStringLiteral("林\uE000明") << QByteArray("\xAA\x4C\xFA\x40\xA9\xFA");
+    }
+
+    // Every code of each user-defined area reads as the next Private Use Area character
+    // and is written back byte for byte.
+    void everyUserDefinedCodeRoundTrips_data()
+    {
+        QTest::addColumn<int>("firstLead");
+        QTest::addColumn<int>("firstTrail");
+        QTest::addColumn<int>("lastLead");
+        QTest::addColumn<int>("first");
+        QTest::addColumn<int>("last");
+        QTest::newRow("FA40-FEFE") << 0xFA << 0x40 << 0xFE << 0xE000 << 0xE310;
+        QTest::newRow("8E40-A0FE") << 0x8E << 0x40 << 0xA0 << 0xE311 << 0xEEB7;
+        QTest::newRow("8140-8DFE") << 0x81 << 0x40 << 0x8D << 0xEEB8 << 0xF6B0;
+        QTest::newRow("C6A1-C8FE") << 0xC6 << 0xA1 << 0xC8 << 0xF6B1 << 0xF848;
+    }
+
+    void everyUserDefinedCodeRoundTrips()
+    {
+        QFETCH(int, firstLead);
+        QFETCH(int, firstTrail);
+        QFETCH(int, lastLead);
+        QFETCH(int, first);
+        QFETCH(int, last);
+        QVERIFY(codepage::setName(QStringLiteral("CP950")));
+        QByteArray bytes;
+        for (int lead = firstLead; lead <= lastLead; ++lead) {
+            for (int trail = lead == firstLead ? firstTrail : 0x40; trail <= 0xFE; ++trail) {
+                if (trail <= 0x7E || trail >= 0xA1)
+                    bytes += char(lead) + QByteArray(1, char(trail));
+            }
+        }
+        QString expected;
+        for (int character = first; character <= last; ++character)
+            expected += QChar(char16_t(character));
+        QCOMPARE(codepage::toUnicode(bytes), expected);
+        QCOMPARE(codepage::fromUnicode(expected), bytes);
     }
 
     void roundTrips()
@@ -68,6 +119,11 @@ private slots:
         codepage::setName(QStringLiteral("BIG5"));
         QCOMPARE(codepage::fromUnicode(QStringLiteral("a😀b")), QByteArray("a?b"));
         QCOMPARE(codepage::toUnicode(QByteArray("a\xFF")), QStringLiteral("a\uFFFD"));
+        QCOMPARE(codepage::toUnicode(QByteArray("a\xB0")), QStringLiteral("a\uFFFD"));
+        // A pair the converter does not know is one character: its trail byte neither
+        // shows on its own nor takes the next byte with it.
+        codepage::setName(QStringLiteral("CP950"));
+        QCOMPARE(codepage::toUnicode(QByteArray("\xA3\xC0x")), QStringLiteral("\uFFFDx"));
         QCOMPARE(codepage::toUnicode(QByteArray("a\xB0")), QStringLiteral("a\uFFFD"));
     }
 };
