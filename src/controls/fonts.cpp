@@ -3,10 +3,41 @@
 #include "suiteframe/controls/fonts.h"
 
 #include <QFont>
+#include <QFontDatabase>
+#include <QRawFont>
 #include <QString>
 #include <QStringList>
 
 namespace controls {
+
+namespace {
+
+// The first user-defined character of Big5 (FA40), as code page 950 maps it, and a
+// common character that only a font of user-defined characters lacks.
+constexpr char16_t FirstUserDefined = 0xE000;
+constexpr char16_t One = 0x4E00; // 一
+
+// The installed fonts of user-defined characters alone: an office's own, converted from
+// the font its Windows machines draw the rare characters of names with. (The Ming face
+// has glyphs of its own in the Private Use Area, which are not the office's.)
+QStringList userDefinedCharacterFonts()
+{
+    QStringList found;
+    for (const QString &family : QFontDatabase::families()) {
+        // Loading a font to look at its characters takes milliseconds: only fonts of no
+        // common writing system of their own are looked at.
+        const QList<QFontDatabase::WritingSystem> systems = QFontDatabase::writingSystems(family);
+        if (systems.contains(QFontDatabase::Latin)
+            || systems.contains(QFontDatabase::TraditionalChinese))
+            continue;
+        const QRawFont font = QRawFont::fromFont(QFont(family));
+        if (font.supportsCharacter(QChar(FirstUserDefined)) && !font.supportsCharacter(QChar(One)))
+            found << family;
+    }
+    return found;
+}
+
+} // namespace
 
 QFont designFont(const QString &family, double points, bool bold)
 {
@@ -18,12 +49,15 @@ QFont designFont(const QString &family, double points, bool bold)
 
 void installFontSubstitutes()
 {
-    // The Ming face first; the national full-character font (Debian's
-    // fonts-cns11643-sung) draws what it lacks: rarer characters of names, and those
-    // of CJK Extension B outside the basic plane (𠀋, 𡩋).
-    const QStringList ming{QStringLiteral("AR PL UMing TW"),
-                           QStringLiteral("TW-Sung"),
-                           QStringLiteral("TW-Sung-Ext-B")};
+    // An office's font of user-defined characters first, where one is installed, as
+    // Windows draws them from its own before any other (without one such a character
+    // shows as an empty box); then the Ming face; the national full-character font
+    // (Debian's fonts-cns11643-sung) draws what it lacks: rarer characters of names,
+    // and those of CJK Extension B outside the basic plane (𠀋, 𡩋).
+    const QStringList ming = userDefinedCharacterFonts()
+                             + QStringList{QStringLiteral("AR PL UMing TW"),
+                                           QStringLiteral("TW-Sung"),
+                                           QStringLiteral("TW-Sung-Ext-B")};
     QFont::insertSubstitutions(QStringLiteral("新細明體"), ming);
     QFont::insertSubstitutions(QStringLiteral("細明體"), ming);
     QFont::insertSubstitutions(QStringLiteral("PMingLiU"), ming);
