@@ -9,15 +9,41 @@
 
 #include <QEvent>
 #include <QFontMetricsF>
+#include <QPalette>
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace controls {
 
 namespace {
 
 constexpr int RowPadding = 4; // pixels added to the font's line height
+
+// A card keeps the design's light colours on every desktop, as the message panel beside
+// it does: white cells, light grey headings and lines, black text, and a navy selection
+// with white text. (The style's own palette follows a dark desktop where its platform
+// theme gives one, so the colours are the card's own.)
+QPalette cardPalette(QPalette palette)
+{
+    const QColor black(0, 0, 0), white(255, 255, 255), face(239, 239, 239);
+    const std::pair<QPalette::ColorRole, QColor> colours[] = {
+        {QPalette::Base, white},
+        {QPalette::Text, black},
+        {QPalette::Window, face},
+        {QPalette::WindowText, black},
+        {QPalette::Button, face},
+        {QPalette::ButtonText, black},
+        {QPalette::Mid, QColor(184, 184, 184)},
+        {QPalette::Midlight, QColor(202, 202, 202)},
+        {QPalette::Highlight, QColor(0, 0, 128)},
+        {QPalette::HighlightedText, white},
+    };
+    for (const auto &[role, colour] : colours)
+        palette.setColor(role, colour);
+    return palette;
+}
 
 [[noreturn]] void invalidValue()
 {
@@ -43,6 +69,7 @@ Grid::Grid(QWidget *parent)
     setFont(f);
     m_rowHeight = QFontMetrics(font()).height() + RowPadding;
     setFocusPolicy(Qt::StrongFocus);
+    setPalette(cardPalette(palette()));
     viewport()->setBackgroundRole(QPalette::Base);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);

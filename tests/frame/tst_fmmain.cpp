@@ -5,13 +5,17 @@
 
 #include "suiteframe/base/basBase.h"
 #include "suiteframe/controls/fonts.h"
+#include "suiteframe/controls/grid.h"
 #include "suiteframe/controls/panel.h"
 #include "suiteframe/controls/twips.h"
+#include "suiteframe/dialogs/frmSure.h"
+#include "suiteframe/dialogs/messagepanel.h"
 #include "suiteframe/platform/regional.h"
 #include "suiteframe/platform/runtimeerror.h"
 #include "support/buildversion.h"
 #include "support/desktopcapture.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QFile>
 #include <QGlyphRun>
@@ -19,9 +23,16 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRawFont>
+#include <QStyle>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextLayout>
+
+#include <cmath>
+#include <functional>
+
+using platform::Value;
+using namespace Qt::StringLiterals;
 
 namespace twips = controls::twips;
 
@@ -94,6 +105,49 @@ int exitChild(int argc, char *argv[])
     return 3;
 }
 
+// The desktops a clerk may run: Qt's light style, a dark one, and high contrast.
+QPalette desktopPalette(const QString &theme)
+{
+    if (theme == u"light")
+        return QApplication::style()->standardPalette();
+    const bool dark = theme == u"dark";
+    const QColor back = dark ? QColor(53, 53, 53) : QColor(0, 0, 0);
+    const QColor text = dark ? QColor(233, 233, 233) : QColor(255, 255, 255);
+    QPalette palette(text, back, back.lighter(), back.darker(), back, text, text, back, back);
+    palette.setColor(QPalette::Highlight, QColor(42, 130, 218));
+    return palette;
+}
+
+double luminance(QRgb rgb)
+{
+    const auto linear = [](int channel) {
+        const double c = channel / 255.0;
+        return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear(qRed(rgb)) + 0.7152 * linear(qGreen(rgb)) + 0.0722 * linear(qBlue(rgb));
+}
+
+// The contrast of a control's text with what is behind it, as rendered: the control is
+// drawn with its text and without, and of the pixels the text changed, the one that
+// stands out most is taken against the same pixel without the text. 1 where the text
+// changed nothing: it cannot be seen.
+double renderedContrast(QWidget *control, const std::function<void(bool)> &showText)
+{
+    showText(true);
+    const QImage with = control->grab().toImage();
+    showText(false);
+    const QImage without = control->grab().toImage();
+    showText(true);
+    double best = 1;
+    for (int y = 0; y < with.height(); ++y) {
+        for (int x = 0; x < with.width(); ++x) {
+            const double a = luminance(with.pixel(x, y)), b = luminance(without.pixel(x, y));
+            best = std::max(best, (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05));
+        }
+    }
+    return best;
+}
+
 } // namespace
 
 class tst_FmMain : public QObject
@@ -109,6 +163,69 @@ private slots:
     }
 
     void cleanup() { QCOMPARE(QApplication::topLevelWidgets().size(), 0); }
+
+    // Every text on a design background reads on every desktop: at least 4.5:1 against
+    // its background, as rendered. The main window's header band, message bar and 結束,
+    // and the dialog's message and card.
+    void designTextReadsOnEveryDesktop_data()
+    {
+        QTest::addColumn<QString>("theme");
+        QTest::addColumn<QString>("control");
+        for (const char *theme : {"light", "dark", "high contrast"}) {
+            for (const char *control : {"lblHead(0)",
+                                        "lblHead(1)",
+                                        "lblHead(2)",
+                                        "elaMsg",
+                                        "cmdExit",
+                                        "frmSure elaMsg",
+                                        "frmSure fgList"})
+                QTest::addRow("%s, %s", theme, control) << theme << control;
+        }
+    }
+
+    void designTextReadsOnEveryDesktop()
+    {
+        QFETCH(QString, theme);
+        QFETCH(QString, control);
+        const QPalette before = QApplication::palette();
+        QApplication::setPalette(desktopPalette(theme));
+        frame::FmMain window(appAt(QString()));
+        dialogs::FrmSure dialog;
+        dialog.ClearMsgFrom();
+        dialog.elaMsg->setCaption(u"確定要修改這筆資料嗎？"_s);
+        dialog.AddLine(Value(u"姓名\t林志明"_s));
+        dialog.SetList(Value(1), Value(0), Value(10.0f));
+        double contrast = 1;
+        if (control == u"frmSure elaMsg") {
+            contrast = renderedContrast(dialog.elaMsg, [&](bool shown) {
+                dialog.elaMsg->setCaption(shown ? u"確定要修改這筆資料嗎？"_s : QString());
+            });
+        } else if (control == u"frmSure fgList") {
+            dialog.fgList->resize(300, 60);
+            contrast = renderedContrast(dialog.fgList, [&](bool shown) {
+                dialog.fgList->setCellText(0, 0, shown ? u"姓名"_s : QString());
+                dialog.fgList->setCellText(0, 1, shown ? u"林志明"_s : QString());
+            });
+        } else if (auto *panel = window.findChild<controls::Panel *>(control)) {
+            const QString caption = panel->Caption();
+            contrast = renderedContrast(panel, [&](bool shown) {
+                panel->setCaption(shown ? caption : QString());
+            });
+        } else if (auto *button = window.findChild<QAbstractButton *>(control)) {
+            button->setIcon(QIcon());
+            contrast = renderedContrast(button, [&](bool shown) {
+                button->setText(shown ? u"&Z結束"_s : QString());
+            });
+        } else {
+            auto *label = window.findChild<QLabel *>(control);
+            QVERIFY(label);
+            contrast = renderedContrast(label, [&](bool shown) {
+                label->setText(shown ? u"人事資料維護"_s : QString());
+            });
+        }
+        QApplication::setPalette(before);
+        QVERIFY2(contrast >= 4.5, qPrintable(QString::number(contrast)));
+    }
 
     void controlsStandAtTheirDesignPlaces_data()
     {
