@@ -7,7 +7,6 @@
 #include "suiteframe/adodb/queryrecordset.h"
 #include "suiteframe/base/basBase.h"
 #include "suiteframe/base/failure.h"
-#include "suiteframe/controls/grid.h"
 #include "suiteframe/database/basADODB.h"
 #include "suiteframe/dialogs/frmSure.h"
 #include "suiteframe/frame/application.h"
@@ -20,7 +19,6 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -327,7 +325,7 @@ int show(const Request &request, QIODevice &input, QIODevice &error)
                        QStringLiteral("reading the records failed after %1 of them; the card "
                                       "was not whole, so the answer does not count (the cause "
                                       "is in the error log %2)")
-                           .arg(std::max(dialog.fgList->Cols() - 1, 0))
+                           .arg(dialog.listedRecords())
                            .arg(basBase::LogFilePath));
     return confirmed ? Confirmed : Declined;
 }

@@ -71,6 +71,8 @@ public:
     // Whether the last recordset listed could not be read to its end: the records read
     // before the failure are listed, and the message says the list is cut short.
     bool listCutShort() const { return m_listCutShort; }
+    // How many records the list shows as a card: its columns beside the field names.
+    int listedRecords() const;
 
     // The last button pressed in this instance.
     bool fbChoice() const { return m_fbChoice; }

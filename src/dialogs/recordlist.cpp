@@ -62,11 +62,16 @@ bool FrmSure::PickRST(adodb::Recordset *pRST)
     return false;
 }
 
+int FrmSure::listedRecords() const
+{
+    return std::max(fgList->Cols() - 1, 0);
+}
+
 QString FrmSure::cutShortNotice() const
 {
     return QStringLiteral("（注意：讀取資料時發生錯誤，清單沒有讀完，只列出前 %1 筆；"
                           "原因記在錯誤記錄檔。）")
-        .arg(std::max(fgList->Cols() - 1, 0));
+        .arg(listedRecords());
 }
 
 } // namespace dialogs

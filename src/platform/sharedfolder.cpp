@@ -4,6 +4,7 @@
 
 #include "suiteframe/platform/sharedfolder_p.h"
 
+#include "suiteframe/platform/regularfile_p.h"
 #include "suiteframe/platform/runtimeerror.h"
 
 #include <QFile>
@@ -247,9 +248,10 @@ int Descriptor::release()
 
 std::optional<Location> locate(const QString &path)
 {
-    if (path.isEmpty() || path.contains(QChar(u'\0')))
+    const std::optional<QByteArray> native = regularfile::nativePath(path);
+    if (!native)
         return std::nullopt;
-    Walk walk(path, QFile::encodeName(path));
+    Walk walk(path, *native);
     if (!walk.toLastFolder())
         return std::nullopt;
     return std::move(walk).location();

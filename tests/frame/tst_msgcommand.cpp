@@ -148,46 +148,29 @@ private slots:
         // The database is only read: a missing one is never made, and no connection
         // string leads the driver manager and SQLite's driver to read it apart.
         const QString sqliteFile = path(u"人員.db"_s);
+        const auto query = [](const QString &connection, const QString &sql = u"SELECT 1"_s) {
+            return QStringList{u"-c"_s, connection, u"-q"_s, sql};
+        };
         QTest::newRow("missing database not created")
-            << QStringList{u"-c"_s,
-                           u"Driver=SQLite3;Database="_s + path(u"沒有.db"_s),
-                           u"-q"_s,
-                           u"SELECT 1"_s}
-            << Answer::None << 2 << "cannot connect to the database: ";
-        QTest::newRow("a driver given twice")
-            << QStringList{u"-c"_s, m_sqlite + u";Driver=/nowhere/x.so"_s, u"-q"_s, u"SELECT 1"_s}
-            << Answer::None << 2 << "Driver 出現了兩次";
+            << query(u"Driver=SQLite3;Database="_s + path(u"沒有.db"_s)) << Answer::None << 2
+            << "cannot connect to the database: ";
+        QTest::newRow("a driver given twice") << query(m_sqlite + u";Driver=/nowhere/x.so"_s)
+                                              << Answer::None << 2 << "Driver 出現了兩次";
         QTest::newRow("Driver and DSN")
-            << QStringList{u"-c"_s, m_sqlite + u";DSN=other"_s, u"-q"_s, u"SELECT 1"_s}
-            << Answer::None << 2 << "同時有 Driver 和 DSN";
+            << query(m_sqlite + u";DSN=other"_s) << Answer::None << 2 << "同時有 Driver 和 DSN";
         QTest::newRow("a key ending in a blank")
-            << QStringList{u"-c"_s,
-                           u"Driver =SQLite3;Database="_s + sqliteFile,
-                           u"-q"_s,
-                           u"SELECT 1"_s}
-            << Answer::None << 2 << "以空白結尾";
-        QTest::newRow("SAVEFILE") << QStringList{u"-c"_s,
-                                                 m_sqlite + u";SAVEFILE="_s + path(u"寫入.dsn"_s),
-                                                 u"-q"_s,
-                                                 u"SELECT 1"_s}
+            << query(u"Driver =SQLite3;Database="_s + sqliteFile) << Answer::None << 2
+            << "以空白結尾";
+        QTest::newRow("SAVEFILE") << query(m_sqlite + u";SAVEFILE="_s + path(u"寫入.dsn"_s))
                                   << Answer::None << 2 << "不接受 SAVEFILE";
         QTest::newRow("LoadExt braced inside the database")
-            << QStringList{u"-c"_s,
-                           u"Driver=SQLite3;Database={"_s + sqliteFile + u";LoadExt="_s
-                               + path(u"e"_s) + u"}"_s,
-                           u"-q"_s,
-                           u"SELECT 1"_s}
+            << query(u"Driver=SQLite3;Database={"_s + sqliteFile + u";LoadExt="_s + path(u"e"_s)
+                     + u"}"_s)
             << Answer::None << 2 << "Database 的值含有「;」";
-        QTest::newRow("LoadExt") << QStringList{u"-c"_s,
-                                                m_sqlite + u";LoadExt="_s + path(u"e"_s),
-                                                u"-q"_s,
-                                                u"SELECT 1"_s}
-                                 << Answer::None << 2 << "不接受 LoadExt";
+        QTest::newRow("LoadExt") << query(m_sqlite + u";LoadExt="_s + path(u"e"_s)) << Answer::None
+                                 << 2 << "不接受 LoadExt";
         QTest::newRow("damaged page: answer does not count")
-            << QStringList{u"-c"_s,
-                           u"Driver=SQLite3;Database="_s + path(u"損壞.db"_s),
-                           u"-q"_s,
-                           u"SELECT * FROM items"_s}
+            << query(u"Driver=SQLite3;Database="_s + path(u"損壞.db"_s), u"SELECT * FROM items"_s)
             << Answer::Ok << 2 << "reading the records failed after";
     }
 
