@@ -7,6 +7,7 @@
 #include "suiteframe/adodb/memoryrecordset.h"
 #include "suiteframe/controls/fonts.h"
 #include "suiteframe/dialogs/frmSure.h"
+#include "suiteframe/frame/application.h"
 
 #include <QApplication>
 #include <QDir>
@@ -98,7 +99,7 @@ bool recordCard()
 
 int main(int argc, char **argv)
 {
-    QApplication application(argc, argv);
+    const std::unique_ptr<QApplication> application = frame::openDisplay(argc, argv);
     controls::installFontSubstitutes();
     if (argc > 1)
         g_folder = QString::fromLocal8Bit(argv[1]);

@@ -28,7 +28,7 @@ void captureWhenShown(const QString &file)
 
 int main(int argc, char *argv[])
 {
-    QApplication application(argc, argv);
+    const std::unique_ptr<QApplication> application = frame::openDisplay(argc, argv);
     frame::setProgram(frame::frameProgram(QStringLiteral("suiteframe-msg")));
     frame::startUp();
     QStringList arguments = QApplication::arguments();

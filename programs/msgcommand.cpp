@@ -19,8 +19,6 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
-#include <cstdio>
-#include <cstdlib>
 #include <memory>
 #include <optional>
 
@@ -330,45 +328,6 @@ int show(const Request &request, QIODevice &input, QIODevice &error)
     return confirmed ? Confirmed : Declined;
 }
 
-// Where the dialog would be shown, the empty text when a display is at hand by the
-// environment; a display named but unreachable is caught when the application is made.
-QString missingDisplay()
-{
-    const QByteArray platformName = qgetenv("QT_QPA_PLATFORM");
-    if (platformName.startsWith("wayland"))
-        return qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
-                   ? QStringLiteral("WAYLAND_DISPLAY is not set")
-                   : QString();
-    if (platformName.startsWith("xcb") && qEnvironmentVariableIsEmpty("DISPLAY"))
-        return QStringLiteral("DISPLAY is not set");
-    if (platformName.isEmpty() && qEnvironmentVariableIsEmpty("DISPLAY"))
-        return QStringLiteral("neither DISPLAY nor WAYLAND_DISPLAY is set");
-    return QString();
-}
-
-QtMessageHandler handlerBeforeTheApplication = nullptr;
-
-// While the application is made: Qt's complaints about a display it cannot open end
-// the command with one line and the Trouble status, instead of an abort. Every other
-// message is shown as it would be without this.
-void endOnFatalMessage(QtMsgType type, const QMessageLogContext &context, const QString &message)
-{
-    if (type != QtFatalMsg) {
-        if (handlerBeforeTheApplication)
-            handlerBeforeTheApplication(type, context, message);
-        return;
-    }
-    const bool wayland = qgetenv("QT_QPA_PLATFORM").startsWith("wayland");
-    const QString line = QStringLiteral("%1: no display: cannot open %2=%3 (platform %4)\n")
-                             .arg(Name,
-                                  wayland ? QStringLiteral("WAYLAND_DISPLAY")
-                                          : QStringLiteral("DISPLAY"),
-                                  qEnvironmentVariable(wayland ? "WAYLAND_DISPLAY" : "DISPLAY"),
-                                  qEnvironmentVariable("QT_QPA_PLATFORM", QStringLiteral("xcb")));
-    std::fputs(line.toLocal8Bit().constData(), stderr);
-    std::_Exit(Trouble);
-}
-
 } // namespace
 
 int run(const QStringList &arguments, QIODevice &input, QIODevice &output, QIODevice &error)
@@ -379,7 +338,7 @@ int run(const QStringList &arguments, QIODevice &input, QIODevice &output, QIODe
     return show(*parsed.request, input, error);
 }
 
-static_assert(DisplayLost == Trouble, "a lost display is trouble, never an answer");
+static_assert(NoDisplay == Trouble, "no display is trouble, never an answer");
 
 int main(int argc, char **argv)
 {
@@ -394,14 +353,7 @@ int main(int argc, char **argv)
     const Parsed parsed = parse(arguments, output, error);
     if (!parsed.request)
         return parsed.status;
-    choosePlatform();
-    if (const QString missing = missingDisplay(); !missing.isEmpty())
-        return trouble(error, QStringLiteral("no display: ") + missing);
-
-    watchTheDisplay();
-    handlerBeforeTheApplication = qInstallMessageHandler(endOnFatalMessage);
-    QApplication application(argc, argv);
-    qInstallMessageHandler(handlerBeforeTheApplication);
+    const std::unique_ptr<QApplication> application = openDisplay(argc, argv);
     setProgram(frameProgram(Name));
     startUp();
     return show(*parsed.request, input, error);

@@ -14,6 +14,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <thread>
+#include <utility>
+#include <vector>
 
 namespace frame {
 
@@ -37,6 +39,22 @@ void warnOfARefusedCodePage()
 
 QtMessageHandler handlerBeforeDisplayWatch = nullptr;
 
+// The program's name in its lines before the application stands: its file's name.
+QString programFileName(char **argv)
+{
+    const QString path = QString::fromLocal8Bit(argv[0]);
+    return path.mid(path.lastIndexOf(u'/') + 1);
+}
+
+QString programName;
+
+void sayAndEnd(const QString &text, int status)
+{
+    std::fputs((programName + QStringLiteral(": ") + text + u'\n').toLocal8Bit().constData(),
+               stderr);
+    std::_Exit(status);
+}
+
 // Qt's words as a display connection breaks, a warning or, with the system's error, a
 // critical message; it then exits with status 1.
 bool tellsOfALostDisplay(const QString &message)
@@ -55,13 +73,78 @@ void endOnLostDisplay(QtMsgType type, const QMessageLogContext &context, const Q
             for (;;)
                 std::this_thread::sleep_for(std::chrono::seconds(1));
         }
-        const QString line = QStringLiteral("%1: the display is gone: %2\n")
-                                 .arg(QCoreApplication::applicationName(), message);
-        std::fputs(line.toLocal8Bit().constData(), stderr);
-        std::_Exit(DisplayLost);
+        sayAndEnd(QStringLiteral("the display is gone: ") + message, DisplayLost);
     }
     if (handlerBeforeDisplayWatch)
         handlerBeforeDisplayWatch(type, context, message);
+}
+
+void watchTheDisplay()
+{
+    if (handlerBeforeDisplayWatch)
+        return;
+    handlerBeforeDisplayWatch = qInstallMessageHandler(endOnLostDisplay);
+}
+
+const QString Remedy = QStringLiteral(
+    "; set DISPLAY or WAYLAND_DISPLAY to the desktop's display, or start the program "
+    "under xvfb-run");
+
+// Why the environment names no display for the chosen platform, or the empty text.
+QString missingDisplay()
+{
+    const QByteArray platformName = qgetenv("QT_QPA_PLATFORM");
+    if (platformName.startsWith("wayland")) {
+        if (qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+            return QStringLiteral("WAYLAND_DISPLAY is not set");
+        // A display named by its socket's name lies in the runtime folder.
+        if (!qgetenv("WAYLAND_DISPLAY").startsWith('/')
+            && qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"))
+            return QStringLiteral("WAYLAND_DISPLAY=%1 names no socket, for XDG_RUNTIME_DIR "
+                                  "is not set")
+                .arg(qEnvironmentVariable("WAYLAND_DISPLAY"));
+        return QString();
+    }
+    if (platformName.startsWith("xcb") && qEnvironmentVariableIsEmpty("DISPLAY"))
+        return QStringLiteral("DISPLAY is not set");
+    if (platformName.isEmpty() && qEnvironmentVariableIsEmpty("DISPLAY"))
+        return QStringLiteral("neither DISPLAY nor WAYLAND_DISPLAY is set");
+    return QString();
+}
+
+// Qt's messages while the application is made, held back: where the display cannot be
+// opened they would say it over several lines before Qt's abort.
+struct HeldMessage
+{
+    QtMsgType type;
+    QString category;
+    QString text;
+};
+std::vector<HeldMessage> heldMessages;
+
+void holdWhileOpening(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (type != QtFatalMsg) {
+        heldMessages.push_back({type, QString::fromLatin1(context.category), message});
+        return;
+    }
+    const bool wayland = qgetenv("QT_QPA_PLATFORM").startsWith("wayland");
+    const char *variable = wayland ? "WAYLAND_DISPLAY" : "DISPLAY";
+    sayAndEnd(QStringLiteral("no display: cannot open %1=%2 (platform %3)")
+                      .arg(QLatin1String(variable),
+                           qEnvironmentVariable(variable),
+                           qEnvironmentVariable("QT_QPA_PLATFORM", QStringLiteral("xcb")))
+                  + Remedy,
+              NoDisplay);
+}
+
+void showHeldMessages()
+{
+    for (const HeldMessage &held : std::exchange(heldMessages, {})) {
+        const QByteArray category = held.category.toLatin1();
+        const QMessageLogContext context(nullptr, 0, nullptr, category.constData());
+        endOnLostDisplay(held.type, context, held.text);
+    }
 }
 
 } // namespace
@@ -74,11 +157,18 @@ void choosePlatform()
     qputenv("QT_QPA_PLATFORM", qEnvironmentVariableIsEmpty("DISPLAY") ? "wayland" : "xcb");
 }
 
-void watchTheDisplay()
+std::unique_ptr<QApplication> openDisplay(int &argc, char **argv)
 {
-    if (handlerBeforeDisplayWatch)
-        return;
-    handlerBeforeDisplayWatch = qInstallMessageHandler(endOnLostDisplay);
+    programName = programFileName(argv);
+    choosePlatform();
+    if (const QString missing = missingDisplay(); !missing.isEmpty())
+        sayAndEnd(QStringLiteral("no display: ") + missing + Remedy, NoDisplay);
+    watchTheDisplay();
+    const QtMessageHandler watching = qInstallMessageHandler(holdWhileOpening);
+    auto application = std::make_unique<QApplication>(argc, argv);
+    qInstallMessageHandler(watching);
+    showHeldMessages();
+    return application;
 }
 
 void setProgram(const Program &program)

@@ -4,6 +4,8 @@
 
 #include <QApplication>
 
+#include <memory>
+
 // The start of every program of the suite, up to its main window.
 namespace frame {
 
@@ -37,29 +39,32 @@ void startUp();
 // Wayland when none is.
 void choosePlatform();
 
-// The exit status of a program whose display went away under it: no answer of the
-// user's, and no status a program gives of its own.
-constexpr int DisplayLost = 2;
+// The exit status of a program that has no display: none named, the one named not
+// answering, or the one it had gone away under it. No answer of the user's, and no
+// status a program gives of its own.
+constexpr int NoDisplay = 2;
+constexpr int DisplayLost = NoDisplay;
 
-// Ends the program with DisplayLost and one line on standard error when its connection
-// to the display breaks (the compositor or X server died), where Qt would exit with 1,
-// a status a script takes for the user's answer. Every other message goes where it
-// went before. Called before the application is made.
-void watchTheDisplay();
+// Makes the program's application on the display its environment names: the platform
+// chosen, and a display that breaks under the program (the compositor or X server
+// died) ends it with DisplayLost and one line on standard error, where Qt would exit
+// with 1, a status a script takes for the user's answer. Where the environment names no display, or the one
+// named cannot be opened, the program ends with NoDisplay and one line on standard
+// error that names the cause and the remedy, where Qt would abort with a core dump.
+// Qt's own messages while the application is made are shown once it stands.
+std::unique_ptr<QApplication> openDisplay(int &argc, char **argv);
 
 // The whole life of a program of the suite: starts up, loads and shows its main window
 // (FmMain or a window derived from it), and runs until the window's Exit ends it.
 template<typename MainWindow>
 int runProgram(int &argc, char **argv, const Program &program)
 {
-    choosePlatform();
-    watchTheDisplay();
-    QApplication application(argc, argv);
+    const std::unique_ptr<QApplication> application = openDisplay(argc, argv);
     setProgram(program);
     startUp();
     MainWindow window;
     window.show();
-    return application.exec();
+    return application->exec();
 }
 
 template<typename MainWindow>

@@ -506,6 +506,50 @@ private slots:
         QCOMPARE(result, platform);
     }
 
+    // Every program of the frame opens its display through openDisplay: without one it
+    // ends with one line naming the cause and the remedy, never with Qt's abort.
+    void programWithoutADisplay_data()
+    {
+        QTest::addColumn<QStringList>("environment");
+        QTest::addColumn<QString>("cause");
+        QTest::newRow("none named")
+            << QStringList() << u"neither DISPLAY nor WAYLAND_DISPLAY is set"_s;
+        QTest::newRow("X server not there")
+            << QStringList{u"DISPLAY=:77"_s} << u"cannot open DISPLAY=:77 (platform xcb)"_s;
+        QTest::newRow("X chosen, none named")
+            << QStringList{u"QT_QPA_PLATFORM=xcb"_s} << u"DISPLAY is not set"_s;
+        QTest::newRow("compositor not there")
+            << QStringList{u"WAYLAND_DISPLAY=wayland-77"_s, u"XDG_RUNTIME_DIR=/tmp"_s}
+            << u"cannot open WAYLAND_DISPLAY=wayland-77 (platform wayland)"_s;
+        QTest::newRow("no runtime folder")
+            << QStringList{u"WAYLAND_DISPLAY=wayland-77"_s}
+            << u"WAYLAND_DISPLAY=wayland-77 names no socket, for XDG_RUNTIME_DIR is not set"_s;
+    }
+
+    void programWithoutADisplay()
+    {
+        QFETCH(QStringList, environment);
+        QFETCH(QString, cause);
+        QProcessEnvironment noDisplay = QProcessEnvironment::systemEnvironment();
+        for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "XDG_RUNTIME_DIR"})
+            noDisplay.remove(QString::fromLatin1(name));
+        for (const QString &setting : environment)
+            noDisplay.insert(setting.section(u'=', 0, 0), setting.section(u'=', 1));
+        QProcess child;
+        child.setProcessEnvironment(noDisplay);
+        child.start(QCoreApplication::applicationFilePath(), {u"--open-display"_s});
+        QVERIFY(child.waitForFinished(60000));
+        QCOMPARE(child.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(child.exitCode(), frame::NoDisplay);
+        const QStringList lines = QString::fromLocal8Bit(child.readAllStandardError())
+                                      .split(u'\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 1);
+        QCOMPARE(lines.first(),
+                 u"tst_fmmain: no display: "_s + cause
+                     + u"; set DISPLAY or WAYLAND_DISPLAY to the desktop's display, or start "
+                       u"the program under xvfb-run"_s);
+    }
+
 private:
     QString createProgramFile(const QString &folder, const QDateTime &modified)
     {
@@ -527,6 +571,8 @@ int main(int argc, char *argv[])
 {
     if (argc == 3 && qstrcmp(argv[1], "--exit-by") == 0)
         return exitChild(argc, argv);
+    if (argc == 2 && qstrcmp(argv[1], "--open-display") == 0)
+        return frame::openDisplay(argc, argv) ? 0 : 1;
     QApplication application(argc, argv);
     tst_FmMain test;
     return QTest::qExec(&test, argc, argv);
