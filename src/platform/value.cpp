@@ -212,15 +212,14 @@ bool Value::toBoolean() const
     if (type() == Type::String) {
         const QString &text = std::get<QString>(m_data);
         const QString trimmed = text.trimmed();
-        // Besides its own words the runtime reads the forms it writes to files.
-        for (const char *word : {"True", "#TRUE#"}) {
-            if (trimmed.compare(QLatin1String(word), Qt::CaseInsensitive) == 0)
-                return true;
-        }
-        for (const char *word : {"False", "#FALSE#"}) {
-            if (trimmed.compare(QLatin1String(word), Qt::CaseInsensitive) == 0)
-                return false;
-        }
+        // Its own words in any case; besides them, the runtime reads the forms it writes
+        // to files exactly as it writes them.
+        if (trimmed.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0
+            || trimmed == QLatin1String("#TRUE#"))
+            return true;
+        if (trimmed.compare(QLatin1String("False"), Qt::CaseInsensitive) == 0
+            || trimmed == QLatin1String("#FALSE#"))
+            return false;
     }
     if (type() == Type::Boolean)
         return std::get<bool>(m_data);

@@ -68,7 +68,7 @@ public:
 
     // Conversions of the runtime; each throws RuntimeError where it fails.
     QString toText() const;   // to text: numbers in the locale's form, Null → 94
-    bool toBoolean() const;   // non-zero is true; "True"/"False" and "#TRUE#"/"#FALSE#" texts
+    bool toBoolean() const;   // non-zero is true; "True"/"False" in any case, "#TRUE#"/"#FALSE#"
     qint16 toInteger() const; // 16-bit, half to even
     qint32 toLong() const;    // 32-bit, half to even
     float toSingle() const;
