@@ -46,9 +46,7 @@ public:
         : m_answers(answers)
         , m_first(std::move(first))
     {
-        m_timer.setInterval(5);
-        QObject::connect(&m_timer, &QTimer::timeout, &m_timer, [this] { answerIfShown(); });
-        m_timer.start();
+        m_driver.eachTimeShown<FrmSure>([this](FrmSure *dialog) { answer(dialog); });
     }
 
     const QList<Shown> &shown() const { return m_shown; }
@@ -61,11 +59,8 @@ public:
     }
 
 private:
-    void answerIfShown()
+    void answer(FrmSure *dialog)
     {
-        auto *dialog = qobject_cast<FrmSure *>(QApplication::activeModalWidget());
-        if (!dialog || !dialog->isVisible())
-            return;
         const bool asked = dialog->cmdCancel->isVisible();
         m_shown.append({dialog->elaMsg->Caption(),
                         dialog->fgList->clipText().split(u'\n', Qt::SkipEmptyParts),
@@ -76,10 +71,10 @@ private:
         clickButton(ok ? dialog->cmdOK : dialog->cmdCancel);
     }
 
-    QTimer m_timer;
     QList<bool> m_answers;
     std::function<void(FrmSure *)> m_first;
     QList<Shown> m_shown;
+    ModalDriver m_driver;
 };
 
 // Types over the field's text: ASCII key by key, Chinese as an input method commits it.

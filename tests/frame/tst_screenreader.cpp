@@ -103,18 +103,30 @@ public:
         return QTest::qWaitFor([this] { return heard().startsWith("ready\n"); }, 30000);
     }
 
-    // Stops listening once what was said has had time to arrive.
-    QList<Node> stop()
+    // What was heard so far.
+    QList<Node> events()
     {
-        QTest::qWait(500);
-        m_process.closeWriteChannel();
-        if (!QTest::qWaitFor([this] { return m_process.state() == QProcess::NotRunning; }, 10000))
-            m_process.kill();
         QList<Node> events;
         for (const QByteArray &line : heard().split('\n'))
             if (line.startsWith('{'))
                 events << QJsonDocument::fromJson(line).object();
         return events;
+    }
+
+    // Waits, up to timeoutMs, until what was heard holds the awaited; events arrive
+    // from the bus after the change that caused them.
+    bool waitUntilHeard(const std::function<bool(const QList<Node> &)> &awaited,
+                        int timeoutMs = 10000)
+    {
+        return QTest::qWaitFor([&] { return awaited(events()); }, timeoutMs);
+    }
+
+    QList<Node> stop()
+    {
+        m_process.closeWriteChannel();
+        if (!QTest::qWaitFor([this] { return m_process.state() == QProcess::NotRunning; }, 10000))
+            m_process.kill();
+        return events();
     }
 
 private:
@@ -295,22 +307,35 @@ void tst_ScreenReader::changesAreAnnounced()
     window.elaMsg->setCaption(u"已存檔 A001 林志明"_s);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    const QString nameChange = u"object:property-change:accessible-name"_s;
+    const QString focus = u"object:state-changed:focused"_s;
+    const auto heardCellFocus = [&](const QList<Node> &events) {
+        return wasHeard(events, focus, u"table cell"_s, u"王小明"_s);
+    };
+    bool tabMovedTheFocus = false;
     ModalDriver driver;
-    driver.whenActive<FrmSure>([](FrmSure *dialog) {
+    driver.whenActive<FrmSure>([&](FrmSure *dialog) {
         QTest::keyClick(dialog->cmdOK, Qt::Key_Tab);
         // The dialog gives the focus on once its own handling of the key is done.
-        if (!QTest::qWaitFor([dialog] { return dialog->cmdCancel->hasFocus(); }, 3000))
-            qWarning("Tab left the focus where it was");
+        tabMovedTheFocus = QTest::qWaitFor([dialog] { return dialog->cmdCancel->hasFocus(); }, 3000);
         dialog->fgList->setFocus(Qt::TabFocusReason);
         QTest::keyClick(dialog->fgList, Qt::Key_Down);
         QTest::keyClick(dialog->fgList, Qt::Key_Right);
         // The reader asks about a cell it heard of while the list is still up.
-        QTest::qWait(300);
+        listener.waitUntilHeard(heardCellFocus);
         clickButton(dialog->cmdOK);
     });
     frmSure().ClearMsgFrom();
     frmSure().AddLine(Value(u"客戶\t王小明"_s));
     frmSure().SHOWMSG(Value(u"確定要存檔嗎？"_s), Value(u"存檔"_s), Value(u"Y"_s));
+    QVERIFY2(tabMovedTheFocus, "Tab left the focus on the dialog's first button");
+    const auto everythingHeard = [&](const QList<Node> &events) {
+        return wasHeard(events, nameChange, u"status bar"_s, u"已存檔 A001 林志明"_s)
+               && wasHeard(events, focus, u"push button"_s, u"查詢"_s)
+               && wasHeard(events, focus, u"push button"_s, u"確定"_s)
+               && wasHeard(events, focus, u"push button"_s, u"取消"_s) && heardCellFocus(events);
+    };
+    listener.waitUntilHeard(everythingHeard);
     const QList<Node> heard = listener.stop();
     const auto said = [&heard] {
         QStringList lines;
@@ -320,8 +345,6 @@ void tst_ScreenReader::changesAreAnnounced()
     };
     window.hide();
 
-    const QString nameChange = u"object:property-change:accessible-name"_s;
-    const QString focus = u"object:state-changed:focused"_s;
     QVERIFY2(wasHeard(heard, nameChange, u"status bar"_s, u"已存檔 A001 林志明"_s),
              said().constData());
     QCOMPARE(firstHeardOf(heard, u"text"_s, u"姓名"_s), focus);

@@ -6,10 +6,10 @@
 #include "suiteframe/platform/value.h"
 #include "support/modaldriver.h"
 
-#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWindow>
@@ -43,27 +43,71 @@ QProcessEnvironment waylandOnly(const QStringList &extra = {})
     return environment;
 }
 
-// Waits for the program to say the sign on its standard error (the requests of its
-// window, with WAYLAND_DEBUG): weston gives a new window the keyboard. What the program
-// said up to then is added to said.
-bool waitForWindow(QProcess &program,
-                   const QByteArray &sign,
-                   QByteArray *said = nullptr,
-                   int timeoutMs = 10000)
+// What a program of the frame says of its windows with WAYLAND_DEBUG=client, on its
+// standard error: the requests it makes and the events it hears, read as they come.
+class ProtocolTrace
 {
-    QByteArray own;
-    if (!said)
-        said = &own;
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < timeoutMs) {
-        program.waitForReadyRead(100);
-        *said += program.readAllStandardError();
-        if (said->contains(sign))
-            return true;
+public:
+    explicit ProtocolTrace(QProcess &program)
+        : m_program(program)
+    {}
+
+    // Waits, up to timeoutMs, for a line past the ones already waited for that matches
+    // the pattern; answers the match, which has no match when none came.
+    QRegularExpressionMatch waitFor(const QString &pattern, int timeoutMs = 10000)
+    {
+        const QRegularExpression expression(pattern);
+        QRegularExpressionMatch found;
+        const bool came = QTest::qWaitFor(
+            [&] {
+                m_said += QString::fromUtf8(m_program.readAllStandardError());
+                found = expression.match(m_said, m_position);
+                return found.hasMatch();
+            },
+            timeoutMs);
+        if (came)
+            m_position = found.capturedEnd();
+        return found;
     }
-    return false;
-}
+
+    // The window surface of the next top-level window the program makes, and its
+    // top-level object.
+    struct Toplevel
+    {
+        QString surface;
+        QString toplevel;
+    };
+    Toplevel waitForToplevel()
+    {
+        const QRegularExpressionMatch surface = waitFor(
+            uR"(get_xdg_surface\(new id xdg_surface@(\d+), wl_surface@(\d+)\))"_s);
+        const QRegularExpressionMatch toplevel = waitFor(
+            uR"(xdg_surface@%1\.get_toplevel\(new id xdg_toplevel@(\d+)\))"_s.arg(
+                surface.captured(1)));
+        return {surface.captured(2), toplevel.captured(1)};
+    }
+
+    // Whether the compositor gave the surface the keyboard: keys pressed from then on
+    // reach the window.
+    bool waitForKeyboard(const QString &surface)
+    {
+        return waitFor(uR"(wl_keyboard@\d+\.enter\(\d+, wl_surface@%1,)"_s.arg(surface)).hasMatch();
+    }
+
+    // What the program said up to its end.
+    QString saidToTheEnd()
+    {
+        m_program.waitForFinished(10000);
+        return m_said += QString::fromUtf8(m_program.readAllStandardError());
+    }
+
+    QString said() const { return m_said.right(2000); }
+
+private:
+    QProcess &m_program;
+    QString m_said;
+    qsizetype m_position = 0;
+};
 
 } // namespace
 
@@ -91,16 +135,14 @@ private slots:
     {
         QFETCH(QString, key);
         QProcess command;
-        command.setProcessEnvironment(
-            waylandOnly({u"WAYLAND_DEBUG=client"_s, u"QT_DEBUG_PLUGINS=1"_s}));
+        command.setProcessEnvironment(waylandOnly({u"WAYLAND_DEBUG=client"_s}));
         command.start(QStringLiteral(SUITEFRAME_MSG_PROGRAM), {u"-t"_s, u"月結"_s, u"確定嗎？"_s});
-        QByteArray said;
-        QVERIFY(waitForWindow(command, "set_title", &said));
-        // Qt's own start-up messages are shown, as every program of the frame shows them.
-        QVERIFY(said.contains("qt.core.plugin.factoryloader"));
-        QTest::qWait(500); // mapped and given the keyboard
+        ProtocolTrace trace(command);
+        const ProtocolTrace::Toplevel dialog = trace.waitForToplevel();
+        QVERIFY2(trace.waitForKeyboard(dialog.surface), qPrintable(trace.said()));
         pressKeys({key});
         QVERIFY(command.waitForFinished(10000));
+        QCOMPARE(command.exitStatus(), QProcess::NormalExit);
         QTEST(command.exitCode(), "status");
     }
 
@@ -121,7 +163,6 @@ private slots:
                                       && dialog->isActiveWindow();
                            },
                            5000);
-            QTest::qWait(300);
             pressKeys({u"Return"_s});
             // A key that went nowhere must not leave the test waiting for ever.
             if (!QTest::qWaitFor([dialog] { return !dialog->isVisible(); }, 3000))
@@ -133,7 +174,8 @@ private slots:
         QVERIFY(confirmed);
     }
 
-    // The staff program's card belongs to its main window.
+    // The staff program's card belongs to its main window: its top-level names the
+    // main window's as its parent, and the main window has the keyboard back after it.
     void dialogIsAChildOfItsOwner()
     {
         QTemporaryDir home;
@@ -142,15 +184,25 @@ private slots:
                                                  u"XDG_DATA_HOME="_s + home.filePath(u"資料"_s),
                                                  u"XDG_CONFIG_HOME="_s + home.filePath(u"設定"_s)}));
         staff.start(QStringLiteral(SUITEFRAME_STAFF_PROGRAM), QStringList());
-        QVERIFY(waitForWindow(staff, "set_title"));
-        QTest::qWait(500);
+        ProtocolTrace trace(staff);
+        const ProtocolTrace::Toplevel main = trace.waitForToplevel();
+        QVERIFY2(trace.waitForKeyboard(main.surface), qPrintable(trace.said()));
         pressKeys({u"alt+q"_s});
-        QVERIFY(waitForWindow(staff, ".set_parent(xdg_toplevel@"));
-        QTest::qWait(1000); // the card mapped and given the keyboard
+        const ProtocolTrace::Toplevel card = trace.waitForToplevel();
+        QVERIFY2(!card.toplevel.isEmpty(), qPrintable(trace.said()));
+        QVERIFY2(trace
+                     .waitFor(
+                         uR"(xdg_toplevel@%1\.set_parent\(xdg_toplevel@%2\))"_s.arg(card.toplevel,
+                                                                                    main.toplevel))
+                     .hasMatch(),
+                 qPrintable(trace.said()));
+        QVERIFY2(trace.waitForKeyboard(card.surface), qPrintable(trace.said()));
         pressKeys({u"Escape"_s});
-        QTest::qWait(1000); // the main window active again
+        QVERIFY2(trace.waitForKeyboard(main.surface), qPrintable(trace.said()));
         pressKeys({u"alt+z"_s});
-        QVERIFY2(staff.waitForFinished(10000), staff.readAllStandardError().right(2000).constData());
+        QVERIFY2(staff.waitForFinished(10000), qPrintable(trace.said()));
+        QCOMPARE(staff.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(staff.exitCode(), 0);
     }
 
     // On a compositor of its own, which the test then kills.
@@ -171,14 +223,14 @@ private slots:
         command.setProcessEnvironment(
             waylandOnly({u"WAYLAND_DISPLAY=suiteframe-lost"_s, u"WAYLAND_DEBUG=client"_s}));
         command.start(QStringLiteral(SUITEFRAME_MSG_PROGRAM), {u"等一下"_s});
-        QVERIFY(waitForWindow(command, "set_title"));
+        ProtocolTrace trace(command);
+        QVERIFY(!trace.waitForToplevel().toplevel.isEmpty());
         compositor.kill();
         compositor.waitForFinished();
         QVERIFY(command.waitForFinished(10000));
         QCOMPARE(command.exitCode(), 2);
-        const QStringList lines = QString::fromLocal8Bit(command.readAllStandardError())
-                                      .split(u'\n', Qt::SkipEmptyParts)
-                                      .filter(u"suiteframe-msg: "_s);
+        const QStringList lines
+            = trace.saidToTheEnd().split(u'\n', Qt::SkipEmptyParts).filter(u"suiteframe-msg: "_s);
         QCOMPARE(lines.size(), 1);
         QVERIFY2(lines.first().startsWith(u"suiteframe-msg: the display is gone: "_s),
                  qPrintable(lines.first()));

@@ -32,6 +32,14 @@ public:
         await<W>(true, std::move(action));
     }
 
+    // As whenShown, at each showing of such a window until the driver stops: the action
+    // must close it, or it runs again.
+    template<typename W>
+    void eachTimeShown(std::function<void(W *)> action)
+    {
+        await<W>(false, std::move(action), Repeat::EachShowing);
+    }
+
     // Whether the awaited window showed up.
     bool seen() const { return m_seen; }
 
@@ -44,18 +52,21 @@ public:
     ~ModalDriver() { stop(); }
 
 private:
+    enum class Repeat { Once, EachShowing };
+
     template<typename W>
-    void await(bool active, std::function<void(W *)> action)
+    void await(bool active, std::function<void(W *)> action, Repeat repeat = Repeat::Once)
     {
         stop();
         m_seen = false;
         m_timer = new QTimer;
         m_timer->setInterval(5);
-        QObject::connect(m_timer, &QTimer::timeout, m_timer, [this, active, action] {
+        QObject::connect(m_timer, &QTimer::timeout, m_timer, [this, active, action, repeat] {
             auto *window = qobject_cast<W *>(QApplication::activeModalWidget());
             if (!window || !window->isVisible() || (active && !window->isActiveWindow()))
                 return;
-            m_timer->stop();
+            if (repeat == Repeat::Once)
+                m_timer->stop();
             m_seen = true;
             action(window);
         });
