@@ -45,13 +45,13 @@ void choosePlatform();
 constexpr int NoDisplay = 2;
 constexpr int DisplayLost = NoDisplay;
 
-// Makes the program's application on the display its environment names: the platform
-// chosen, and a display that breaks under the program (the compositor or X server
-// died) ends it with DisplayLost and one line on standard error, where Qt would exit
-// with 1, a status a script takes for the user's answer. Where the environment names no display, or the one
-// named cannot be opened, the program ends with NoDisplay and one line on standard
-// error that names the cause and the remedy, where Qt would abort with a core dump.
-// Qt's own messages while the application is made are shown once it stands.
+// Makes the program's application on the display its environment names, with the
+// platform chosen. Where the environment names no display, or the one named cannot be
+// opened, the program ends with NoDisplay and one line on standard error that names the
+// cause and the remedy, where Qt would abort with a core dump. A display that breaks
+// under the program later (the compositor or X server died) ends it with DisplayLost
+// and one line, where Qt would exit with 1, a status a script takes for the user's
+// answer. Qt's own messages while the application is made are shown once it stands.
 std::unique_ptr<QApplication> openDisplay(int &argc, char **argv);
 
 // The whole life of a program of the suite: starts up, loads and shows its main window
