@@ -1,0 +1,234 @@
+// The embedded database through SQLite's own library: opening, lock waits and command
+// time-outs kept by SQLite's own handlers, statements stepped on the calling thread.
+// (Draft: not yet built or wired into the connection.)
+
+#include "suiteframe/adodb/sqliteprovider_p.h"
+
+#include "suiteframe/adodb/connectionstring_p.h"
+#include "suiteframe/adodb/errors.h"
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
+namespace adodb::sqliteprovider {
+
+using platform::Value;
+
+namespace {
+
+// SQLite's virtual machine instructions between two looks at the command's deadline.
+constexpr int ProgressInstructions = 1000;
+
+// Short against the time a clerk waits, long enough not to keep a core busy.
+constexpr std::chrono::milliseconds BusyPause{10};
+
+QDeadlineTimer deadlineAfter(qint32 seconds)
+{
+    return seconds > 0 ? QDeadlineTimer(std::chrono::seconds(seconds))
+                       : QDeadlineTimer(QDeadlineTimer::Forever);
+}
+
+bool isSet(const QString &flag)
+{
+    return !flag.isEmpty() && QStringLiteral("Yy123456789Tt").contains(flag.front());
+}
+
+// The SQL's statements after the first, blanks and semicolons aside.
+bool hasMoreStatements(const char *tail)
+{
+    return tail && std::any_of(tail, tail + std::strlen(tail), [](char c) {
+               return c != ';' && c != ' ' && c != '\t' && c != '\r' && c != '\n';
+           });
+}
+
+QString hexText(const void *bytes, int length)
+{
+    return QStringLiteral("X'%1'").arg(
+        QString::fromLatin1(QByteArray(static_cast<const char *>(bytes), length).toHex().toUpper()));
+}
+
+} // namespace
+
+Session::Session(const QString &connectionString, const QStringList &secrets, qint32 connectionTimeout)
+    : m_secrets(secrets)
+{
+    const QString database = connectionstring::attribute(connectionString,
+                                                          QStringLiteral("Database"));
+    int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_URI;
+    if (!isSet(connectionstring::attribute(connectionString, QStringLiteral("NoCreat"))))
+        flags |= SQLITE_OPEN_CREATE;
+    const int rc = sqlite3_open_v2(database.toUtf8().constData(), &m_db, flags, nullptr);
+    if (rc != SQLITE_OK) {
+        const QString why = QString::fromUtf8(m_db ? sqlite3_errmsg(m_db) : sqlite3_errstr(rc));
+        sqlite3_close_v2(m_db);
+        m_db = nullptr;
+        throw platform::RuntimeError(
+            AdoError::ProviderFailure,
+            connectionstring::masked(QStringLiteral("SQLSTATE HY000, native %1: %2 (%3)")
+                                         .arg(rc)
+                                         .arg(why, database),
+                                     m_secrets));
+    }
+    sqlite3_extended_result_codes(m_db, 1);
+    sqlite3_busy_handler(m_db, &Session::onBusy, this);
+    sqlite3_progress_handler(m_db, ProgressInstructions, &Session::onProgress, this);
+    // The schema is read once here, so that a database another program holds locked is
+    // waited for within the connection's time-out, as a log-in waits for a server.
+    m_deadline = deadlineAfter(connectionTimeout);
+    m_timeoutSeconds = 0;
+    if (const int schema = sqlite3_exec(m_db, "PRAGMA foreign_keys = off", nullptr, nullptr, nullptr);
+        schema != SQLITE_OK)
+        fail(schema);
+}
+
+Session::~Session()
+{
+    close();
+}
+
+void Session::close()
+{
+    for (Statement *statement : std::vector<Statement *>(m_statements))
+        statement->finalize();
+    m_statements.clear();
+    if (m_db) {
+        sqlite3_close_v2(m_db);
+        m_db = nullptr;
+    }
+}
+
+int Session::onBusy(void *session, int)
+{
+    const auto *self = static_cast<Session *>(session);
+    if (self->m_deadline.hasExpired())
+        return 0;
+    std::this_thread::sleep_for(
+        std::min<std::chrono::nanoseconds>(BusyPause, self->m_deadline.remainingTimeAsDuration()));
+    return 1;
+}
+
+int Session::onProgress(void *session)
+{
+    auto *self = static_cast<Session *>(session);
+    if (self->m_timeoutSeconds == 0 || !self->m_deadline.hasExpired())
+        return 0;
+    self->m_timedOut = true;
+    return 1;
+}
+
+void Session::fail(int code) const
+{
+    // A statement ended by the command's deadline is a time-out, whatever else SQLite
+    // says of it; one that completed is never reported as failed, since only a step's
+    // own failure comes here.
+    if ((code & 0xff) == SQLITE_INTERRUPT && m_timedOut)
+        throw platform::RuntimeError(AdoError::ProviderFailure,
+                                     QStringLiteral("SQLSTATE HYT00, native 0: 指令逾時（%1 秒）")
+                                         .arg(m_timeoutSeconds));
+    const QString description = QStringLiteral("SQLSTATE HY000, native %1: %2")
+                                    .arg(code)
+                                    .arg(QString::fromUtf8(sqlite3_errmsg(m_db)));
+    throw platform::RuntimeError(AdoError::ProviderFailure,
+                                 connectionstring::masked(description, m_secrets));
+}
+
+std::unique_ptr<Statement> Session::execute(const QString &sql, qint32 commandTimeout, qint32 *affected)
+{
+    if (!m_db)
+        throw objectClosedError();
+    m_deadline = deadlineAfter(commandTimeout);
+    m_timeoutSeconds = commandTimeout;
+    m_timedOut = false;
+    const QByteArray text = sql.toUtf8();
+    sqlite3_stmt *prepared = nullptr;
+    const char *tail = nullptr;
+    if (const int rc = sqlite3_prepare_v2(m_db, text.constData(), int(text.size()), &prepared, &tail);
+        rc != SQLITE_OK)
+        fail(rc);
+    if (hasMoreStatements(tail)) {
+        sqlite3_finalize(prepared);
+        throw platform::RuntimeError(AdoError::ProviderFailure,
+                                     QStringLiteral("SQLSTATE HY000, native 1: 一次只能執行一個 SQL 敘述"));
+    }
+    auto statement = std::make_unique<Statement>(this, prepared, commandTimeout);
+    const bool changes = prepared && !sqlite3_stmt_readonly(prepared);
+    const bool hasRow = statement->step();
+    if (affected)
+        *affected = changes && !hasRow ? qint32(sqlite3_changes(m_db)) : 0;
+    return statement;
+}
+
+Statement::Statement(Session *session, sqlite3_stmt *statement, qint32 commandTimeout)
+    : m_session(session)
+    , m_statement(statement)
+    , m_commandTimeout(commandTimeout)
+{
+    m_session->m_statements.push_back(this);
+    if (m_statement) {
+        const int count = sqlite3_column_count(m_statement);
+        for (int i = 0; i < count; ++i)
+            m_names.push_back(sqlitetypes::columnName(sqlite3_column_name(m_statement, i)));
+    }
+}
+
+Statement::~Statement()
+{
+    finalize();
+}
+
+bool Statement::step()
+{
+    if (!m_statement)
+        throw objectClosedError();
+    const int rc = sqlite3_step(m_statement);
+    if (rc == SQLITE_ROW) {
+        if (!m_described)
+            describe();
+        return true;
+    }
+    // At the end, or failed: the statement lets go of the database at once.
+    sqlite3_reset(m_statement);
+    if (rc != SQLITE_DONE)
+        m_session->fail(rc);
+    return false;
+}
+
+// Columns take their kinds from their declared types, or, where none is declared, from
+// their values in the first row.
+void Statement::describe()
+{
+    m_described = true;
+    for (int i = 0; i < columnCount(); ++i) {
+        const char *declared = sqlite3_column_decltype(m_statement, i);
+        m_kinds.push_back(declared ? sqlitetypes::kindOfDeclared(declared)
+                                   : sqlitetypes::kindOfStored(sqlite3_column_type(m_statement, i)));
+    }
+}
+
+Value Statement::value(int index) const
+{
+    if (!m_statement)
+        throw objectClosedError();
+    if (sqlite3_column_type(m_statement, index) == SQLITE_BLOB) {
+        const QString text = hexText(sqlite3_column_blob(m_statement, index),
+                                     sqlite3_column_bytes(m_statement, index));
+        const QByteArray utf8 = text.toUtf8();
+        return sqlitetypes::cellValue(m_kinds[index], utf8.constData(), int(utf8.size()));
+    }
+    const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(m_statement, index));
+    return sqlitetypes::cellValue(m_kinds[index], text, sqlite3_column_bytes(m_statement, index));
+}
+
+void Statement::finalize()
+{
+    if (!m_statement)
+        return;
+    std::erase(m_session->m_statements, this);
+    sqlite3_finalize(m_statement);
+    m_statement = nullptr;
+}
+
+} // namespace adodb::sqliteprovider

@@ -1,0 +1,88 @@
+// Internal to the database connection: the embedded database through SQLite's own
+// library. Not installed.
+
+#pragma once
+
+#include "suiteframe/adodb/sqlitetypes_p.h"
+
+#include <QDeadlineTimer>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+#include <vector>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+// The embedded database read and written through SQLite's C API, on the calling thread:
+// SQLite itself waits for a lock another program holds, until the connection's or the
+// command's deadline, and ends a statement that runs past the command's time-out.
+namespace adodb::sqliteprovider {
+
+class Statement;
+
+// An open database file.
+class Session
+{
+public:
+    // Opens the database of the connection string's Database attribute (a path, or a
+    // "file:" URI), creating it unless NoCreat says not to. A database another program
+    // holds locked is waited for no longer than connectionTimeout seconds (0: no limit).
+    Session(const QString &connectionString, const QStringList &secrets, qint32 connectionTimeout);
+    ~Session();
+    Session(const Session &) = delete;
+    Session &operator=(const Session &) = delete;
+
+    bool isOpen() const { return m_db != nullptr; }
+    // Ends the statements still open, then closes the file.
+    void close();
+
+    // Prepares and runs the statement's first step within commandTimeout seconds (0: no
+    // limit); the rows that an INSERT, UPDATE or DELETE changed go to affected.
+    std::unique_ptr<Statement> execute(const QString &sql, qint32 commandTimeout, qint32 *affected);
+
+private:
+    friend class Statement;
+    static int onBusy(void *session, int count);
+    static int onProgress(void *session);
+    // Throws the failure of the last call on the database, with SQLite's code.
+    [[noreturn]] void fail(int code) const;
+
+    sqlite3 *m_db = nullptr;
+    QStringList m_secrets;
+    QDeadlineTimer m_deadline = QDeadlineTimer(QDeadlineTimer::Forever);
+    qint32 m_timeoutSeconds = 0;
+    bool m_timedOut = false;
+    std::vector<Statement *> m_statements;
+};
+
+// A statement's rows, stepped forward.
+class Statement
+{
+public:
+    Statement(Session *session, sqlite3_stmt *statement, qint32 commandTimeout);
+    ~Statement();
+    Statement(const Statement &) = delete;
+    Statement &operator=(const Statement &) = delete;
+
+    bool isOpen() const { return m_statement != nullptr; }
+    int columnCount() const { return int(m_names.size()); }
+    QString columnName(int index) const { return m_names[index]; }
+    // Steps to the next row; false at the end, where the statement lets the database go.
+    bool step();
+    platform::Value value(int index) const;
+    void finalize();
+
+private:
+    void describe();
+
+    Session *m_session;
+    sqlite3_stmt *m_statement;
+    qint32 m_commandTimeout;
+    bool m_described = false;
+    std::vector<QString> m_names;
+    std::vector<sqlitetypes::Kind> m_kinds;
+};
+
+} // namespace adodb::sqliteprovider
