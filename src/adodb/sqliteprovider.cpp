@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstring>
 #include <thread>
 
 namespace adodb::sqliteprovider {
@@ -46,17 +47,19 @@ bool hasMoreStatements(const char *tail)
 
 QString hexText(const void *bytes, int length)
 {
-    return QStringLiteral("X'%1'").arg(
-        QString::fromLatin1(QByteArray(static_cast<const char *>(bytes), length).toHex().toUpper()));
+    return QStringLiteral("X'%1'").arg(QString::fromLatin1(
+        QByteArray(static_cast<const char *>(bytes), length).toHex().toUpper()));
 }
 
 } // namespace
 
-Session::Session(const QString &connectionString, const QStringList &secrets, qint32 connectionTimeout)
+Session::Session(const QString &connectionString,
+                 const QStringList &secrets,
+                 qint32 connectionTimeout)
     : m_secrets(secrets)
 {
     const QString database = connectionstring::attribute(connectionString,
-                                                          QStringLiteral("Database"));
+                                                         QStringLiteral("Database"));
     int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_URI;
     if (!isSet(connectionstring::attribute(connectionString, QStringLiteral("NoCreat"))))
         flags |= SQLITE_OPEN_CREATE;
@@ -135,7 +138,9 @@ void Session::fail(int code) const
                                  connectionstring::masked(description, m_secrets));
 }
 
-std::unique_ptr<Statement> Session::execute(const QString &sql, qint32 commandTimeout, qint32 *affected)
+std::unique_ptr<Statement> Session::execute(const QString &sql,
+                                            qint32 commandTimeout,
+                                            qint32 *affected)
 {
     if (!m_db)
         throw objectClosedError();
@@ -151,7 +156,8 @@ std::unique_ptr<Statement> Session::execute(const QString &sql, qint32 commandTi
     if (hasMoreStatements(tail)) {
         sqlite3_finalize(prepared);
         throw platform::RuntimeError(AdoError::ProviderFailure,
-                                     QStringLiteral("SQLSTATE HY000, native 1: 一次只能執行一個 SQL 敘述"));
+                                     QStringLiteral(
+                                         "SQLSTATE HY000, native 1: 一次只能執行一個 SQL 敘述"));
     }
     auto statement = std::make_unique<Statement>(this, prepared, commandTimeout);
     const bool changes = prepared && !sqlite3_stmt_readonly(prepared);
@@ -203,8 +209,9 @@ void Statement::describe()
     m_described = true;
     for (int i = 0; i < columnCount(); ++i) {
         const char *declared = sqlite3_column_decltype(m_statement, i);
-        m_kinds.push_back(declared ? sqlitetypes::kindOfDeclared(declared)
-                                   : sqlitetypes::kindOfStored(sqlite3_column_type(m_statement, i)));
+        m_kinds.push_back(declared
+                              ? sqlitetypes::kindOfDeclared(declared)
+                              : sqlitetypes::kindOfStored(sqlite3_column_type(m_statement, i)));
     }
 }
 

@@ -31,14 +31,22 @@ struct Prefix
 // Tried in this order on the lower-cased declaration: "interval" is no integer, and
 // "timestamp" and "datetime" are read before "time" and "date".
 constexpr std::array Prefixes{
-    Prefix{"inter", Kind::Text},        Prefix{"int", Kind::Long},
-    Prefix{"mediumint", Kind::Long},    Prefix{"numeric", Kind::Double},
-    Prefix{"tinyint", Kind::Integer},   Prefix{"smallint", Kind::Integer},
-    Prefix{"float", Kind::Double},      Prefix{"double", Kind::Double},
-    Prefix{"real", Kind::Double},       Prefix{"timestamp", Kind::Timestamp},
-    Prefix{"datetime", Kind::Timestamp}, Prefix{"time", Kind::Time},
-    Prefix{"date", Kind::Date},         Prefix{"bool", Kind::Boolean},
-    Prefix{"bit", Kind::Boolean},       Prefix{"bigint", Kind::Decimal},
+    Prefix{"inter", Kind::Text},
+    Prefix{"int", Kind::Long},
+    Prefix{"mediumint", Kind::Long},
+    Prefix{"numeric", Kind::Double},
+    Prefix{"tinyint", Kind::Integer},
+    Prefix{"smallint", Kind::Integer},
+    Prefix{"float", Kind::Double},
+    Prefix{"double", Kind::Double},
+    Prefix{"real", Kind::Double},
+    Prefix{"timestamp", Kind::Timestamp},
+    Prefix{"datetime", Kind::Timestamp},
+    Prefix{"time", Kind::Time},
+    Prefix{"date", Kind::Date},
+    Prefix{"bool", Kind::Boolean},
+    Prefix{"bit", Kind::Boolean},
+    Prefix{"bigint", Kind::Decimal},
 };
 
 bool isDigit(char c)
@@ -210,7 +218,9 @@ std::optional<TimeOfDay> timeOf(const char *text)
     while (isDigit(*digits))
         ++digits;
     if (digits - text >= 6) {
-        const auto pair = [text](int at) { return long((text[at] - '0') * 10 + text[at + 1] - '0'); };
+        const auto pair = [text](int at) {
+            return long((text[at] - '0') * 10 + text[at + 1] - '0');
+        };
         const TimeOfDay time{pair(0), pair(2), pair(4)};
         return isValid(time) ? std::optional(time) : std::nullopt;
     }
@@ -313,7 +323,9 @@ std::optional<QDateTime> timestampOf(const char *text)
         || date.day > daysInMonth(date.year, date.month) || !isValid(time))
         return std::nullopt;
     return QDateTime(QDate(int(date.year), int(date.month), int(date.day)),
-                     QTime(int(time.hour), int(time.minute), int(time.second),
+                     QTime(int(time.hour),
+                           int(time.minute),
+                           int(time.second),
                            int(fraction / 1000000)));
 }
 
