@@ -59,7 +59,31 @@ void *load(const QString &library)
                   RTLD_LAZY | RTLD_LOCAL);
 }
 
+bool isSqliteDriverName(const QString &driver)
+{
+    return driver.compare(QStringLiteral("SQLite3"), Qt::CaseInsensitive) == 0
+           || driver.compare(QStringLiteral("SQLite3 ODBC Driver"), Qt::CaseInsensitive) == 0;
+}
+
+bool isSqliteLibrary(const QString &library)
+{
+    const QString fileName = library.mid(library.lastIndexOf(u'/') + 1);
+    return fileName.startsWith(QStringLiteral("libsqlite3odbc"));
+}
+
 } // namespace
+
+bool isEmbeddedDatabase(const QString &connectionString)
+{
+    QString driver = connectionstring::attribute(connectionString, QStringLiteral("DRIVER"));
+    if (driver.isEmpty()) {
+        QString dsn = connectionstring::attribute(connectionString, QStringLiteral("DSN"));
+        if (dsn.isEmpty())
+            dsn = QStringLiteral("DEFAULT");
+        driver = profileValue(dsn, "Driver", "ODBC.INI");
+    }
+    return isSqliteDriverName(driver.trimmed()) || isSqliteLibrary(libraryOfDriver(driver));
+}
 
 QString libraryOf(const QString &connectionString)
 {

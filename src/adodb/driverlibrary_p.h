@@ -21,4 +21,10 @@ QString libraryOf(const QString &connectionString);
 // only SQLDriverConnect, Unknown when no library can be found or loaded.
 Calls connectCalls(const QString &connectionString);
 
+// Whether the connection string opens the embedded database, SQLite 3: its DRIVER is one
+// of the names SQLite's ODBC driver registers ("SQLite3", "SQLite3 ODBC Driver"; with or
+// without braces, in any case) or a library of it, directly or through odbcinst.ini, or
+// its DSN is a data source of such a driver. Known names need no driver installed.
+bool isEmbeddedDatabase(const QString &connectionString);
+
 } // namespace adodb::driverlibrary

@@ -1,6 +1,9 @@
 // Masking of connection-string secrets in messages, at the edges fuzzing found.
 #include "suiteframe/adodb/connectionstring_p.h"
+#include "suiteframe/adodb/driverlibrary_p.h"
 
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace connectionstring = adodb::connectionstring;
@@ -37,6 +40,40 @@ private slots:
         QFETCH(QString, expected);
         QCOMPARE(connectionstring::masked(message, connectionstring::secretsOf(connectionString)),
                  expected);
+    }
+
+    // The embedded database opens through SQLite's own library for every name its ODBC
+    // driver has been given, whether that driver is installed or not.
+    void embeddedDatabaseByItsDriver_data()
+    {
+        QTest::addColumn<QString>("connectionString");
+        QTest::addColumn<bool>("embedded");
+        QTest::newRow("registered name") << "Driver=SQLite3;Database=/tmp/a.db" << true;
+        QTest::newRow("braced, other case") << "DRIVER={sqlite3};Database=a.db" << true;
+        QTest::newRow("the Windows name") << "Driver={SQLite3 ODBC Driver};Database=a.db" << true;
+        QTest::newRow("library path")
+            << "Driver=/usr/lib/x86_64-linux-gnu/odbc/libsqlite3odbc.so;Database=a.db" << true;
+        QTest::newRow("data source of the driver") << "DSN=人事;Uid=u" << true;
+        QTest::newRow("SQLite 2 is another driver") << "Driver=SQLite;Database=a.db" << false;
+        QTest::newRow("PostgreSQL") << "Driver={PostgreSQL Unicode};Server=h" << false;
+        QTest::newRow("data source of another driver") << "DSN=客戶" << false;
+    }
+
+    void embeddedDatabaseByItsDriver()
+    {
+        QFETCH(QString, connectionString);
+        QFETCH(bool, embedded);
+        QTemporaryDir home;
+        QFile sources(home.filePath(QStringLiteral(".odbc.ini")));
+        QVERIFY(sources.open(QIODevice::WriteOnly));
+        sources.write("[人事]\nDriver=SQLite3\nDatabase=/tmp/staff.db\n"
+                      "[客戶]\nDriver=PostgreSQL Unicode\n");
+        sources.close();
+        // The driver manager reads the user's data sources from the file ODBCINI names.
+        qputenv("ODBCINI", QFile::encodeName(sources.fileName()));
+        const bool found = adodb::driverlibrary::isEmbeddedDatabase(connectionString);
+        qunsetenv("ODBCINI");
+        QCOMPARE(found, embedded);
     }
 };
 
