@@ -4,10 +4,12 @@
 #include "suiteframe/adodb/connection.h"
 
 #include "suiteframe/adodb/connectionstring_p.h"
+#include "suiteframe/adodb/driverlibrary_p.h"
 #include "suiteframe/adodb/errors.h"
 #include "suiteframe/adodb/lockwait_p.h"
 #include "suiteframe/adodb/odbc_p.h"
 #include "suiteframe/adodb/queryrecordset.h"
+#include "suiteframe/adodb/sqliteprovider_p.h"
 
 namespace adodb {
 
@@ -102,6 +104,14 @@ void Connection::Open(const QString &userId, const QString &password, qint32 opt
         secrets << connectionstring::secretsOf(connectionString);
     }
 
+    if (driverlibrary::isEmbeddedDatabase(connectionString)) {
+        connectionString = connectionstring::forEmbeddedDriver(connectionString);
+        secrets << connectionstring::secretsOf(connectionString);
+        m_sqlite = std::make_shared<sqliteprovider::Session>(connectionString,
+                                                             secrets,
+                                                             m_connectionTimeout);
+        return;
+    }
     const odbc::Utf8CharacterSet utf8;
     auto dbc = std::make_shared<odbc::Dbc>();
     // The connection time-out bounds the wait for the server while logging in, and what
@@ -121,14 +131,19 @@ void Connection::Open(const QString &userId, const QString &password, qint32 opt
 
 qint32 Connection::State() const
 {
-    return m_dbc && m_dbc->isConnected() ? StateOpen : StateClosed;
+    const bool open = m_sqlite ? m_sqlite->isOpen() : m_dbc && m_dbc->isConnected();
+    return open ? StateOpen : StateClosed;
 }
 
 void Connection::Close()
 {
     if (State() != StateOpen)
         throw objectClosedError();
-    m_dbc->disconnect();
+    if (m_sqlite)
+        m_sqlite->close();
+    else
+        m_dbc->disconnect();
+    m_sqlite.reset();
     m_dbc.reset();
 }
 
@@ -136,6 +151,9 @@ std::unique_ptr<QueryRecordset> Connection::Execute(const QString &sql, qint32 *
 {
     if (State() != StateOpen)
         throw objectClosedError();
+    if (m_sqlite)
+        return std::make_unique<QueryRecordset>(
+            m_sqlite->execute(sql, m_commandTimeout, RecordsAffected));
     auto statement = std::make_unique<odbc::Statement>(m_dbc);
     statement->setQueryTimeout(m_commandTimeout);
     statement->execute(sql);

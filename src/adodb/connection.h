@@ -12,6 +12,9 @@ class QueryRecordset;
 namespace odbc {
 class Dbc;
 }
+namespace sqliteprovider {
+class Session;
+}
 
 // The state a connection answers.
 enum ObjectState : qint32 { StateClosed = 0, StateOpen = 1 };
@@ -64,6 +67,9 @@ private:
     qint32 m_connectionTimeout = 15;
     qint32 m_commandTimeout = 30;
     QString m_connectionString;
+    // One of the two: the embedded database through SQLite's own library, every other
+    // database through the ODBC driver manager.
+    std::shared_ptr<sqliteprovider::Session> m_sqlite;
     std::shared_ptr<odbc::Dbc> m_dbc;
 };
 

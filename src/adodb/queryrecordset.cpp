@@ -5,6 +5,7 @@
 
 #include "suiteframe/adodb/errors.h"
 #include "suiteframe/adodb/odbc_p.h"
+#include "suiteframe/adodb/sqliteprovider_p.h"
 #include "suiteframe/platform/runtimeerror.h"
 
 #include <algorithm>
@@ -98,6 +99,8 @@ bool isPlainDecimal(QStringView text)
 
 struct QueryRecordset::Private
 {
+    // The embedded database's statement, where the rows come from it.
+    std::unique_ptr<sqliteprovider::Statement> sqlite;
     std::unique_ptr<odbc::Statement> statement;
     std::vector<Column> columns;
     bool eof = true;
@@ -327,36 +330,51 @@ QueryRecordset::QueryRecordset(std::unique_ptr<odbc::Statement> statement)
     d->fetch();
 }
 
+QueryRecordset::QueryRecordset(std::unique_ptr<sqliteprovider::Statement> statement)
+    : d(std::make_unique<Private>())
+{
+    d->sqlite = std::move(statement);
+}
+
 QueryRecordset::~QueryRecordset() = default;
 
 bool QueryRecordset::isEOF() const
 {
+    if (d->sqlite) {
+        if (!d->sqlite->isOpen())
+            throw objectClosedError();
+        return !d->sqlite->isOnRow();
+    }
     d->statement->get(); // a recordset closed with its connection answers nothing
     return d->eof;
 }
 
 int QueryRecordset::fieldCount() const
 {
+    if (d->sqlite) {
+        isEOF();
+        return d->sqlite->columnCount();
+    }
     d->statement->get();
     return int(d->columns.size());
 }
 
 QString QueryRecordset::fieldName(int index) const
 {
-    d->statement->get();
-    if (index < 0 || index >= int(d->columns.size()))
+    if (index < 0 || index >= fieldCount())
         throw platform::RuntimeError(AdoError::ItemNotFound,
                                      QStringLiteral("在集合中找不到項目 %1").arg(index));
-    return d->columns[index].name;
+    return d->sqlite ? d->sqlite->columnName(index) : d->columns[index].name;
 }
 
 Value QueryRecordset::fieldValue(int index) const
 {
     if (isEOF())
         throw platform::RuntimeError(AdoError::NoCurrentRecord);
-    d->statement->get();
-    if (index < 0 || index >= int(d->columns.size()))
+    if (index < 0 || index >= fieldCount())
         fieldName(index); // throws the error of an index out of range
+    if (d->sqlite)
+        return d->sqlite->value(index);
     while (d->cellsRead <= index) {
         d->cells[d->cellsRead] = d->readCell(d->cellsRead);
         ++d->cellsRead;
@@ -368,7 +386,10 @@ void QueryRecordset::MoveNext()
 {
     if (isEOF())
         throw platform::RuntimeError(AdoError::NoCurrentRecord);
-    d->fetch();
+    if (d->sqlite)
+        d->sqlite->step();
+    else
+        d->fetch();
 }
 
 } // namespace adodb

@@ -11,6 +11,9 @@ namespace adodb {
 namespace odbc {
 class Statement;
 }
+namespace sqliteprovider {
+class Statement;
+}
 
 // The rows of a query, read forward as the caller moves: only the current row is
 // held, so a result of any size costs the same memory. Field names come from the
@@ -25,6 +28,8 @@ class QueryRecordset final : public Recordset
 public:
     // Takes over a statement that has run its query and moves to the first row.
     explicit QueryRecordset(std::unique_ptr<odbc::Statement> statement);
+    // Takes over a statement of the embedded database that has taken its first step.
+    explicit QueryRecordset(std::unique_ptr<sqliteprovider::Statement> statement);
     ~QueryRecordset() override;
 
     bool isEOF() const override;

@@ -159,7 +159,7 @@ std::unique_ptr<Statement> Session::execute(const QString &sql,
                                      QStringLiteral(
                                          "SQLSTATE HY000, native 1: 一次只能執行一個 SQL 敘述"));
     }
-    auto statement = std::make_unique<Statement>(this, prepared, commandTimeout);
+    auto statement = std::make_unique<Statement>(shared_from_this(), prepared, commandTimeout);
     const bool changes = prepared && !sqlite3_stmt_readonly(prepared);
     const bool hasRow = statement->step();
     if (affected)
@@ -167,10 +167,13 @@ std::unique_ptr<Statement> Session::execute(const QString &sql,
     return statement;
 }
 
-Statement::Statement(Session *session, sqlite3_stmt *statement, qint32 commandTimeout)
-    : m_session(session)
+Statement::Statement(std::shared_ptr<Session> session,
+                     sqlite3_stmt *statement,
+                     qint32 commandTimeout)
+    : m_session(std::move(session))
     , m_statement(statement)
     , m_commandTimeout(commandTimeout)
+    , m_deadline(deadlineAfter(commandTimeout))
 {
     m_session->m_statements.push_back(this);
     if (m_statement) {
@@ -187,10 +190,17 @@ Statement::~Statement()
 
 bool Statement::step()
 {
-    if (!m_statement)
+    if (m_finalized)
         throw objectClosedError();
+    m_onRow = false;
+    if (!m_statement) // SQL of blanks and comments alone
+        return false;
+    m_session->m_deadline = m_deadline;
+    m_session->m_timeoutSeconds = m_commandTimeout;
+    m_session->m_timedOut = false;
     const int rc = sqlite3_step(m_statement);
     if (rc == SQLITE_ROW) {
+        m_onRow = true;
         if (!m_described)
             describe();
         return true;
@@ -231,11 +241,12 @@ Value Statement::value(int index) const
 
 void Statement::finalize()
 {
-    if (!m_statement)
+    if (m_finalized)
         return;
     std::erase(m_session->m_statements, this);
     sqlite3_finalize(m_statement);
     m_statement = nullptr;
+    m_finalized = true;
 }
 
 } // namespace adodb::sqliteprovider

@@ -23,7 +23,7 @@ namespace adodb::sqliteprovider {
 class Statement;
 
 // An open database file.
-class Session
+class Session : public std::enable_shared_from_this<Session>
 {
 public:
     // Opens the database of the connection string's Database attribute (a path, or a
@@ -61,26 +61,33 @@ private:
 class Statement
 {
 public:
-    Statement(Session *session, sqlite3_stmt *statement, qint32 commandTimeout);
+    // Each step of the statement is bounded by the command's deadline, which starts as
+    // the statement is made.
+    Statement(std::shared_ptr<Session> session, sqlite3_stmt *statement, qint32 commandTimeout);
     ~Statement();
     Statement(const Statement &) = delete;
     Statement &operator=(const Statement &) = delete;
 
-    bool isOpen() const { return m_statement != nullptr; }
+    bool isOpen() const { return !m_finalized; }
     int columnCount() const { return int(m_names.size()); }
     QString columnName(int index) const { return m_names[index]; }
     // Steps to the next row; false at the end, where the statement lets the database go.
     bool step();
+    // Whether the last step found a row.
+    bool isOnRow() const { return m_onRow; }
     platform::Value value(int index) const;
     void finalize();
 
 private:
     void describe();
 
-    Session *m_session;
+    std::shared_ptr<Session> m_session;
     sqlite3_stmt *m_statement;
     qint32 m_commandTimeout;
+    QDeadlineTimer m_deadline;
     bool m_described = false;
+    bool m_onRow = false;
+    bool m_finalized = false;
     std::vector<QString> m_names;
     std::vector<sqlitetypes::Kind> m_kinds;
 };

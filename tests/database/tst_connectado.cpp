@@ -190,7 +190,7 @@ void tst_ConnectADO::failureLogsOnceAndLeavesAnUnopenedConnection_data()
         << u"letmein-42"_s << u"SQLSTATE 01000"_s;
     QTest::newRow("sqlite file in a missing folder")
         << Value(sqliteString(u"missing/folder/x.db"_s)) << adodb::AdoError::ProviderFailure
-        << QString() << u"connect failed"_s;
+        << QString() << u"unable to open database file"_s;
     QTest::newRow("a key twice") << Value(sqliteString(u"x.db"_s)
                                           + u";Driver=/nowhere/x.so;Pwd=letmein-42"_s)
                                  << adodb::AdoError::InvalidArgument << u"letmein-42"_s
