@@ -80,7 +80,8 @@ Session::Session(const QString &connectionString,
     sqlite3_progress_handler(m_db, ProgressInstructions, &Session::onProgress, this);
     // The schema is read once here, so that a database another program holds locked is
     // waited for within the connection's time-out, as a log-in waits for a server.
-    m_deadline = deadlineAfter(connectionTimeout);
+    m_lockWaitSeconds = connectionTimeout;
+    m_busyDeadline = deadlineAfter(connectionTimeout);
     m_timeoutSeconds = 0;
     if (const int schema = sqlite3_exec(m_db, "PRAGMA foreign_keys = off", nullptr, nullptr, nullptr);
         schema != SQLITE_OK)
@@ -106,10 +107,11 @@ void Session::close()
 int Session::onBusy(void *session, int)
 {
     const auto *self = static_cast<Session *>(session);
-    if (self->m_deadline.hasExpired())
+    if (self->m_busyDeadline.hasExpired())
         return 0;
     std::this_thread::sleep_for(
-        std::min<std::chrono::nanoseconds>(BusyPause, self->m_deadline.remainingTimeAsDuration()));
+        std::min<std::chrono::nanoseconds>(BusyPause,
+                                           self->m_busyDeadline.remainingTimeAsDuration()));
     return 1;
 }
 
@@ -127,7 +129,10 @@ void Session::fail(int code) const
     // A statement ended by the command's deadline is a time-out, whatever else SQLite
     // says of it; one that completed is never reported as failed, since only a step's
     // own failure comes here.
-    if ((code & 0xff) == SQLITE_INTERRUPT && m_timedOut)
+    const bool endedByTheCommandsDeadline = ((code & 0xff) == SQLITE_INTERRUPT && m_timedOut)
+                                            || ((code & 0xff) == SQLITE_BUSY && m_timeoutSeconds > 0
+                                                && m_deadline.hasExpired());
+    if (endedByTheCommandsDeadline)
         throw platform::RuntimeError(AdoError::ProviderFailure,
                                      QStringLiteral("SQLSTATE HYT00, native 0: 指令逾時（%1 秒）")
                                          .arg(m_timeoutSeconds));
@@ -145,6 +150,7 @@ std::unique_ptr<Statement> Session::execute(const QString &sql,
     if (!m_db)
         throw objectClosedError();
     m_deadline = deadlineAfter(commandTimeout);
+    m_busyDeadline = std::min(m_deadline, deadlineAfter(m_lockWaitSeconds));
     m_timeoutSeconds = commandTimeout;
     m_timedOut = false;
     const QByteArray text = sql.toUtf8();
@@ -196,6 +202,7 @@ bool Statement::step()
     if (!m_statement) // SQL of blanks and comments alone
         return false;
     m_session->m_deadline = m_deadline;
+    m_session->m_busyDeadline = std::min(m_deadline, deadlineAfter(m_session->m_lockWaitSeconds));
     m_session->m_timeoutSeconds = m_commandTimeout;
     m_session->m_timedOut = false;
     const int rc = sqlite3_step(m_statement);

@@ -51,7 +51,11 @@ private:
 
     sqlite3 *m_db = nullptr;
     QStringList m_secrets;
+    // The command's deadline, and the end of a wait for a lock another program holds:
+    // no later than the command's, nor than a log-in's time-out from the wait's start.
     QDeadlineTimer m_deadline = QDeadlineTimer(QDeadlineTimer::Forever);
+    QDeadlineTimer m_busyDeadline = QDeadlineTimer(QDeadlineTimer::Forever);
+    qint32 m_lockWaitSeconds = 0;
     qint32 m_timeoutSeconds = 0;
     bool m_timedOut = false;
     std::vector<Statement *> m_statements;
