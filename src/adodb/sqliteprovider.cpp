@@ -7,6 +7,9 @@
 #include "suiteframe/adodb/connectionstring_p.h"
 #include "suiteframe/adodb/errors.h"
 
+#include <QCoreApplication>
+#include <QTimer>
+
 #include <sqlite3.h>
 
 #include <algorithm>
@@ -198,6 +201,16 @@ bool Statement::step()
 {
     if (m_finalized)
         throw objectClosedError();
+    if (m_readAhead) {
+        m_onRow = !m_ahead.empty();
+        if (m_onRow) {
+            m_current = std::move(m_ahead.front());
+            m_ahead.pop_front();
+        } else if (const int code = std::exchange(m_failedAhead, 0)) {
+            m_session->fail(code);
+        }
+        return m_onRow;
+    }
     m_onRow = false;
     if (!m_statement) // SQL of blanks and comments alone
         return false;
@@ -210,6 +223,7 @@ bool Statement::step()
         m_onRow = true;
         if (!m_described)
             describe();
+        letGoWhenIdle();
         return true;
     }
     // At the end, or failed: the statement lets go of the database at once.
@@ -232,10 +246,46 @@ void Statement::describe()
     }
 }
 
+void Statement::letGoWhenIdle()
+{
+    if (m_letGoScheduled || !QCoreApplication::instance())
+        return;
+    m_letGoScheduled = true;
+    QTimer::singleShot(0,
+                       QCoreApplication::instance(),
+                       [this, alive = std::weak_ptr<bool>(m_alive)] {
+                           if (alive.lock() && m_onRow && !m_readAhead && !m_finalized)
+                               readTheRest();
+                       });
+}
+
+std::vector<Value> Statement::currentRow() const
+{
+    std::vector<Value> row;
+    row.reserve(m_names.size());
+    for (int i = 0; i < columnCount(); ++i)
+        row.push_back(value(i));
+    return row;
+}
+
+void Statement::readTheRest()
+{
+    m_current = currentRow();
+    int rc;
+    while ((rc = sqlite3_step(m_statement)) == SQLITE_ROW)
+        m_ahead.push_back(currentRow());
+    sqlite3_reset(m_statement);
+    if (rc != SQLITE_DONE)
+        m_failedAhead = rc;
+    m_readAhead = true;
+}
+
 Value Statement::value(int index) const
 {
-    if (!m_statement)
+    if (m_finalized)
         throw objectClosedError();
+    if (m_readAhead)
+        return m_current[index];
     if (sqlite3_column_type(m_statement, index) == SQLITE_BLOB) {
         const QString text = hexText(sqlite3_column_blob(m_statement, index),
                                      sqlite3_column_bytes(m_statement, index));

@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <deque>
 #include <memory>
 #include <vector>
 
@@ -84,6 +85,12 @@ public:
 
 private:
     void describe();
+    std::vector<platform::Value> currentRow() const;
+    // Once the program goes back to its event loop with the statement part-way, the
+    // rest of the rows are read and the statement lets the database go: a recordset
+    // left open must not make another program's save wait.
+    void letGoWhenIdle();
+    void readTheRest();
 
     std::shared_ptr<Session> m_session;
     sqlite3_stmt *m_statement;
@@ -92,6 +99,14 @@ private:
     bool m_described = false;
     bool m_onRow = false;
     bool m_finalized = false;
+    // The rows read ahead once the program went idle, the current one first; a step
+    // that failed while reading ahead is told when its row would have come.
+    bool m_readAhead = false;
+    bool m_letGoScheduled = false;
+    std::vector<platform::Value> m_current;
+    std::deque<std::vector<platform::Value>> m_ahead;
+    int m_failedAhead = 0;
+    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
     std::vector<QString> m_names;
     std::vector<sqlitetypes::Kind> m_kinds;
 };

@@ -11,6 +11,7 @@
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -25,6 +26,7 @@ private slots:
 
     void everyWaitEndsWithinItsTimeOut_data();
     void everyWaitEndsWithinItsTimeOut();
+    void readerLeftOpenHoldsNobodyOff();
 
 private:
     QTemporaryDir m_dir;
@@ -102,6 +104,38 @@ void tst_LockedDatabase::everyWaitEndsWithinItsTimeOut()
                                 : failure.isEmpty() ? "林志明\n陳美玲"
                                                     : "陳美玲";
     QCOMPARE(shellQuery(database, u"SELECT name FROM staff ORDER BY rowid"_s), expected);
+}
+
+// A recordset read part-way and left open while the program goes back to its event
+// loop: another program's save goes through at once, and the rows read on are the
+// ones the query found.
+void tst_LockedDatabase::readerLeftOpenHoldsNobodyOff()
+{
+    const QString database = m_dir.filePath(u"讀一半.db"_s);
+    QFile::remove(database);
+    QCOMPARE(shellQuery(database,
+                        u"CREATE TABLE staff (name TEXT); INSERT INTO staff VALUES ('王小明'), "
+                        u"('林志明'), ('陳美玲')"_s),
+             QByteArray());
+    std::unique_ptr<adodb::Connection> connection;
+    QVERIFY(basADODB::ConnectADO(u"Driver=SQLite3;Database="_s + database, connection));
+    const auto staff = connection->Execute(u"SELECT name FROM staff ORDER BY rowid"_s);
+    QCOMPARE(staff->fieldValue(0).toText(), u"王小明"_s);
+    QCoreApplication::processEvents();
+
+    // The other program waits up to a second for the database, as a save does.
+    QProcess other;
+    other.start(u"sqlite3"_s,
+                {u"-cmd"_s,
+                 u".timeout 1000"_s,
+                 database,
+                 u"INSERT INTO staff VALUES ('黃𡩋祥'); SELECT count(*) FROM staff;"_s});
+    QVERIFY(other.waitForFinished(10000));
+    QCOMPARE(other.readAllStandardOutput().trimmed(), QByteArray("4"));
+    QStringList rest;
+    for (staff->MoveNext(); !staff->isEOF(); staff->MoveNext())
+        rest << staff->fieldValue(0).toText();
+    QCOMPARE(rest, (QStringList{u"林志明"_s, u"陳美玲"_s}));
 }
 
 QTEST_GUILESS_MAIN(tst_LockedDatabase)
