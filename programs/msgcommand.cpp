@@ -296,9 +296,7 @@ int show(const Request &request, QIODevice &input, QIODevice &error)
             return trouble(error, problem);
         // The connection's descriptions never hold the connection string or a password.
         const auto notConnected = failure::capture([&] {
-            basADODB::openConnection(connection,
-                                     adodb::withReadOnlyAccess(
-                                         adodb::withRowsReadAsFetched(database)));
+            basADODB::openConnection(connection, adodb::withReadOnlyAccess(database));
         });
         if (notConnected)
             return trouble(error,

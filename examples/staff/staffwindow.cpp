@@ -65,15 +65,6 @@ QString shortened(const QString &text)
     return text.size() <= ShownCharacters ? text : text.left(ShownCharacters - 1) + u'…';
 }
 
-bool isLockWait(const QString &description)
-{
-    // SQLite's lock, the connection's time-out on it, PostgreSQL's time-out and lock.
-    return description.contains(QStringLiteral("database is locked"))
-           || description.contains(QStringLiteral("HYT00"))
-           || description.contains(QStringLiteral("57014"))
-           || description.contains(QStringLiteral("55P03"));
-}
-
 } // namespace
 
 StaffWindow::StaffWindow()
@@ -486,14 +477,17 @@ void StaffWindow::tellRefusal(const QString &procedure,
                               const QString &action)
 {
     failure::keepInLog(procedure, refusal);
-    const QString &why = refusal.description;
+    // The provider's records tell the cause alike on SQLite and PostgreSQL.
+    const adodb::Errors &why = m_connection->Errors();
     QString message;
-    if (isLockWait(why))
+    if (adodb::isLockedOrBusy(why) || adodb::isTimeout(why))
         message = QStringLiteral("資料庫正被其他程式使用中，等了一段時間仍無法%1。請稍後再試。");
-    else if (why.contains(QStringLiteral("readonly")) || why.contains(QStringLiteral("read-only")))
+    else if (adodb::isReadOnly(why))
         message = QStringLiteral("資料庫是唯讀的，無法%1。");
-    else if (why.contains(QStringLiteral("UNIQUE")) || why.contains(QStringLiteral("23505")))
+    else if (adodb::isDuplicateKey(why))
         message = QStringLiteral("這個員工編號剛被別人新增，無法%1。請先查詢再決定。");
+    else if (adodb::isConnectionLost(why))
+        message = QStringLiteral("與資料庫的連線中斷了，無法%1。請稍後再試。");
     else
         message = QStringLiteral("資料庫無法%1。");
     tell(message.arg(action)

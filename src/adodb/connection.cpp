@@ -6,7 +6,6 @@
 #include "suiteframe/adodb/connectionstring_p.h"
 #include "suiteframe/adodb/driverlibrary_p.h"
 #include "suiteframe/adodb/errors.h"
-#include "suiteframe/adodb/lockwait_p.h"
 #include "suiteframe/adodb/odbc_p.h"
 #include "suiteframe/adodb/queryrecordset.h"
 #include "suiteframe/adodb/sqliteprovider_p.h"
@@ -23,20 +22,11 @@ void requireSeconds(qint32 seconds)
 
 } // namespace
 
-QString withRowsReadAsFetched(const QString &connectionString)
-{
-    const QString key = QStringLiteral("StepAPI");
-    if (!lockwait::isEmbeddedDatabase(connectionString)
-        || !connectionstring::attribute(connectionString, key).isEmpty())
-        return connectionString;
-    return connectionstring::withAttributes(connectionString, {key}, {{key, QStringLiteral("1")}});
-}
-
 QString withReadOnlyAccess(const QString &connectionString)
 {
     const QString database = connectionstring::attribute(connectionString,
                                                          QStringLiteral("Database"));
-    if (!lockwait::isEmbeddedDatabase(connectionString) || database.isEmpty())
+    if (!driverlibrary::isEmbeddedDatabase(connectionString) || database.isEmpty())
         return connectionString;
     // SQLite reads a URI's path with %-escapes; a path that starts with two slashes would
     // name a host.
@@ -54,7 +44,9 @@ QString withReadOnlyAccess(const QString &connectionString)
                                              {QStringLiteral("NoCreat"), QStringLiteral("1")}});
 }
 
-Connection::Connection() = default;
+Connection::Connection()
+    : m_errors(std::make_shared<adodb::Errors>())
+{}
 
 Connection::~Connection() = default;
 
@@ -104,27 +96,21 @@ void Connection::Open(const QString &userId, const QString &password, qint32 opt
         secrets << connectionstring::secretsOf(connectionString);
     }
 
+    m_errors->clear();
     if (driverlibrary::isEmbeddedDatabase(connectionString)) {
         connectionString = connectionstring::forEmbeddedDriver(connectionString);
         secrets << connectionstring::secretsOf(connectionString);
         m_sqlite = std::make_shared<sqliteprovider::Session>(connectionString,
                                                              secrets,
-                                                             m_connectionTimeout);
+                                                             m_connectionTimeout,
+                                                             m_errors);
         return;
     }
     const odbc::Utf8CharacterSet utf8;
-    auto dbc = std::make_shared<odbc::Dbc>();
+    auto dbc = std::make_shared<odbc::Dbc>(m_errors);
     // The connection time-out bounds the wait for the server while logging in, and what
-    // a command may take is CommandTimeout's. SQLite's driver keeps neither, so the
-    // connection keeps them: a lock that another program holds on the embedded database
-    // is waited for no longer than a log-in, and a command no longer than its time-out.
+    // a command may take is CommandTimeout's.
     dbc->setAttribute(SQL_ATTR_LOGIN_TIMEOUT, SQLULEN(m_connectionTimeout));
-    if (lockwait::isEmbeddedDatabase(connectionString)) {
-        connectionString = connectionstring::forEmbeddedDriver(
-            lockwait::withShortBusyWait(connectionString));
-        secrets << connectionstring::secretsOf(connectionString);
-        dbc->enforceTimeouts(m_connectionTimeout);
-    }
     dbc->connect(connectionString, secrets);
     m_dbc = std::move(dbc);
 }
@@ -151,6 +137,7 @@ std::unique_ptr<QueryRecordset> Connection::Execute(const QString &sql, qint32 *
 {
     if (State() != StateOpen)
         throw objectClosedError();
+    m_errors->clear();
     if (m_sqlite)
         return std::make_unique<QueryRecordset>(
             m_sqlite->execute(sql, m_commandTimeout, RecordsAffected));

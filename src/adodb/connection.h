@@ -1,6 +1,9 @@
-// The database connection over ODBC.
+// The database connection: the embedded database through SQLite's own library, every
+// other database over ODBC.
 
 #pragma once
+
+#include "suiteframe/adodb/errors.h"
 
 #include <QString>
 
@@ -21,11 +24,15 @@ enum ObjectState : qint32 { StateClosed = 0, StateOpen = 1 };
 // Options of Open: only a synchronous connect is offered.
 enum ConnectOption : qint32 { ConnectUnspecified = -1, AsyncConnect = 0x10 };
 
-// A database connection over ODBC. The connection string goes to the driver manager
-// unchanged, so it is written in ODBC's syntax, e.g. "Driver=SQLite3;Database=/path/file.db".
+// A database connection. The connection string is written in ODBC's syntax, e.g.
+// "Driver=SQLite3;Database=/path/file.db". A string whose driver is SQLite's (by any of
+// its registered names, its library, or a data source of it) opens the embedded
+// database through SQLite's own library; every other string goes to the ODBC driver
+// manager unchanged.
 // Every member may throw platform::RuntimeError with a negative number (adodb/errors.h);
-// a provider failure's description holds the driver's diagnostics (SQLSTATE, native
-// code, message) and never the connection string or a password.
+// a provider failure's description holds the provider's records (SQLSTATE, native
+// code, message) and never the connection string or a password, and Errors() keeps
+// the records themselves for the questions of adodb/errors.h.
 class Connection
 {
 public:
@@ -61,6 +68,10 @@ public:
     // or DELETE changed (-1 where the driver cannot tell).
     std::unique_ptr<QueryRecordset> Execute(const QString &sql, qint32 *RecordsAffected = nullptr);
 
+    // The records of the last provider failure on this connection or its recordsets;
+    // Open and Execute begin with it empty.
+    const adodb::Errors &Errors() const { return *m_errors; }
+
 private:
     void requireClosed() const;
 
@@ -71,15 +82,8 @@ private:
     // database through the ODBC driver manager.
     std::shared_ptr<sqliteprovider::Session> m_sqlite;
     std::shared_ptr<odbc::Dbc> m_dbc;
+    std::shared_ptr<adodb::Errors> m_errors;
 };
-
-// For a caller that reads a query's rows to their end at once and closes the recordset
-// (a record card of many records): the connection string with SQLite's driver told to
-// step through the rows as they are fetched, instead of holding the whole result in
-// memory before the first row; other drivers' strings, and one that says StepAPI
-// itself, stay as they are. A recordset left open part-way on such a connection holds
-// the database's read lock, and other programs cannot write until it is closed.
-QString withRowsReadAsFetched(const QString &connectionString);
 
 // For a caller that only reads (the message command's card): the connection string with
 // an embedded database opened read-only, as a "file:" URI with mode=ro, and never

@@ -71,17 +71,20 @@ bool isSqliteLibrary(const QString &library)
     return fileName.startsWith(QStringLiteral("libsqlite3odbc"));
 }
 
+// The data source a connection string without a driver of its own connects to.
+QString dataSourceOf(const QString &connectionString)
+{
+    const QString dsn = connectionstring::attribute(connectionString, QStringLiteral("DSN"));
+    return dsn.isEmpty() ? QStringLiteral("DEFAULT") : dsn;
+}
+
 } // namespace
 
 bool isEmbeddedDatabase(const QString &connectionString)
 {
     QString driver = connectionstring::attribute(connectionString, QStringLiteral("DRIVER"));
-    if (driver.isEmpty()) {
-        QString dsn = connectionstring::attribute(connectionString, QStringLiteral("DSN"));
-        if (dsn.isEmpty())
-            dsn = QStringLiteral("DEFAULT");
-        driver = profileValue(dsn, "Driver", "ODBC.INI");
-    }
+    if (driver.isEmpty())
+        driver = profileValue(dataSourceOf(connectionString), "Driver", "ODBC.INI");
     return isSqliteDriverName(driver.trimmed()) || isSqliteLibrary(libraryOfDriver(driver));
 }
 
@@ -90,10 +93,16 @@ QString libraryOf(const QString &connectionString)
     const QString driver = connectionstring::attribute(connectionString, QStringLiteral("DRIVER"));
     if (!driver.isEmpty())
         return libraryOfDriver(driver);
-    QString dsn = connectionstring::attribute(connectionString, QStringLiteral("DSN"));
-    if (dsn.isEmpty())
-        dsn = QStringLiteral("DEFAULT");
-    return libraryOfDriver(profileValue(dsn, "Driver", "ODBC.INI"));
+    return libraryOfDriver(profileValue(dataSourceOf(connectionString), "Driver", "ODBC.INI"));
+}
+
+QString attributeOrDataSources(const QString &connectionString, const QString &key)
+{
+    const QString own = connectionstring::attribute(connectionString, key);
+    if (!own.isEmpty()
+        || !connectionstring::attribute(connectionString, QStringLiteral("DRIVER")).isEmpty())
+        return own;
+    return profileValue(dataSourceOf(connectionString), key.toUtf8().constData(), "ODBC.INI");
 }
 
 Calls connectCalls(const QString &connectionString)

@@ -27,4 +27,8 @@ Calls connectCalls(const QString &connectionString);
 // its DSN is a data source of such a driver. Known names need no driver installed.
 bool isEmbeddedDatabase(const QString &connectionString);
 
+// The value of the connection string's attribute key, or where the string has none, that
+// of its data source in odbc.ini, as a driver reads its options.
+QString attributeOrDataSources(const QString &connectionString, const QString &key);
+
 } // namespace adodb::driverlibrary

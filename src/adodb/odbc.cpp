@@ -3,33 +3,17 @@
 
 #include "suiteframe/adodb/odbc_p.h"
 
-#include "suiteframe/adodb/connectionstring_p.h"
 #include "suiteframe/adodb/driverlibrary_p.h"
-#include "suiteframe/adodb/errors.h"
-#include "suiteframe/adodb/lockwait_p.h"
-#include "suiteframe/adodb/querywatchdog_p.h"
 
 #include <QStringDecoder>
 
 #include <algorithm>
 #include <limits>
-#include <optional>
 #include <utility>
 
 namespace adodb::odbc {
 
 namespace {
-
-QString diagnosticRecord(const SQLWCHAR *state,
-                         SQLINTEGER native,
-                         const SQLWCHAR *message,
-                         SQLSMALLINT messageLength)
-{
-    return QStringLiteral("SQLSTATE %1, native %2: %3")
-        .arg(fromWide(state, 5))
-        .arg(native)
-        .arg(fromWide(message, messageLength).trimmed());
-}
 
 // The driver manager takes a narrow driver's messages to UTF-16 as it records them; where
 // that conversion fails (it is UCS-2) it widens each UTF-8 byte to a unit of its own,
@@ -49,12 +33,9 @@ QString withoutByteWidening(const QString &text)
 
 } // namespace
 
-QString diagnostics(SQLSMALLINT handleType,
-                    SQLHANDLE handle,
-                    const QStringList &secrets,
-                    TextCalls calls)
+Errors diagnostics(SQLSMALLINT handleType, SQLHANDLE handle, TextCalls calls)
 {
-    QStringList records;
+    Errors records;
     for (SQLSMALLINT record = 1;; ++record) {
         SQLWCHAR state[6] = {};
         SQLINTEGER native = 0;
@@ -77,22 +58,26 @@ QString diagnostics(SQLSMALLINT handleType,
         }
         if (!SQL_SUCCEEDED(rc))
             break;
-        const QString text = diagnosticRecord(state,
-                                              native,
-                                              message.data(),
-                                              std::min<SQLSMALLINT>(length,
-                                                                    SQLSMALLINT(message.size()
-                                                                                - 1)));
-        records << (calls == TextCalls::NarrowUtf8 ? withoutByteWidening(text) : text);
+        QString text = fromWide(message.data(),
+                                std::min<SQLSMALLINT>(length, SQLSMALLINT(message.size() - 1)))
+                           .trimmed();
+        if (calls == TextCalls::NarrowUtf8)
+            text = withoutByteWidening(text);
+        records.push_back({AdoError::ProviderFailure, text, OdbcSource, fromWide(state, 5), native});
     }
-    const QString text = records.isEmpty() ? QStringLiteral("the driver gave no diagnostics")
-                                           : records.join(QStringLiteral("; "));
-    return connectionstring::masked(text, secrets);
+    if (records.empty())
+        records.push_back({AdoError::ProviderFailure,
+                           QStringLiteral("the driver gave no diagnostics"),
+                           OdbcSource,
+                           QStringLiteral("HY000"),
+                           0});
+    return records;
 }
 
 void check(SQLRETURN rc,
            SQLSMALLINT handleType,
            SQLHANDLE handle,
+           Errors &errors,
            const QStringList &secrets,
            TextCalls calls)
 {
@@ -101,8 +86,7 @@ void check(SQLRETURN rc,
     if (rc == SQL_INVALID_HANDLE)
         throw platform::RuntimeError(AdoError::ProviderFailure,
                                      QStringLiteral("invalid ODBC handle"));
-    throw platform::RuntimeError(AdoError::ProviderFailure,
-                                 diagnostics(handleType, handle, secrets, calls));
+    throwProviderFailure(diagnostics(handleType, handle, calls), errors, secrets);
 }
 
 std::vector<SQLWCHAR> toWide(const QString &text)
@@ -142,11 +126,12 @@ Handle::Handle(SQLSMALLINT type, SQLHANDLE parent)
     const SQLRETURN rc = SQLAllocHandle(type, parent, &m_handle);
     if (!SQL_SUCCEEDED(rc)) {
         m_handle = SQL_NULL_HANDLE;
+        if (parent == SQL_NULL_HANDLE)
+            throw platform::RuntimeError(AdoError::ProviderFailure,
+                                         QStringLiteral("cannot allocate an ODBC environment"));
         const SQLSMALLINT parentType = type == SQL_HANDLE_STMT ? SQL_HANDLE_DBC : SQL_HANDLE_ENV;
-        const QString why = parent == SQL_NULL_HANDLE
-                                ? QStringLiteral("cannot allocate an ODBC environment")
-                                : diagnostics(parentType, parent, {});
-        throw platform::RuntimeError(AdoError::ProviderFailure, why);
+        Errors errors;
+        throwProviderFailure(diagnostics(parentType, parent), errors, {});
     }
 }
 
@@ -179,16 +164,19 @@ std::shared_ptr<Environment> Environment::shared()
 Environment::Environment()
     : m_handle(SQL_HANDLE_ENV, SQL_NULL_HANDLE)
 {
+    Errors errors;
     check(SQLSetEnvAttr(get(), SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0),
           SQL_HANDLE_ENV,
           get(),
+          errors,
           {});
 }
 
 // --- Dbc ------------------------------------------------------------------------------
 
-Dbc::Dbc()
+Dbc::Dbc(std::shared_ptr<Errors> errors)
     : m_environment(Environment::shared())
+    , m_errors(std::move(errors))
     , m_handle(SQL_HANDLE_DBC, m_environment->get())
 {}
 
@@ -202,27 +190,15 @@ void Dbc::setAttribute(SQLINTEGER attribute, SQLULEN value)
     check(SQLSetConnectAttrW(get(), attribute, reinterpret_cast<SQLPOINTER>(value), SQL_IS_UINTEGER),
           SQL_HANDLE_DBC,
           get(),
+          errors(),
           m_secrets);
-}
-
-void Dbc::enforceTimeouts(qint32 lockWait)
-{
-    m_enforcesTimeouts = true;
-    m_lockWait = lockWait;
 }
 
 void Dbc::connect(const QString &connectionString, const QStringList &secrets)
 {
     m_secrets = secrets;
     const TextCalls calls = connectCalls(connectionString);
-    const auto attempt = [&] { return driverConnect(connectionString, calls); };
-    const SQLRETURN rc = m_enforcesTimeouts
-                             ? lockwait::retryWhileLocked(attempt,
-                                                          SQL_HANDLE_DBC,
-                                                          get(),
-                                                          lockwait::deadlineAfter(m_lockWait))
-                             : attempt();
-    check(rc, SQL_HANDLE_DBC, get(), m_secrets, calls);
+    check(driverConnect(connectionString, calls), SQL_HANDLE_DBC, get(), errors(), m_secrets, calls);
     m_connected = true;
     m_textCalls = probeTextCalls();
 }
@@ -341,7 +317,7 @@ SQLHSTMT Statement::get() const
 
 void Statement::check(SQLRETURN rc) const
 {
-    odbc::check(rc, SQL_HANDLE_STMT, get(), m_connection->secrets(), textCalls());
+    odbc::check(rc, SQL_HANDLE_STMT, get(), m_connection->errors(), m_connection->secrets(), textCalls());
 }
 
 void Statement::setAttribute(SQLINTEGER attribute, SQLULEN value)
@@ -352,17 +328,18 @@ void Statement::setAttribute(SQLINTEGER attribute, SQLULEN value)
 void Statement::setQueryTimeout(qint32 seconds)
 {
     setAttribute(SQL_ATTR_QUERY_TIMEOUT, SQLULEN(seconds));
-    m_queryTimeout = seconds;
 }
 
 void Statement::execute(const QString &sql)
 {
-    m_fetchedBefore = false;
-    m_sql = sql;
-    m_queryDeadline = lockwait::deadlineAfter(m_queryTimeout);
-    const SQLRETURN rc = m_connection->enforcesTimeouts()
-                             ? withinTimeouts([&] { return executeOnce(sql); })
-                             : executeOnce(sql);
+    SQLRETURN rc;
+    if (textCalls() == TextCalls::Wide) {
+        std::vector<SQLWCHAR> text = toWide(sql);
+        rc = SQLExecDirectW(get(), text.data(), SQL_NTS);
+    } else {
+        QByteArray text = sql.toUtf8();
+        rc = SQLExecDirect(get(), reinterpret_cast<SQLCHAR *>(text.data()), SQLINTEGER(text.size()));
+    }
     // A statement that touches no rows answers SQL_NO_DATA; that is no failure.
     if (rc != SQL_NO_DATA)
         check(rc);
@@ -375,61 +352,9 @@ qint32 Statement::rowCount() const
     return rows < 0 || rows > std::numeric_limits<qint32>::max() ? -1 : qint32(rows);
 }
 
-SQLRETURN Statement::executeOnce(const QString &sql)
-{
-    if (textCalls() == TextCalls::Wide) {
-        std::vector<SQLWCHAR> text = toWide(sql);
-        return SQLExecDirectW(get(), text.data(), SQL_NTS);
-    }
-    QByteArray text = sql.toUtf8();
-    return SQLExecDirect(get(), reinterpret_cast<SQLCHAR *>(text.data()), SQLINTEGER(text.size()));
-}
-
 SQLRETURN Statement::fetch()
 {
-    if (std::exchange(m_fetchedBefore, true) || !m_connection->enforcesTimeouts())
-        return SQLFetch(get());
-    // A step that found the database locked has reset the driver's statement: fetching
-    // again would find no rows. Each later try runs the statement anew.
-    bool firstTry = true;
-    return withinTimeouts([&] {
-        if (!std::exchange(firstTry, false)) {
-            SQLFreeStmt(get(), SQL_CLOSE);
-            if (const SQLRETURN rc = executeOnce(m_sql); !SQL_SUCCEEDED(rc))
-                return rc;
-        }
-        return SQLFetch(get());
-    });
-}
-
-// The lock is waited for until the connection's lock wait or the query time-out ends,
-// whichever comes first, and a statement still running at the query time-out is
-// interrupted; what the query time-out ends is a time-out, whatever the driver says.
-SQLRETURN Statement::withinTimeouts(const std::function<SQLRETURN()> &attempt)
-{
-    std::optional<QueryWatchdog> watchdog;
-    if (m_queryTimeout > 0)
-        watchdog.emplace(m_connection->get(), m_queryDeadline);
-    const SQLRETURN rc = lockwait::retryWhileLocked(attempt,
-                                                    SQL_HANDLE_STMT,
-                                                    get(),
-                                                    std::min(m_queryDeadline,
-                                                             lockwait::deadlineAfter(
-                                                                 m_connection->lockWait())));
-    const bool interrupted = watchdog && watchdog->stop();
-    if (interrupted || (rc == SQL_ERROR && m_queryDeadline.hasExpired()))
-        throw timeoutError(rc);
-    return rc;
-}
-
-platform::RuntimeError Statement::timeoutError(SQLRETURN rc) const
-{
-    QString description = QStringLiteral("SQLSTATE HYT00, native 0: 指令逾時（%1 秒）")
-                              .arg(m_queryTimeout);
-    if (!SQL_SUCCEEDED(rc))
-        description += QStringLiteral("; ")
-                       + diagnostics(SQL_HANDLE_STMT, get(), m_connection->secrets(), textCalls());
-    return platform::RuntimeError(AdoError::ProviderFailure, description);
+    return SQLFetch(get());
 }
 
 void Statement::free()

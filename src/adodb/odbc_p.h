@@ -3,23 +3,22 @@
 
 #pragma once
 
-#include "suiteframe/platform/runtimeerror.h"
+#include "suiteframe/adodb/errors.h"
 
-#include <QDeadlineTimer>
 #include <QString>
 #include <QStringList>
 
 #include <sql.h>
 #include <sqlext.h>
 
-#include <functional>
 #include <locale.h>
 #include <memory>
 #include <vector>
 
 // A thin RAII layer over the ODBC driver manager's C API: each handle is freed by its
 // owner, a connection frees its statements before it disconnects, and every failing
-// call becomes a platform::RuntimeError carrying the driver's diagnostics.
+// call becomes a platform::RuntimeError carrying the driver's diagnostics, whose records
+// the connection keeps as its Errors.
 namespace adodb::odbc {
 
 // How texts cross to a driver. The driver manager converts the wide calls' UTF-16 for a
@@ -28,17 +27,15 @@ namespace adodb::odbc {
 // Diagnostics stay wide calls: the driver manager has converted them already.
 enum class TextCalls { Wide, NarrowUtf8 };
 
-// The diagnostic records of a handle, one "SQLSTATE xxxxx, native n: message" each,
-// joined by "; ". Each of the secrets (connection string, password) is masked.
-QString diagnostics(SQLSMALLINT handleType,
-                    SQLHANDLE handle,
-                    const QStringList &secrets,
-                    TextCalls calls = TextCalls::Wide);
+// The diagnostic records of a handle.
+Errors diagnostics(SQLSMALLINT handleType, SQLHANDLE handle, TextCalls calls = TextCalls::Wide);
 
-// Throws RuntimeError(ProviderFailure, diagnostics) when rc reports a failure.
+// When rc reports a failure, keeps the handle's diagnostics in errors and throws them
+// (adodb::throwProviderFailure), each of the secrets (connection string, password) masked.
 void check(SQLRETURN rc,
            SQLSMALLINT handleType,
            SQLHANDLE handle,
+           Errors &errors,
            const QStringList &secrets,
            TextCalls calls = TextCalls::Wide);
 
@@ -100,22 +97,17 @@ class Statement;
 class Dbc
 {
 public:
-    Dbc();
+    // A failure's records go to errors, which the connection shares.
+    explicit Dbc(std::shared_ptr<Errors> errors);
     ~Dbc();
     Dbc(const Dbc &) = delete;
     Dbc &operator=(const Dbc &) = delete;
 
     SQLHDBC get() const { return m_handle.get(); }
     const QStringList &secrets() const { return m_secrets; }
+    Errors &errors() const { return *m_errors; }
 
     void setAttribute(SQLINTEGER attribute, SQLULEN value);
-    // For a driver that keeps neither ODBC time-out (SQLite's): the connection itself
-    // waits for a database locked by another program no longer than lockWait seconds
-    // (0: no limit), for the connect and for every statement (adodb/lockwait_p.h), and
-    // interrupts a statement that runs past its query time-out (querywatchdog_p.h).
-    void enforceTimeouts(qint32 lockWait);
-    bool enforcesTimeouts() const { return m_enforcesTimeouts; }
-    qint32 lockWait() const { return m_lockWait; }
     // SQLDriverConnect without prompting; the string reaches the driver manager as is,
     // in the text calls that carry it to the driver intact.
     void connect(const QString &connectionString, const QStringList &secrets);
@@ -134,10 +126,9 @@ private:
     TextCalls probeTextCalls() const;
 
     std::shared_ptr<Environment> m_environment;
+    std::shared_ptr<Errors> m_errors;
     Handle m_handle;
     bool m_connected = false;
-    bool m_enforcesTimeouts = false;
-    qint32 m_lockWait = 0;
     TextCalls m_textCalls = TextCalls::Wide;
     QStringList m_secrets;
     std::vector<Statement *> m_statements;
@@ -159,29 +150,18 @@ public:
     void check(SQLRETURN rc) const;
     TextCalls textCalls() const { return m_connection->textCalls(); }
     void setAttribute(SQLINTEGER attribute, SQLULEN value);
-    // Seconds a statement may run, lock waits included; 0 is no limit.
+    // Seconds a statement may run; 0 is no limit.
     void setQueryTimeout(qint32 seconds);
     void execute(const QString &sql);
-    // Fetches the next row of a query's result, answering SQLFetch's return code. The
-    // first is bounded by what is left of the query time-out and the lock wait, as the
-    // execution is: a driver that steps through the rows as they are fetched does the
-    // query's work there.
+    // Fetches the next row of a query's result, answering SQLFetch's return code.
     SQLRETURN fetch();
     // The rows the last statement changed; -1 where the driver cannot tell.
     qint32 rowCount() const;
     void free();
 
 private:
-    SQLRETURN executeOnce(const QString &sql);
-    SQLRETURN withinTimeouts(const std::function<SQLRETURN()> &attempt);
-    platform::RuntimeError timeoutError(SQLRETURN rc) const;
-
     std::shared_ptr<Dbc> m_connection;
     Handle m_handle;
-    qint32 m_queryTimeout = 0;
-    QDeadlineTimer m_queryDeadline;
-    QString m_sql; // the statement last executed, for a first fetch tried again
-    bool m_fetchedBefore = false;
 };
 
 } // namespace adodb::odbc

@@ -1,10 +1,9 @@
 // The embedded database through SQLite's own library: opening, lock waits and command
 // time-outs kept by SQLite's own handlers, statements stepped on the calling thread.
-// (Draft: not yet built or wired into the connection.)
 
 #include "suiteframe/adodb/sqliteprovider_p.h"
 
-#include "suiteframe/adodb/connectionstring_p.h"
+#include "suiteframe/adodb/driverlibrary_p.h"
 #include "suiteframe/adodb/errors.h"
 
 #include <QCoreApplication>
@@ -19,6 +18,7 @@
 
 namespace adodb::sqliteprovider {
 
+using namespace Qt::StringLiterals;
 using platform::Value;
 
 namespace {
@@ -58,37 +58,49 @@ QString hexText(const void *bytes, int length)
 
 Session::Session(const QString &connectionString,
                  const QStringList &secrets,
-                 qint32 connectionTimeout)
+                 qint32 connectionTimeout,
+                 std::shared_ptr<Errors> errors)
     : m_secrets(secrets)
+    , m_errors(std::move(errors))
 {
-    const QString database = connectionstring::attribute(connectionString,
-                                                         QStringLiteral("Database"));
+    const auto option = [&](const char16_t *key) {
+        return driverlibrary::attributeOrDataSources(connectionString, QString::fromUtf16(key));
+    };
+    const QString database = option(u"Database");
     int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_URI;
-    if (!isSet(connectionstring::attribute(connectionString, QStringLiteral("NoCreat"))))
+    if (!isSet(option(u"NoCreat")))
         flags |= SQLITE_OPEN_CREATE;
-    const int rc = sqlite3_open_v2(database.toUtf8().constData(), &m_db, flags, nullptr);
-    if (rc != SQLITE_OK) {
+    if (const int rc = sqlite3_open_v2(database.toUtf8().constData(), &m_db, flags, nullptr);
+        rc != SQLITE_OK) {
         const QString why = QString::fromUtf8(m_db ? sqlite3_errmsg(m_db) : sqlite3_errstr(rc));
         sqlite3_close_v2(m_db);
         m_db = nullptr;
-        throw platform::RuntimeError(
-            AdoError::ProviderFailure,
-            connectionstring::masked(QStringLiteral("SQLSTATE HY000, native %1: %2 (%3)")
-                                         .arg(rc)
-                                         .arg(why, database),
-                                     m_secrets));
+        throwProviderFailure({record(rc, QStringLiteral("%1 (%2)").arg(why, database))},
+                             *m_errors,
+                             m_secrets);
     }
     sqlite3_extended_result_codes(m_db, 1);
     sqlite3_busy_handler(m_db, &Session::onBusy, this);
     sqlite3_progress_handler(m_db, ProgressInstructions, &Session::onProgress, this);
-    // The schema is read once here, so that a database another program holds locked is
-    // waited for within the connection's time-out, as a log-in waits for a server.
+    // The first statement reads the schema, so that a database another program holds
+    // locked is waited for within the connection's time-out, as a log-in waits for a
+    // server.
     m_lockWaitSeconds = connectionTimeout;
     m_busyDeadline = deadlineAfter(connectionTimeout);
-    m_timeoutSeconds = 0;
-    if (const int schema = sqlite3_exec(m_db, "PRAGMA foreign_keys = off", nullptr, nullptr, nullptr);
-        schema != SQLITE_OK)
-        fail(schema);
+    QString setUp = isSet(option(u"FKSupport")) ? u"PRAGMA foreign_keys = on;"_s
+                                                : u"PRAGMA foreign_keys = off;"_s;
+    // Settings of the data source: the journal's mode and how often the file is synced.
+    for (const auto &[key, pragma] : {std::pair(u"JournalMode", u"journal_mode"),
+                                      std::pair(u"SyncPragma", u"synchronous")}) {
+        const QString value = option(key);
+        if (!value.isEmpty() && std::all_of(value.begin(), value.end(), [](QChar c) {
+                return c.isLetterOrNumber() && c.unicode() < 0x80;
+            }))
+            setUp += QStringLiteral("PRAGMA %1 = %2;").arg(QString::fromUtf16(pragma), value);
+    }
+    if (const int rc = sqlite3_exec(m_db, setUp.toUtf8().constData(), nullptr, nullptr, nullptr);
+        rc != SQLITE_OK)
+        fail(rc);
 }
 
 Session::~Session()
@@ -127,7 +139,22 @@ int Session::onProgress(void *session)
     return 1;
 }
 
+Error Session::record(int code, const QString &description)
+{
+    return {AdoError::ProviderFailure, description, EmbeddedSource, QStringLiteral("HY000"), code};
+}
+
 void Session::fail(int code) const
+{
+    failWith(failureOf(code));
+}
+
+void Session::failWith(const Error &error) const
+{
+    throwProviderFailure({error}, *m_errors, m_secrets);
+}
+
+Error Session::failureOf(int code) const
 {
     // A statement ended by the command's deadline is a time-out, whatever else SQLite
     // says of it; one that completed is never reported as failed, since only a step's
@@ -135,15 +162,17 @@ void Session::fail(int code) const
     const bool endedByTheCommandsDeadline = ((code & 0xff) == SQLITE_INTERRUPT && m_timedOut)
                                             || ((code & 0xff) == SQLITE_BUSY && m_timeoutSeconds > 0
                                                 && m_deadline.hasExpired());
-    if (endedByTheCommandsDeadline)
-        throw platform::RuntimeError(AdoError::ProviderFailure,
-                                     QStringLiteral("SQLSTATE HYT00, native 0: 指令逾時（%1 秒）")
-                                         .arg(m_timeoutSeconds));
-    const QString description = QStringLiteral("SQLSTATE HY000, native %1: %2")
-                                    .arg(code)
-                                    .arg(QString::fromUtf8(sqlite3_errmsg(m_db)));
-    throw platform::RuntimeError(AdoError::ProviderFailure,
-                                 connectionstring::masked(description, m_secrets));
+    Error error = record(code, QString::fromUtf8(sqlite3_errmsg(m_db)));
+    if (endedByTheCommandsDeadline) {
+        error.SQLState = QStringLiteral("HYT00");
+        error.NativeError = 0;
+        error.Description = QStringLiteral("指令逾時（%1 秒）").arg(m_timeoutSeconds);
+    } else if (code == SQLITE_ERROR && error.Description.startsWith(u"no such table")) {
+        // SQLite has no code of its own for a missing table, which every other database
+        // tells by its SQLSTATE; its message is the one sign of it.
+        error.SQLState = QStringLiteral("42S02");
+    }
+    return error;
 }
 
 std::unique_ptr<Statement> Session::execute(const QString &sql,
@@ -164,9 +193,9 @@ std::unique_ptr<Statement> Session::execute(const QString &sql,
         fail(rc);
     if (hasMoreStatements(tail)) {
         sqlite3_finalize(prepared);
-        throw platform::RuntimeError(AdoError::ProviderFailure,
-                                     QStringLiteral(
-                                         "SQLSTATE HY000, native 1: 一次只能執行一個 SQL 敘述"));
+        throwProviderFailure({record(SQLITE_ERROR, QStringLiteral("一次只能執行一個 SQL 敘述"))},
+                             *m_errors,
+                             m_secrets);
     }
     auto statement = std::make_unique<Statement>(shared_from_this(), prepared, commandTimeout);
     const bool changes = prepared && !sqlite3_stmt_readonly(prepared);
@@ -206,19 +235,15 @@ bool Statement::step()
         if (m_onRow) {
             m_current = std::move(m_ahead.front());
             m_ahead.pop_front();
-        } else if (const int code = std::exchange(m_failedAhead, 0)) {
-            m_session->fail(code);
+        } else if (m_failedAhead) {
+            m_session->failWith(*std::exchange(m_failedAhead, std::nullopt));
         }
         return m_onRow;
     }
     m_onRow = false;
     if (!m_statement) // SQL of blanks and comments alone
         return false;
-    m_session->m_deadline = m_deadline;
-    m_session->m_busyDeadline = std::min(m_deadline, deadlineAfter(m_session->m_lockWaitSeconds));
-    m_session->m_timeoutSeconds = m_commandTimeout;
-    m_session->m_timedOut = false;
-    const int rc = sqlite3_step(m_statement);
+    const int rc = stepWithinDeadline();
     if (rc == SQLITE_ROW) {
         m_onRow = true;
         if (!m_described)
@@ -227,10 +252,22 @@ bool Statement::step()
         return true;
     }
     // At the end, or failed: the statement lets go of the database at once.
+    if (rc == SQLITE_DONE) {
+        sqlite3_reset(m_statement);
+        return false;
+    }
+    const Error failure = m_session->failureOf(rc);
     sqlite3_reset(m_statement);
-    if (rc != SQLITE_DONE)
-        m_session->fail(rc);
-    return false;
+    m_session->failWith(failure);
+}
+
+int Statement::stepWithinDeadline()
+{
+    m_session->m_deadline = m_deadline;
+    m_session->m_busyDeadline = std::min(m_deadline, deadlineAfter(m_session->m_lockWaitSeconds));
+    m_session->m_timeoutSeconds = m_commandTimeout;
+    m_session->m_timedOut = false;
+    return sqlite3_step(m_statement);
 }
 
 // Columns take their kinds from their declared types, or, where none is declared, from
@@ -272,11 +309,11 @@ void Statement::readTheRest()
 {
     m_current = currentRow();
     int rc;
-    while ((rc = sqlite3_step(m_statement)) == SQLITE_ROW)
+    while ((rc = stepWithinDeadline()) == SQLITE_ROW)
         m_ahead.push_back(currentRow());
-    sqlite3_reset(m_statement);
     if (rc != SQLITE_DONE)
-        m_failedAhead = rc;
+        m_failedAhead = m_session->failureOf(rc);
+    sqlite3_reset(m_statement);
     m_readAhead = true;
 }
 

@@ -3,6 +3,7 @@
 
 #pragma once
 
+#include "suiteframe/adodb/errors.h"
 #include "suiteframe/adodb/sqlitetypes_p.h"
 
 #include <QDeadlineTimer>
@@ -11,6 +12,7 @@
 
 #include <deque>
 #include <memory>
+#include <optional>
 #include <vector>
 
 struct sqlite3;
@@ -28,9 +30,15 @@ class Session : public std::enable_shared_from_this<Session>
 {
 public:
     // Opens the database of the connection string's Database attribute (a path, or a
-    // "file:" URI), creating it unless NoCreat says not to. A database another program
-    // holds locked is waited for no longer than connectionTimeout seconds (0: no limit).
-    Session(const QString &connectionString, const QStringList &secrets, qint32 connectionTimeout);
+    // "file:" URI), creating it unless NoCreat says not to, with the foreign keys
+    // (FKSupport), journal mode (JournalMode) and syncing (SyncPragma) it asks for;
+    // what the string leaves out its data source (DSN) may give. A database another
+    // program holds locked is waited for no longer than connectionTimeout seconds (0: no
+    // limit). A failure's records go to errors, which the connection shares.
+    Session(const QString &connectionString,
+            const QStringList &secrets,
+            qint32 connectionTimeout,
+            std::shared_ptr<Errors> errors);
     ~Session();
     Session(const Session &) = delete;
     Session &operator=(const Session &) = delete;
@@ -47,11 +55,15 @@ private:
     friend class Statement;
     static int onBusy(void *session, int count);
     static int onProgress(void *session);
-    // Throws the failure of the last call on the database, with SQLite's code.
+    static Error record(int code, const QString &description);
+    // The failure of the last call on the database, with SQLite's code.
+    Error failureOf(int code) const;
     [[noreturn]] void fail(int code) const;
+    [[noreturn]] void failWith(const Error &error) const;
 
     sqlite3 *m_db = nullptr;
     QStringList m_secrets;
+    std::shared_ptr<Errors> m_errors;
     // The command's deadline, and the end of a wait for a lock another program holds:
     // no later than the command's, nor than a log-in's time-out from the wait's start.
     QDeadlineTimer m_deadline = QDeadlineTimer(QDeadlineTimer::Forever);
@@ -84,6 +96,8 @@ public:
     void finalize();
 
 private:
+    // One step of SQLite's, bounded by this statement's deadline.
+    int stepWithinDeadline();
     void describe();
     std::vector<platform::Value> currentRow() const;
     // Once the program goes back to its event loop with the statement part-way, the
@@ -105,7 +119,7 @@ private:
     bool m_letGoScheduled = false;
     std::vector<platform::Value> m_current;
     std::deque<std::vector<platform::Value>> m_ahead;
-    int m_failedAhead = 0;
+    std::optional<Error> m_failedAhead;
     std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
     std::vector<QString> m_names;
     std::vector<sqlitetypes::Kind> m_kinds;

@@ -5,6 +5,7 @@
 #include "suiteframe/adodb/errors.h"
 #include "suiteframe/adodb/queryrecordset.h"
 #include "support/postgresserver.h"
+#include "support/providercauses.h"
 #include "support/runtimeerror.h"
 
 #include <QElapsedTimer>
@@ -34,6 +35,7 @@ private slots:
     void commandTimeoutEndsALongQuery_data();
     void commandTimeoutEndsALongQuery();
     void zeroCommandTimeoutLetsAQueryRun();
+    void serverEndingTheSessionIsAConnectionLost();
     void closeClosesTheRecordsets();
     void recordsetOutlivesAReleasedConnection();
 
@@ -207,7 +209,6 @@ void tst_Connection::commandTimeoutEndsALongQuery_data()
     QTest::addColumn<QString>("connectionString");
     QTest::addColumn<QString>("longQuery");
     QTest::newRow("postgres") << m_postgres.connectionString() << u"SELECT pg_sleep(30)"_s;
-    // SQLite's driver keeps no query time-out: the connection interrupts the statement.
     QTest::newRow("sqlite") << u"Driver=SQLite3;Database="_s + m_dir.filePath(u"逾時.db"_s)
                             << u"WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c "
                                "WHERE x < 2000000000) SELECT count(*) FROM c"_s;
@@ -225,10 +226,25 @@ void tst_Connection::commandTimeoutEndsALongQuery()
     clock.start();
     const QString description = errorDescriptionOf([&] { connection.Execute(longQuery); });
     QVERIFY2(clock.elapsed() < 10000, qPrintable(QString::number(clock.elapsed())));
-    QVERIFY2(description.contains(u"57014"_s) || description.contains(u"HYT00"_s),
-             qPrintable(description));
+    QVERIFY2(hasOnlyCause(connection.Errors(), u"time-out"_s), qPrintable(description));
     QCOMPARE(connection.State(), qint32(adodb::StateOpen));
     QCOMPARE(connection.Execute(u"SELECT 7"_s)->fieldValue(0).toLong(), 7);
+}
+
+// The server ends the session (an administrator's pg_terminate_backend): the next
+// statement fails with the connection lost, not with a cause of its own.
+void tst_Connection::serverEndingTheSessionIsAConnectionLost()
+{
+    adodb::Connection clerk;
+    clerk.setConnectionString(m_postgres.connectionString());
+    clerk.Open();
+    const qint32 session = clerk.Execute(u"SELECT pg_backend_pid()"_s)->fieldValue(0).toLong();
+    adodb::Connection administrator;
+    administrator.setConnectionString(m_postgres.connectionString());
+    administrator.Open();
+    administrator.Execute(u"SELECT pg_terminate_backend(%1)"_s.arg(session));
+    const QString description = errorDescriptionOf([&] { clerk.Execute(u"SELECT 1"_s); });
+    QVERIFY2(hasOnlyCause(clerk.Errors(), u"connection lost"_s), qPrintable(description));
 }
 
 void tst_Connection::zeroCommandTimeoutLetsAQueryRun()

@@ -3,6 +3,7 @@
 #include "suiteframe/adodb/connection.h"
 #include "suiteframe/adodb/errors.h"
 #include "suiteframe/adodb/queryrecordset.h"
+#include "support/providercauses.h"
 #include "support/runtimeerror.h"
 #include "support/twodatabases.h"
 #include "support/valuemetatype.h"
@@ -87,6 +88,8 @@ void tst_QueryRecordset::initTestCase()
     for (const QString &database : TwoDatabases::Names)
         createTypedTable(connection(database));
     m_databases.executeOnBoth(QStringLiteral("CREATE TABLE names (id integer, name varchar(100))"));
+    m_databases.executeOnBoth(QStringLiteral("CREATE TABLE keyed (id integer PRIMARY KEY)"));
+    m_databases.executeOnBoth(QStringLiteral("INSERT INTO keyed VALUES (1)"));
 }
 
 void tst_QueryRecordset::valuesKeepTheirKinds_data()
@@ -303,14 +306,23 @@ void tst_QueryRecordset::failedQueryCarriesDiagnostics_data()
     QTest::addColumn<QString>("sql");
     QTest::addColumn<QString>("sqlState");
     QTest::addColumn<QString>("named");
-    QTest::newRow("postgres: syntax") << u"postgres"_s << u"SELEC 1"_s << u"42601"_s << u"SELEC"_s;
-    QTest::newRow("postgres: missing table")
-        << u"postgres"_s << u"SELECT * FROM missing"_s << u"42P01"_s << u"missing"_s;
+    QTest::addColumn<QString>("cause"); // the question of adodb/errors.h that answers true
+    QTest::newRow("postgres: syntax")
+        << u"postgres"_s << u"SELEC 1"_s << u"42601"_s << u"SELEC"_s << QString();
+    QTest::newRow("postgres: missing table") << u"postgres"_s << u"SELECT * FROM missing"_s
+                                             << u"42P01"_s << u"missing"_s << u"no such table"_s;
     QTest::newRow("postgres: missing column outside the basic plane")
-        << u"postgres"_s << u"SELECT 欄𠀋 FROM typed"_s << u"42703"_s << u"欄𠀋"_s;
-    QTest::newRow("sqlite: syntax") << u"sqlite"_s << u"SELEC 1"_s << u"HY000"_s << u"SELEC"_s;
+        << u"postgres"_s << u"SELECT 欄𠀋 FROM typed"_s << u"42703"_s << u"欄𠀋"_s << QString();
+    QTest::newRow("postgres: duplicate key") << u"postgres"_s << u"INSERT INTO keyed VALUES (1)"_s
+                                             << u"23505"_s << u"keyed"_s << u"duplicate key"_s;
+    QTest::newRow("sqlite: syntax")
+        << u"sqlite"_s << u"SELEC 1"_s << u"HY000"_s << u"SELEC"_s << QString();
+    QTest::newRow("sqlite: missing table") << u"sqlite"_s << u"SELECT * FROM missing"_s
+                                           << u"42S02"_s << u"missing"_s << u"no such table"_s;
     QTest::newRow("sqlite: missing column outside the basic plane")
-        << u"sqlite"_s << u"SELECT 欄𠀋 FROM typed"_s << u"HY000"_s << u"欄𠀋"_s;
+        << u"sqlite"_s << u"SELECT 欄𠀋 FROM typed"_s << u"HY000"_s << u"欄𠀋"_s << QString();
+    QTest::newRow("sqlite: duplicate key") << u"sqlite"_s << u"INSERT INTO keyed VALUES (1)"_s
+                                           << u"HY000"_s << u"keyed"_s << u"duplicate key"_s;
 }
 
 void tst_QueryRecordset::failedQueryCarriesDiagnostics()
@@ -319,6 +331,7 @@ void tst_QueryRecordset::failedQueryCarriesDiagnostics()
     QFETCH(QString, sql);
     QFETCH(QString, sqlState);
     QFETCH(QString, named);
+    QFETCH(QString, cause);
     const std::optional<failure::Failure> error = failure::capture(
         [&] { connection(database).Execute(sql); });
     QVERIFY2(error, "a faulty statement ran");
@@ -326,6 +339,10 @@ void tst_QueryRecordset::failedQueryCarriesDiagnostics()
     QVERIFY2(error->description.contains(u"SQLSTATE "_s + sqlState), qPrintable(error->description));
     QVERIFY2(error->description.contains(named), qPrintable(error->description));
     QVERIFY(!error->description.contains(PostgresServer::Password));
+    const adodb::Errors &errors = connection(database).Errors();
+    QVERIFY(!errors.empty());
+    QCOMPARE(errors.front().SQLState, sqlState);
+    QVERIFY2(hasOnlyCause(errors, cause), qPrintable(error->description));
 }
 
 QTEST_GUILESS_MAIN(tst_QueryRecordset)

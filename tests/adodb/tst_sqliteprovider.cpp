@@ -66,7 +66,8 @@ private slots:
         const auto session = std::make_shared<Session>(u"Driver=SQLite3;Database="_s
                                                            + folder.filePath(u"資料.db"_s),
                                                        QStringList(),
-                                                       5);
+                                                       5,
+                                                       std::make_shared<adodb::Errors>());
         session->execute(u"CREATE TABLE t (c %1)"_s.arg(declared), 5, nullptr);
         session->execute(u"INSERT INTO t VALUES (%1)"_s.arg(stored), 5, nullptr);
         const auto statement = session->execute(u"SELECT c AS 欄位 FROM t"_s, 5, nullptr);
