@@ -29,6 +29,12 @@ constexpr int ProgressInstructions = 1000;
 // Short against the time a clerk waits, long enough not to keep a core busy.
 constexpr std::chrono::milliseconds BusyPause{10};
 
+// How long a statement left part-way must have taken no step before it reads the rest
+// and lets the database go: short against another program's wait for a save, long
+// enough that a program turning its event loop once before it reads on (a dialog about
+// to show) does not have a large result copied for nothing.
+constexpr std::chrono::milliseconds IdleBeforeLettingGo{100};
+
 QDeadlineTimer deadlineAfter(qint32 seconds)
 {
     return seconds > 0 ? QDeadlineTimer(std::chrono::seconds(seconds))
@@ -244,6 +250,7 @@ bool Statement::step()
     if (!m_statement) // SQL of blanks and comments alone
         return false;
     const int rc = stepWithinDeadline();
+    ++m_steps;
     if (rc == SQLITE_ROW) {
         m_onRow = true;
         if (!m_described)
@@ -288,10 +295,17 @@ void Statement::letGoWhenIdle()
     if (m_letGoScheduled || !QCoreApplication::instance())
         return;
     m_letGoScheduled = true;
-    QTimer::singleShot(0,
+    QTimer::singleShot(IdleBeforeLettingGo,
                        QCoreApplication::instance(),
-                       [this, alive = std::weak_ptr<bool>(m_alive)] {
-                           if (alive.lock() && m_onRow && !m_readAhead && !m_finalized)
+                       [this, alive = std::weak_ptr<bool>(m_alive), stepsThen = m_steps] {
+                           if (!alive.lock())
+                               return;
+                           m_letGoScheduled = false;
+                           if (!m_onRow || m_readAhead || m_finalized)
+                               return;
+                           if (m_steps != stepsThen)
+                               letGoWhenIdle(); // still being read
+                           else
                                readTheRest();
                        });
 }
@@ -323,14 +337,26 @@ Value Statement::value(int index) const
         throw objectClosedError();
     if (m_readAhead)
         return m_current[index];
-    if (sqlite3_column_type(m_statement, index) == SQLITE_BLOB) {
+    const sqlitetypes::Kind kind = m_kinds[index];
+    switch (sqlite3_column_type(m_statement, index)) {
+    case SQLITE_INTEGER:
+        if (auto value = sqlitetypes::storedIntegerValue(kind, sqlite3_column_int64(m_statement,
+                                                                                     index)))
+            return *std::move(value);
+        break;
+    case SQLITE_FLOAT:
+        if (kind == sqlitetypes::Kind::Double)
+            return Value(sqlitetypes::fifteenDigits(sqlite3_column_double(m_statement, index)));
+        break;
+    case SQLITE_BLOB: {
         const QString text = hexText(sqlite3_column_blob(m_statement, index),
                                      sqlite3_column_bytes(m_statement, index));
         const QByteArray utf8 = text.toUtf8();
-        return sqlitetypes::cellValue(m_kinds[index], utf8.constData(), int(utf8.size()));
+        return sqlitetypes::cellValue(kind, utf8.constData(), int(utf8.size()));
+    }
     }
     const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(m_statement, index));
-    return sqlitetypes::cellValue(m_kinds[index], text, sqlite3_column_bytes(m_statement, index));
+    return sqlitetypes::cellValue(kind, text, sqlite3_column_bytes(m_statement, index));
 }
 
 void Statement::finalize()

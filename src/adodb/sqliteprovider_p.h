@@ -100,9 +100,9 @@ private:
     int stepWithinDeadline();
     void describe();
     std::vector<platform::Value> currentRow() const;
-    // Once the program goes back to its event loop with the statement part-way, the
-    // rest of the rows are read and the statement lets the database go: a recordset
-    // left open must not make another program's save wait.
+    // Once the program has left the statement part-way for a moment, back in its event
+    // loop, the rest of the rows are read and the statement lets the database go: a
+    // recordset left open must not make another program's save wait.
     void letGoWhenIdle();
     void readTheRest();
 
@@ -117,6 +117,7 @@ private:
     // that failed while reading ahead is told when its row would have come.
     bool m_readAhead = false;
     bool m_letGoScheduled = false;
+    quint64 m_steps = 0;
     std::vector<platform::Value> m_current;
     std::deque<std::vector<platform::Value>> m_ahead;
     std::optional<Error> m_failedAhead;

@@ -9,6 +9,7 @@
 #include <sqlite3.h>
 
 #include <array>
+#include <charconv>
 #include <cerrno>
 #include <clocale>
 #include <cstdlib>
@@ -401,6 +402,42 @@ Value cellValue(Kind kind, const char *text, int length)
         break;
     }
     return Value(QString::fromUtf8(text, length));
+}
+
+std::optional<Value> storedIntegerValue(Kind kind, qint64 stored)
+{
+    // What reading the integer's decimal text would give, without making it.
+    switch (kind) {
+    case Kind::Boolean:
+        return Value(stored > 0); // the text's first character is a digit from 1 to 9
+    case Kind::Integer:
+    case Kind::Long:
+        return integerValue(kind, stored);
+    case Kind::Decimal:
+        return Value::fromDecimalText(QString::number(stored));
+    case Kind::Double:
+        return Value(double(stored)); // both round to the nearest double
+    case Kind::Text:
+        return Value(QString::number(stored));
+    case Kind::Date:
+    case Kind::Time:
+    case Kind::Timestamp:
+        break;
+    }
+    return std::nullopt;
+}
+
+double fifteenDigits(double stored)
+{
+    char text[32];
+    const auto written = std::to_chars(std::begin(text),
+                                       std::end(text),
+                                       stored,
+                                       std::chars_format::general,
+                                       15);
+    double read = stored;
+    std::from_chars(std::begin(text), written.ptr, read);
+    return read;
 }
 
 } // namespace adodb::sqlitetypes

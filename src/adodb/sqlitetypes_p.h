@@ -8,6 +8,8 @@
 #include <QByteArrayView>
 #include <QString>
 
+#include <optional>
+
 // The embedded database's columns take their kind from the type their table declares,
 // read by its first letters in a fixed order; a column without one (an expression, an
 // aggregate) takes the kind of its value in the first row. Every cell is read from the
@@ -33,5 +35,13 @@ QString columnName(const char *utf8);
 // The cell's value from the text SQLite makes of it (UTF-8, null for NULL). A text that
 // does not read as the column's kind is Null, as an integer column holding "abc".
 platform::Value cellValue(Kind kind, const char *text, int length);
+
+// The same value for a cell SQLite holds as an integer, read without its text; nothing
+// for a kind that reads the text itself (dates and times).
+std::optional<platform::Value> storedIntegerValue(Kind kind, qint64 stored);
+
+// A real as its text of fifteen significant digits reads back, which is what a Double
+// column's cell holding a real has always given: 0.1 + 0.2 is 0.3.
+double fifteenDigits(double stored);
 
 } // namespace adodb::sqlitetypes

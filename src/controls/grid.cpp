@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <type_traits>
 #include <utility>
 
 namespace controls {
@@ -211,7 +212,7 @@ QString Grid::cellText(int row, int col) const
 {
     checkCell(row, col);
     const CellRow &cells = m_cells->rows[row];
-    return std::size_t(col) < cells.size() ? m_cells->text.view(cells[col]).toString() : QString();
+    return std::size_t(col) < cells.size() ? m_cells->text.text(cells[col]) : QString();
 }
 
 void Grid::setCellText(int row, int col, const QString &text)
@@ -228,11 +229,6 @@ void Grid::writeCell(int row, int col, QStringView text)
     if (std::size_t(col) >= cells.size()) {
         if (text.isEmpty())
             return; // a cell beyond the row's end is empty already
-        // Rows grow by a quarter, so a row that gains one column per record keeps
-        // little spare room.
-        if (cells.capacity() < std::size_t(col) + 1)
-            cells.reserve(
-                std::max(std::size_t(col) + 1, cells.capacity() + cells.capacity() / 4 + 2));
         cells.resize(col + 1);
     }
     CellRef &ref = cells[col];
@@ -240,7 +236,7 @@ void Grid::writeCell(int row, int col, QStringView text)
     if (row < column.measuredRows && !column.stale) {
         const qreal newWidth = measure(text);
         if (newWidth >= column.contentWidth)
-            column.contentWidth = newWidth;
+            column.contentWidth = float(newWidth);
         else if (!ref.isEmpty() && measure(m_cells->text.view(ref)) >= column.contentWidth)
             column.stale = true; // the widest text shrank
     }
@@ -262,7 +258,7 @@ void Grid::compactIfWasteful()
     CellTextStore packed;
     for (CellRow &row : m_cells->rows)
         for (CellRef &ref : row)
-            ref = packed.add(m_cells->text.view(ref));
+            ref = packed.add(m_cells->text.text(ref));
     std::swap(m_cells->text, packed);
 }
 
@@ -277,7 +273,7 @@ void Grid::setColumnAlignment(int col, int alignment)
     checkColumn(col);
     if (alignment < AlignLeftTop || alignment > AlignGeneral)
         invalidValue();
-    m_columns[col].alignment = alignment;
+    m_columns[col].alignment = qint8(alignment);
     viewport()->update();
 }
 
@@ -290,25 +286,34 @@ void Grid::forgetMeasurements()
         column.forgetMeasurement();
 }
 
-qreal Grid::measure(QStringView text) const
+qreal Grid::measure(QAnyStringView text) const
 {
     if (text.isEmpty())
         return 0;
     if (m_advances.empty())
         m_advances.assign(0x10000, 0.0f);
     qreal sum = 0;
-    for (QChar ch : text) {
-        float &advance = m_advances[ch.unicode()];
-        if (advance == 0.0f) {
-            const bool simple = !ch.isSurrogate() && !ch.isMark() && ch.isPrint();
-            const qreal measured = simple ? QFontMetricsF(font()).horizontalAdvance(ch) : 0.0;
-            advance = measured > 0 ? float(measured) : -1.0f;
+    const bool byCharacter = text.visit([&](auto view) {
+        if constexpr (std::is_same_v<decltype(view), QUtf8StringView>) {
+            return false;
+        } else {
+            for (const auto c : view) {
+                const QChar ch(c);
+                float &advance = m_advances[ch.unicode()];
+                if (advance == 0.0f) {
+                    const bool simple = !ch.isSurrogate() && !ch.isMark() && ch.isPrint();
+                    const qreal measured = simple ? QFontMetricsF(font()).horizontalAdvance(ch)
+                                                  : 0.0;
+                    advance = measured > 0 ? float(measured) : -1.0f;
+                }
+                if (advance < 0)
+                    return false;
+                sum += advance;
+            }
+            return true;
         }
-        if (advance < 0)
-            return QFontMetricsF(font()).horizontalAdvance(text.toString());
-        sum += advance;
-    }
-    return sum;
+    });
+    return byCharacter ? sum : QFontMetricsF(font()).horizontalAdvance(text.toString());
 }
 
 void Grid::autoSizeColumns(int first, int last)
@@ -327,7 +332,7 @@ void Grid::autoSizeColumns(int first, int last)
             const CellRow &cells = m_cells->rows[row];
             if (std::size_t(col) < cells.size())
                 column.contentWidth = std::max(column.contentWidth,
-                                               measure(m_cells->text.view(cells[col])));
+                                               float(measure(m_cells->text.view(cells[col]))));
         }
         column.measuredRows = rows;
         column.width = std::max(MinimumColumnWidth,
@@ -359,7 +364,7 @@ std::size_t Grid::cellBytes() const
                         + m_columns.capacity() * sizeof(ColumnState)
                         + m_columnLeft.capacity() * sizeof(int);
     for (const CellRow &row : m_cells->rows)
-        total += row.capacity() * sizeof(CellRef);
+        total += row.size() * sizeof(CellRef);
     return total;
 }
 

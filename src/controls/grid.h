@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QAbstractScrollArea>
+#include <QAnyStringView>
 
 #include <memory>
 #include <vector>
@@ -98,11 +99,12 @@ private:
 
     struct ColumnState
     {
-        int width = -1; // pixels; -1 until sized
-        int alignment = AlignGeneral;
-        qreal contentWidth = 0; // widest text measured in this column
-        int measuredRows = 0;   // rows 0 .. measuredRows-1 are in contentWidth
-        bool stale = false;     // a measured cell shrank: measure the column anew
+        // Kept small: a card has a column per record.
+        int width = -1;          // pixels; -1 until sized
+        float contentWidth = 0;  // widest text measured in this column
+        int measuredRows = 0;    // rows 0 .. measuredRows-1 are in contentWidth
+        qint8 alignment = AlignGeneral;
+        bool stale = false;      // a measured cell shrank: measure the column anew
 
         void forgetMeasurement()
         {
@@ -124,7 +126,7 @@ private:
     void compactIfWasteful();
     void forgetMeasurements();
 
-    qreal measure(QStringView text) const;
+    qreal measure(QAnyStringView text) const;
     int columnWidth(int col) const;
     int defaultColumnWidth() const;
 

@@ -7,11 +7,12 @@
 #include "suiteframe/controls/grid.h"
 
 #include <deque>
-#include <vector>
 
 namespace controls {
 
-using CellRow = std::vector<CellRef>;
+// A row's cells in blocks: a row that gains a column per record grows without moving
+// the cells it has.
+using CellRow = std::deque<CellRef>;
 
 struct Grid::CellTable
 {

@@ -209,13 +209,13 @@ void Grid::paintCell(QPainter &painter, int row, int col, const QRect &rect, boo
 
     const CellRow &cells = m_cells->rows[row];
     if (std::size_t(col) < cells.size() && !cells[col].isEmpty()) {
-        const QStringView text = m_cells->text.view(cells[col]);
+        const QString text = m_cells->text.text(cells[col]);
         painter.setPen(fixed      ? pal.color(QPalette::ButtonText)
                        : selected ? pal.color(QPalette::HighlightedText)
                                   : pal.color(QPalette::Text));
         painter.drawText(rect.adjusted(CellPadding, 0, -CellPadding, 0),
                          int(cellAlignment(m_columns[col].alignment, text)) | Qt::TextSingleLine,
-                         text.toString());
+                         text);
     }
     if (row == m_row && col == m_col && hasFocus()) {
         painter.setPen(QPen(pal.color(QPalette::Text), 1, Qt::DotLine));
@@ -373,7 +373,7 @@ QString Grid::rangeText(int top, int left, int bottom, int right) const
             if (col > left)
                 text += u'\t';
             if (std::size_t(col) < cells.size())
-                text += m_cells->text.view(cells[col]);
+                text += m_cells->text.text(cells[col]);
         }
         text += u'\n';
     }

@@ -155,6 +155,8 @@ void tst_Grid::incrementalAutoSizeMatchesFullMeasure_data()
         << QStringList{u"add:a\tb\t很長的第三欄"_s, u"cols:2"_s, u"cols:3"_s, u"set:0:2:c"_s};
     QTest::newRow("combining marks and surrogates")
         << QStringList{u"add:e\u0301\u0301\tx"_s, u"add:𠀀𠀁\ty"_s, u"add:ab\tz"_s};
+    QTest::newRow("one byte a character beside two")
+        << QStringList{u"add:café ÿ 12.5\t𡩋"_s, u"add:Ā\t2024/3/5"_s, u"set:0:0:é"_s};
 }
 
 // Sizing after each step must give the widths of measuring the final cells at once.
@@ -205,6 +207,10 @@ void tst_Grid::longTextsRoundTrip()
     grid.setCellText(0, 0, u"x"_s);
     QCOMPARE(grid.cellText(0, 0), u"x"_s);
     QCOMPARE(grid.cellText(0, 1), u"short"_s);
+    for (const QString &text : {u"ÿ café 12.5"_s, u"Ā"_s, u"A\u00A0𡩋"_s}) {
+        grid.setCellText(0, 1, text); // one byte a character up to U+00FF, else two
+        QCOMPARE(grid.cellText(0, 1), text);
+    }
 }
 
 void tst_Grid::headingsStayWhileTheRestScrolls()
