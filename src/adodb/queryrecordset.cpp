@@ -4,6 +4,7 @@
 #include "suiteframe/adodb/queryrecordset.h"
 
 #include "suiteframe/adodb/errors.h"
+#include "suiteframe/adodb/numerictext_p.h"
 #include "suiteframe/adodb/odbc_p.h"
 #include "suiteframe/adodb/sqliteprovider_p.h"
 #include "suiteframe/platform/runtimeerror.h"
@@ -76,25 +77,6 @@ QString decode(const SQLCHAR *text, qsizetype length)
     return QString::fromUtf8(reinterpret_cast<const char *>(text), length);
 }
 
-// A sign at most, then digits with a decimal point among them or after them, at least
-// one digit in all: "-12.50", "12.", ".5".
-bool isPlainDecimal(QStringView text)
-{
-    if (!text.isEmpty() && (text.front() == u'-' || text.front() == u'+'))
-        text = text.mid(1);
-    bool digit = false;
-    bool point = false;
-    for (const QChar c : text) {
-        if (c >= u'0' && c <= u'9')
-            digit = true;
-        else if (c == u'.' && !point)
-            point = true;
-        else
-            return false;
-    }
-    return digit;
-}
-
 } // namespace
 
 struct QueryRecordset::Private
@@ -125,7 +107,6 @@ struct QueryRecordset::Private
     std::optional<QString> readText(SQLUSMALLINT column,
                                     SQLSMALLINT cType,
                                     std::vector<Unit> &buffer) const;
-    Value decimal(const QString &text) const;
 };
 
 template<typename Unit>
@@ -250,18 +231,6 @@ std::optional<QString> QueryRecordset::Private::readText(SQLUSMALLINT column,
     }
 }
 
-Value QueryRecordset::Private::decimal(const QString &text) const
-{
-    // Exact digits stay exact; what a driver writes otherwise (NaN, an exponent, or a
-    // text stored in a numeric column) keeps the meaning it can carry.
-    const QString trimmed = text.trimmed();
-    if (isPlainDecimal(trimmed))
-        return Value::fromDecimalText(trimmed);
-    bool ok = false;
-    const double number = trimmed.toDouble(&ok);
-    return ok ? Value(number) : Value(text);
-}
-
 Value QueryRecordset::Private::readCell(int index) const
 {
     const auto column = SQLUSMALLINT(index + 1);
@@ -285,7 +254,7 @@ Value QueryRecordset::Private::readCell(int index) const
     }
     case Kind::Decimal: {
         const auto v = readText(column);
-        return v ? decimal(*v) : Value::null();
+        return v ? numericTextValue(*v) : Value::null();
     }
     case Kind::Single: {
         const auto v = readFixed<SQLREAL>(column, SQL_C_FLOAT);

@@ -2,6 +2,8 @@
 
 #include "suiteframe/adodb/sqlitetypes_p.h"
 
+#include "suiteframe/adodb/numerictext_p.h"
+
 #include <QDate>
 #include <QDateTime>
 #include <QTime>
@@ -55,25 +57,6 @@ bool isDigit(char c)
     return c >= '0' && c <= '9';
 }
 
-// A sign at most, then digits with a decimal point among them or after them, at least
-// one digit in all: "-12.50", "12.", ".5".
-bool isPlainDecimal(QStringView text)
-{
-    if (!text.isEmpty() && (text.front() == u'-' || text.front() == u'+'))
-        text = text.mid(1);
-    bool digit = false;
-    bool point = false;
-    for (const QChar c : text) {
-        if (c >= u'0' && c <= u'9')
-            digit = true;
-        else if (c == u'.' && !point)
-            point = true;
-        else
-            return false;
-    }
-    return digit;
-}
-
 // A flag in the first letter, as the database's texts have always been read as
 // booleans: 1 to 9, Y or T is true, everything else false.
 bool flagOf(const char *text)
@@ -109,17 +92,6 @@ Value integerValue(Kind kind, qint64 value)
     if (value >= INT32_MIN && value <= INT32_MAX)
         return Value(qint32(value));
     return Value::fromDecimalText(QString::number(value));
-}
-
-// Exact digits stay exact; anything else keeps the meaning it can carry.
-Value decimalValue(const QString &text)
-{
-    const QString trimmed = text.trimmed();
-    if (isPlainDecimal(trimmed))
-        return Value::fromDecimalText(trimmed);
-    bool ok = false;
-    const double number = trimmed.toDouble(&ok);
-    return ok ? Value(number) : Value(text);
 }
 
 // The numbers of a text with the character after each.
@@ -378,7 +350,7 @@ Value cellValue(Kind kind, const char *text, int length)
         return value ? integerValue(kind, *value) : Value::null();
     }
     case Kind::Decimal:
-        return decimalValue(QString::fromUtf8(text, length));
+        return numericTextValue(QString::fromUtf8(text, length));
     case Kind::Double: {
         const auto value = doubleOf(text);
         return value ? Value(*value) : Value::null();

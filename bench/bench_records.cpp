@@ -1,14 +1,15 @@
-// Reading rows of 8 columns from SQLite through its ODBC driver: a bare loop of SQLFetch
-// and wide (or narrow) SQLGetData that reads every cell as text, and bound columns
-// fetched in blocks, against the same query read
-// through QueryRecordset, as values, as the texts a record list shows, listed by
-// PickRST into the message dialog's grid (100,000 rows each); the record card shown by
+// Records read onto the record card, each beside its floor in the same run: a bare loop
+// of sqlite3_step that reads each cell by its type, against the same query read through
+// QueryRecordset as values and as the texts a card shows, and listed by PickRST into the
+// message dialog's grid (10,000, 100,000 and 1,000,000 rows); the record card shown by
 // the suiteframe-msg command from its start to the dialog on the screen, at 10,000,
 // 100,000 and 1,000,000 rows with the process's peak memory, beside the sqlite3 shell
-// printing the same query; and one scroll step painted on a card of a million records.
+// printing the same query; the same card from PostgreSQL through its ODBC driver at
+// 100,000 rows beside psql printing the query unaligned; and one scroll step painted on
+// a card of a million records.
 //
-//   cmake --preset release -DBUILD_TESTING=ON && cmake --build build/release --target bench_odbc_read
-//   LC_ALL=zh_TW.UTF-8 build/release/bench/bench_odbc_read
+//   cmake --preset release -DBUILD_TESTING=ON && cmake --build build/release --target bench_records
+//   LC_ALL=zh_TW.UTF-8 build/release/bench/bench_records
 
 #include "msgcommand.h"
 #include "suiteframe/adodb/connection.h"
@@ -16,6 +17,7 @@
 #include "suiteframe/controls/grid.h"
 #include "suiteframe/dialogs/frmSure.h"
 #include "suiteframe/platform/value.h"
+#include "support/postgresserver.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -29,10 +31,7 @@
 
 #include <benchmark/benchmark.h>
 
-#include <sql.h>
-#include <sqlext.h>
-
-#include <locale.h>
+#include <sqlite3.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -42,7 +41,6 @@
 
 namespace {
 
-constexpr int RowCount = 100000;
 const QString Query = QStringLiteral(
     "SELECT id, code, name, qty, price, amount, created, note FROM items");
 
@@ -74,7 +72,7 @@ struct Database
     }
 };
 
-Database &database(int rows = RowCount)
+Database &database(int rows)
 {
     static std::map<int, std::unique_ptr<Database>> databases;
     std::unique_ptr<Database> &db = databases[rows];
@@ -104,137 +102,53 @@ void resetPeakMemory()
         clearRefs.write("5");
 }
 
-void checkOdbc(SQLRETURN rc, const char *what)
+// The floor: SQLite's own loop over the query, each cell read by its type as a program
+// written against SQLite's C API reads it.
+void BM_BareSqliteStepLoop(benchmark::State &state)
 {
-    if (!SQL_SUCCEEDED(rc) && rc != SQL_NO_DATA) {
-        std::fprintf(stderr, "%s failed\n", what);
-        std::abort();
+    const int rows = int(state.range(0));
+    sqlite3 *db = nullptr;
+    if (sqlite3_open_v2(database(rows).file.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr)
+        != SQLITE_OK) {
+        state.SkipWithError("cannot open the database");
+        return;
     }
-}
-
-// A connection of the driver manager's own, made as a connection of the frame makes
-// it: the driver options it gives SQLite's driver, and UTF-8 for a driver without wide
-// calls.
-struct BareConnection
-{
-    SQLHENV env = SQL_NULL_HENV;
-    SQLHDBC dbc = SQL_NULL_HDBC;
-
-    BareConnection()
-    {
-        const QString connectionString = database().connectionString + QStringLiteral(";Timeout=1");
-        checkOdbc(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env), "environment");
-        checkOdbc(SQLSetEnvAttr(env,
-                                SQL_ATTR_ODBC_VERSION,
-                                reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3),
-                                0),
-                  "version");
-        checkOdbc(SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc), "connection");
-        locale_t utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", duplocale(LC_GLOBAL_LOCALE));
-        locale_t previous = uselocale(utf8);
-        std::vector<SQLWCHAR> in(connectionString.utf16(),
-                                 connectionString.utf16() + connectionString.size() + 1);
-        checkOdbc(SQLDriverConnectW(
-                      dbc, nullptr, in.data(), SQL_NTS, nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT),
-                  "connect");
-        uselocale(previous);
-        freelocale(utf8);
-    }
-    ~BareConnection()
-    {
-        SQLDisconnect(dbc);
-        SQLFreeHandle(SQL_HANDLE_DBC, dbc);
-        SQLFreeHandle(SQL_HANDLE_ENV, env);
-    }
-    BareConnection(const BareConnection &) = delete;
-    BareConnection &operator=(const BareConnection &) = delete;
-};
-
-template<SQLSMALLINT CType>
-void bareOdbcLoop(benchmark::State &state)
-{
-    const BareConnection bare;
-    SQLHDBC dbc = bare.dbc;
-    std::vector<SQLWCHAR> query(Query.utf16(), Query.utf16() + Query.size() + 1);
-    std::vector<SQLWCHAR> buffer(1024);
+    const QByteArray query = Query.toUtf8();
     for (auto _ : state) {
-        SQLHSTMT stmt = SQL_NULL_HSTMT;
-        checkOdbc(SQLAllocHandle(SQL_HANDLE_STMT, dbc, &stmt), "statement");
-        checkOdbc(SQLExecDirectW(stmt, query.data(), SQL_NTS), "query");
-        SQLSMALLINT columns = 0;
-        SQLNumResultCols(stmt, &columns);
+        sqlite3_stmt *statement = nullptr;
+        sqlite3_prepare_v2(db, query.constData(), int(query.size()), &statement, nullptr);
         qint64 cells = 0;
-        while (SQLFetch(stmt) == SQL_SUCCESS) {
-            for (SQLUSMALLINT c = 1; c <= columns; ++c) {
-                SQLLEN indicator = 0;
-                SQLGetData(stmt,
-                           c,
-                           CType,
-                           buffer.data(),
-                           SQLLEN(buffer.size() * sizeof(SQLWCHAR)),
-                           &indicator);
-                benchmark::DoNotOptimize(indicator);
+        while (sqlite3_step(statement) == SQLITE_ROW) {
+            for (int c = 0; c < 8; ++c) {
+                switch (sqlite3_column_type(statement, c)) {
+                case SQLITE_INTEGER:
+                    benchmark::DoNotOptimize(sqlite3_column_int64(statement, c));
+                    break;
+                case SQLITE_FLOAT:
+                    benchmark::DoNotOptimize(sqlite3_column_double(statement, c));
+                    break;
+                case SQLITE_NULL:
+                    break;
+                default:
+                    benchmark::DoNotOptimize(sqlite3_column_text(statement, c));
+                    benchmark::DoNotOptimize(sqlite3_column_bytes(statement, c));
+                }
                 ++cells;
             }
         }
-        SQLFreeHandle(SQL_HANDLE_STMT, stmt);
-        if (cells != qint64(RowCount) * 8)
+        sqlite3_finalize(statement);
+        if (cells != qint64(rows) * 8)
             state.SkipWithError("not every cell was read");
     }
-}
-
-void BM_BareOdbcLoop(benchmark::State &state)
-{
-    bareOdbcLoop<SQL_C_WCHAR>(state);
-}
-
-// The bare loop reading UTF-8 texts, as the connection reads a driver without wide calls
-// such as SQLite's; the wide loop has the driver manager convert them.
-void BM_BareOdbcLoopNarrow(benchmark::State &state)
-{
-    bareOdbcLoop<SQL_C_CHAR>(state);
-}
-
-// The driver's own floor: the same rows into columns bound as UTF-8 text, fetched a row
-// or 256 rows at a time, with nothing done with them.
-void BM_BoundBlockFetch(benchmark::State &state)
-{
-    const BareConnection bare;
-    SQLHDBC dbc = bare.dbc;
-    std::vector<SQLWCHAR> query(Query.utf16(), Query.utf16() + Query.size() + 1);
-    const SQLULEN rowsAtOnce = SQLULEN(state.range(0));
-    constexpr SQLLEN Width = 256;
-    std::vector<char> buffers(8 * rowsAtOnce * Width);
-    std::vector<SQLLEN> indicators(8 * rowsAtOnce);
-    for (auto _ : state) {
-        SQLHSTMT stmt = SQL_NULL_HSTMT;
-        checkOdbc(SQLAllocHandle(SQL_HANDLE_STMT, dbc, &stmt), "statement");
-        SQLULEN fetched = 0;
-        SQLSetStmtAttr(stmt, SQL_ATTR_ROW_ARRAY_SIZE, reinterpret_cast<SQLPOINTER>(rowsAtOnce), 0);
-        SQLSetStmtAttr(stmt, SQL_ATTR_ROWS_FETCHED_PTR, &fetched, 0);
-        checkOdbc(SQLExecDirectW(stmt, query.data(), SQL_NTS), "query");
-        for (SQLUSMALLINT c = 1; c <= 8; ++c)
-            SQLBindCol(stmt,
-                       c,
-                       SQL_C_CHAR,
-                       buffers.data() + (c - 1) * rowsAtOnce * Width,
-                       Width,
-                       indicators.data() + (c - 1) * rowsAtOnce);
-        qint64 rows = 0;
-        SQLRETURN rc;
-        while ((rc = SQLFetch(stmt)) == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO)
-            rows += qint64(fetched);
-        SQLFreeHandle(SQL_HANDLE_STMT, stmt);
-        if (rows != RowCount)
-            state.SkipWithError("not every row was read");
-    }
+    sqlite3_close_v2(db);
 }
 
 template<bool AsText>
 void readThroughRecordset(benchmark::State &state)
 {
+    const int rows = int(state.range(0));
     adodb::Connection connection;
-    connection.setConnectionString(database().connectionString);
+    connection.setConnectionString(database(rows).connectionString);
     connection.Open();
     for (auto _ : state) {
         auto records = connection.Execute(Query);
@@ -252,7 +166,7 @@ void readThroughRecordset(benchmark::State &state)
                 ++cells;
             }
         }
-        if (cells != qint64(RowCount) * 8)
+        if (cells != qint64(rows) * 8)
             state.SkipWithError("not every cell was read");
     }
 }
@@ -271,8 +185,9 @@ void BM_QueryRecordsetTexts(benchmark::State &state)
 // grid is emptied outside the timing so each round starts as a fresh dialog does.
 void BM_PickRSTIntoGrid(benchmark::State &state)
 {
+    const int rows = int(state.range(0));
     adodb::Connection connection;
-    connection.setConnectionString(database().connectionString);
+    connection.setConnectionString(database(rows).connectionString);
     connection.Open();
     dialogs::FrmSure &dialog = dialogs::frmSure();
     for (auto _ : state) {
@@ -281,7 +196,7 @@ void BM_PickRSTIntoGrid(benchmark::State &state)
         state.ResumeTiming();
         auto records = connection.Execute(Query);
         dialog.PickRST(records.get());
-        if (dialog.fgList->Cols() != RowCount + 1 || dialog.fgList->Rows() != 8)
+        if (dialog.fgList->Cols() != rows + 1 || dialog.fgList->Rows() != 8)
             state.SkipWithError("not every record was listed");
     }
     dialog.ClearMsgFrom();
@@ -291,12 +206,11 @@ void BM_PickRSTIntoGrid(benchmark::State &state)
 // window's layout and show. The dialog is answered once it is visible. peak_MB is the
 // process's resident peak while the card was made and shown, added_MB what it added to
 // the memory resident before.
-void BM_MsgCommandRecordCard(benchmark::State &state)
+void showCards(benchmark::State &state, const QString &connectionString, int rows)
 {
-    const int rows = int(state.range(0));
     const QStringList arguments{QStringLiteral("suiteframe-msg"),
                                 QStringLiteral("-c"),
-                                database(rows).connectionString,
+                                connectionString,
                                 QStringLiteral("-q"),
                                 Query,
                                 QStringLiteral("%1 筆").arg(rows)};
@@ -323,12 +237,81 @@ void BM_MsgCommandRecordCard(benchmark::State &state)
         clock.start();
         if (frame::msgcommand::run(arguments, input, output, error) != frame::msgcommand::Confirmed)
             state.SkipWithError("the command did not show its card");
+        if (dialogs::frmSure().fgList->Cols() != rows + 1)
+            state.SkipWithError("not every record was on the card");
         state.SetIterationTime(double(shownAt) / 1e9);
         dialogs::frmSure().ClearMsgFrom();
     }
     const double peak = statusMegabytes("VmHWM:");
     state.counters["peak_MB"] = peak;
     state.counters["added_MB"] = peak - before;
+}
+
+void BM_MsgCommandRecordCard(benchmark::State &state)
+{
+    const int rows = int(state.range(0));
+    showCards(state, database(rows).connectionString, rows);
+}
+
+// A PostgreSQL server of the benchmark's own, holding the same table.
+PostgresServer &postgres(int rows)
+{
+    static PostgresServer server;
+    static int filled = 0;
+    if (filled == rows)
+        return server;
+    QString error;
+    if (filled == 0 && !server.start(&error)) {
+        std::fprintf(stderr, "cannot start PostgreSQL: %s\n", qPrintable(error));
+        std::abort();
+    }
+    adodb::Connection connection;
+    connection.setConnectionString(server.connectionString());
+    connection.Open();
+    connection.Execute(QStringLiteral("DROP TABLE IF EXISTS items"));
+    connection.Execute(
+        QStringLiteral("CREATE TABLE items (id integer, code varchar(10), name varchar(40), "
+                       "qty integer, price double precision, amount numeric(12,2), created date, "
+                       "note varchar(80))"));
+    connection.Execute(
+        QStringLiteral("INSERT INTO items SELECT x, 'A' || lpad(x::text, 5, '0'), '客戶名稱' || x, "
+                       "x % 100, x * 0.25, x * 1.5, date '2024-01-01' + (x % 365), "
+                       "CASE WHEN x % 10 = 0 THEN NULL ELSE '備註：第 ' || x || ' 筆資料' END "
+                       "FROM generate_series(1, %1) AS x")
+            .arg(rows));
+    filled = rows;
+    return server;
+}
+
+void BM_MsgCommandPostgresCard(benchmark::State &state)
+{
+    const int rows = int(state.range(0));
+    showCards(state, postgres(rows).connectionString(), rows);
+}
+
+// Its floor: psql printing the same query unaligned, from its start to its end.
+void BM_PsqlUnaligned(benchmark::State &state)
+{
+    const PostgresServer &server = postgres(int(state.range(0)));
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("PGPASSWORD"), PostgresServer::Password);
+    for (auto _ : state) {
+        QProcess psql;
+        psql.setProcessEnvironment(environment);
+        psql.setStandardOutputFile(QProcess::nullDevice());
+        QElapsedTimer clock;
+        clock.start();
+        psql.start(QStringLiteral("psql"),
+                   {QStringLiteral("host=127.0.0.1 port=%1 user=%2 dbname=%3")
+                        .arg(server.port())
+                        .arg(PostgresServer::User, PostgresServer::Database),
+                    QStringLiteral("-A"),
+                    QStringLiteral("-c"),
+                    Query});
+        if (!psql.waitForFinished(-1) || psql.exitCode() != 0)
+            state.SkipWithError("psql failed");
+        state.SetIterationTime(double(clock.nsecsElapsed()) / 1e9);
+    }
 }
 
 // The floor: the sqlite3 shell printing the same query, from its start to its end.
@@ -385,10 +368,26 @@ BENCHMARK(BM_SqliteShell)
     ->Arg(100000)
     ->Arg(1000000)
     ->Iterations(3);
+BENCHMARK(BM_MsgCommandPostgresCard)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Arg(100000)
+    ->Iterations(3);
+BENCHMARK(BM_PsqlUnaligned)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Arg(100000)
+    ->Iterations(3);
 BENCHMARK(BM_ScrollStepOnAMillionRecordCard)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_BareOdbcLoop)->Unit(benchmark::kMillisecond)->MinTime(2.0);
-BENCHMARK(BM_BoundBlockFetch)->Unit(benchmark::kMillisecond)->Arg(1)->Arg(256);
-BENCHMARK(BM_BareOdbcLoopNarrow)->Unit(benchmark::kMillisecond)->MinTime(2.0);
-BENCHMARK(BM_QueryRecordsetValues)->Unit(benchmark::kMillisecond)->MinTime(2.0);
-BENCHMARK(BM_QueryRecordsetTexts)->Unit(benchmark::kMillisecond)->MinTime(2.0);
-BENCHMARK(BM_PickRSTIntoGrid)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_BareSqliteStepLoop)
+    ->Unit(benchmark::kMillisecond)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Arg(1000000);
+BENCHMARK(BM_PickRSTIntoGrid)
+    ->Unit(benchmark::kMillisecond)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Arg(1000000);
+BENCHMARK(BM_QueryRecordsetValues)->Unit(benchmark::kMillisecond)->Arg(100000);
+BENCHMARK(BM_QueryRecordsetTexts)->Unit(benchmark::kMillisecond)->Arg(100000);

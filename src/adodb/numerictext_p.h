@@ -1,0 +1,45 @@
+// Internal to the database connection: a number a database hands over as text. Not
+// installed.
+
+#pragma once
+
+#include "suiteframe/platform/value.h"
+
+#include <QString>
+#include <QStringView>
+
+namespace adodb {
+
+// A sign at most, then digits with a decimal point among them or after them, at least
+// one digit in all: "-12.50", "12.", ".5".
+inline bool isPlainDecimal(QStringView text)
+{
+    if (!text.isEmpty() && (text.front() == u'-' || text.front() == u'+'))
+        text = text.mid(1);
+    bool digit = false;
+    bool point = false;
+    for (const QChar c : text) {
+        if (c >= u'0' && c <= u'9')
+            digit = true;
+        else if (c == u'.' && !point)
+            point = true;
+        else
+            return false;
+    }
+    return digit;
+}
+
+// A NUMERIC or 64-bit integer cell read as text: exact digits stay an exact Decimal;
+// what a database writes otherwise (NaN, an exponent, or a text stored in a numeric
+// column) keeps the meaning it can carry: a Double, or the text itself.
+inline platform::Value numericTextValue(const QString &text)
+{
+    const QString trimmed = text.trimmed();
+    if (isPlainDecimal(trimmed))
+        return platform::Value::fromDecimalText(trimmed);
+    bool ok = false;
+    const double number = trimmed.toDouble(&ok);
+    return ok ? platform::Value(number) : platform::Value(text);
+}
+
+} // namespace adodb
