@@ -379,15 +379,7 @@ BENCHMARK(BM_PsqlUnaligned)
     ->Arg(100000)
     ->Iterations(3);
 BENCHMARK(BM_ScrollStepOnAMillionRecordCard)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_BareSqliteStepLoop)
-    ->Unit(benchmark::kMillisecond)
-    ->Arg(10000)
-    ->Arg(100000)
-    ->Arg(1000000);
-BENCHMARK(BM_PickRSTIntoGrid)
-    ->Unit(benchmark::kMillisecond)
-    ->Arg(10000)
-    ->Arg(100000)
-    ->Arg(1000000);
+BENCHMARK(BM_BareSqliteStepLoop)->Unit(benchmark::kMillisecond)->Arg(10000)->Arg(100000)->Arg(1000000);
+BENCHMARK(BM_PickRSTIntoGrid)->Unit(benchmark::kMillisecond)->Arg(10000)->Arg(100000)->Arg(1000000);
 BENCHMARK(BM_QueryRecordsetValues)->Unit(benchmark::kMillisecond)->Arg(100000);
 BENCHMARK(BM_QueryRecordsetTexts)->Unit(benchmark::kMillisecond)->Arg(100000);

@@ -295,9 +295,8 @@ int show(const Request &request, QIODevice &input, QIODevice &error)
         if (database.isEmpty())
             return trouble(error, problem);
         // The connection's descriptions never hold the connection string or a password.
-        const auto notConnected = failure::capture([&] {
-            basADODB::openConnection(connection, adodb::withReadOnlyAccess(database));
-        });
+        const auto notConnected = failure::capture(
+            [&] { basADODB::openConnection(connection, adodb::withReadOnlyAccess(database)); });
         if (notConnected)
             return trouble(error,
                            QStringLiteral("cannot connect to the database: ")

@@ -317,7 +317,12 @@ SQLHSTMT Statement::get() const
 
 void Statement::check(SQLRETURN rc) const
 {
-    odbc::check(rc, SQL_HANDLE_STMT, get(), m_connection->errors(), m_connection->secrets(), textCalls());
+    odbc::check(rc,
+                SQL_HANDLE_STMT,
+                get(),
+                m_connection->errors(),
+                m_connection->secrets(),
+                textCalls());
 }
 
 void Statement::setAttribute(SQLINTEGER attribute, SQLULEN value)

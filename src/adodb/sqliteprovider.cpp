@@ -96,8 +96,8 @@ Session::Session(const QString &connectionString,
     QString setUp = isSet(option(u"FKSupport")) ? u"PRAGMA foreign_keys = on;"_s
                                                 : u"PRAGMA foreign_keys = off;"_s;
     // Settings of the data source: the journal's mode and how often the file is synced.
-    for (const auto &[key, pragma] : {std::pair(u"JournalMode", u"journal_mode"),
-                                      std::pair(u"SyncPragma", u"synchronous")}) {
+    for (const auto &[key, pragma] :
+         {std::pair(u"JournalMode", u"journal_mode"), std::pair(u"SyncPragma", u"synchronous")}) {
         const QString value = option(key);
         if (!value.isEmpty() && std::all_of(value.begin(), value.end(), [](QChar c) {
                 return c.isLetterOrNumber() && c.unicode() < 0x80;
@@ -340,8 +340,8 @@ Value Statement::value(int index) const
     const sqlitetypes::Kind kind = m_kinds[index];
     switch (sqlite3_column_type(m_statement, index)) {
     case SQLITE_INTEGER:
-        if (auto value = sqlitetypes::storedIntegerValue(kind, sqlite3_column_int64(m_statement,
-                                                                                     index)))
+        if (auto value = sqlitetypes::storedIntegerValue(kind,
+                                                         sqlite3_column_int64(m_statement, index)))
             return *std::move(value);
         break;
     case SQLITE_FLOAT:

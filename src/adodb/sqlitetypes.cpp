@@ -11,8 +11,8 @@
 #include <sqlite3.h>
 
 #include <array>
-#include <charconv>
 #include <cerrno>
+#include <charconv>
 #include <clocale>
 #include <cstdlib>
 #include <cstring>

@@ -100,11 +100,11 @@ private:
     struct ColumnState
     {
         // Kept small: a card has a column per record.
-        int width = -1;          // pixels; -1 until sized
-        float contentWidth = 0;  // widest text measured in this column
-        int measuredRows = 0;    // rows 0 .. measuredRows-1 are in contentWidth
+        int width = -1;         // pixels; -1 until sized
+        float contentWidth = 0; // widest text measured in this column
+        int measuredRows = 0;   // rows 0 .. measuredRows-1 are in contentWidth
         qint8 alignment = AlignGeneral;
-        bool stale = false;      // a measured cell shrank: measure the column anew
+        bool stale = false; // a measured cell shrank: measure the column anew
 
         void forgetMeasurement()
         {

@@ -50,8 +50,7 @@ void tst_LockedDatabase::everyWaitEndsWithinItsTimeOut_data()
     QTest::newRow("held beyond the connection time-out")
         << 0 << -1 << u"locked"_s << QStringList{u"database is locked"_s} << 12 << false;
     QTest::newRow("held beyond a command time-out of 2 s")
-        << 2 << -1 << u"time-out"_s << QStringList{u"HYT00"_s, u"指令逾時（2 秒）"_s} << 4
-        << false;
+        << 2 << -1 << u"time-out"_s << QStringList{u"HYT00"_s, u"指令逾時（2 秒）"_s} << 4 << false;
     QTest::newRow("released after a second")
         << 0 << 1000 << QString() << QStringList() << 4 << false;
     QTest::newRow("released after a second, reading")
