@@ -5,6 +5,7 @@
 #include "suiteframe/platform/runtimeerror.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 namespace controls {
@@ -14,6 +15,32 @@ namespace {
 bool fitsOneByte(QStringView text)
 {
     return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x100; });
+}
+
+using platform::Value;
+
+// The bits of a 32-bit payload and back.
+template<typename T>
+quint32 bitsOf(T value)
+{
+    static_assert(sizeof(T) <= sizeof(quint32));
+    quint32 bits = 0;
+    std::memcpy(&bits, &value, sizeof value);
+    return bits;
+}
+
+template<typename T>
+T fromBits(quint32 bits)
+{
+    T value;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+}
+
+// A date without a time of day whose serial fits 32 bits is kept in the CellRef.
+bool isWholeDay(double serial)
+{
+    return serial == std::floor(serial) && std::fabs(serial) < 2e9;
 }
 
 } // namespace
@@ -56,13 +83,81 @@ CellRef CellTextStore::add(QStringView text)
     return ref;
 }
 
+CellRef CellTextStore::addValue(const Value &value)
+{
+    const auto inlined = [](Value::Type type, quint32 payload) {
+        return CellRef{payload, CellRef::ValueFlag | CellRef::InlineFlag | quint32(type)};
+    };
+    switch (value.type()) {
+    case Value::Type::Empty:
+    case Value::Type::Null:
+        return {};
+    case Value::Type::Boolean:
+        return inlined(value.type(), value.toBoolean() ? 1 : 0);
+    case Value::Type::Integer:
+        return inlined(value.type(), bitsOf(value.toInteger()));
+    case Value::Type::Long:
+        return inlined(value.type(), bitsOf(value.toLong()));
+    case Value::Type::Single:
+        return inlined(value.type(), bitsOf(value.toSingle()));
+    case Value::Type::Date:
+        if (isWholeDay(value.dateSerial()))
+            return inlined(value.type(), bitsOf(qint32(value.dateSerial())));
+        [[fallthrough]];
+    case Value::Type::Double: {
+        CellRef ref{0, CellRef::ValueFlag | quint32(value.type())};
+        const double payload = value.type() == Value::Type::Date ? value.dateSerial()
+                                                                 : value.toDouble();
+        std::memcpy(place(sizeof payload, alignof(double), ref), &payload, sizeof payload);
+        m_liveChars += sizeof payload / sizeof(char16_t);
+        return ref;
+    }
+    case Value::Type::Decimal:
+    case Value::Type::String:
+        break;
+    }
+    return add(value.toText());
+}
+
+Value CellTextStore::value(CellRef ref) const
+{
+    const auto type = Value::Type(ref.length & 0xff);
+    if (ref.length & CellRef::InlineFlag) {
+        switch (type) {
+        case Value::Type::Boolean:
+            return Value(ref.offset != 0);
+        case Value::Type::Integer:
+            return Value(fromBits<qint16>(ref.offset));
+        case Value::Type::Long:
+            return Value(fromBits<qint32>(ref.offset));
+        case Value::Type::Single:
+            return Value(fromBits<float>(ref.offset));
+        default:
+            return Value::fromDateSerial(fromBits<qint32>(ref.offset));
+        }
+    }
+    double payload = 0;
+    std::memcpy(&payload, at(ref), sizeof payload);
+    return type == Value::Type::Date ? Value::fromDateSerial(payload) : Value(payload);
+}
+
+QString CellTextStore::text(CellRef ref) const
+{
+    return ref.isValue() ? value(ref).toText() : view(ref).toString();
+}
+
+const char *CellTextStore::at(CellRef ref) const
+{
+    return m_chunks[ref.offset >> ChunkBits].get() + (ref.offset & (ChunkBytes - 1));
+}
+
 QAnyStringView CellTextStore::view(CellRef ref) const
 {
-    if (ref.isEmpty())
+    if (ref.isEmpty() || ref.isValue())
         return {};
     if (ref.offset & LargeFlag)
         return m_large[ref.offset & ~LargeFlag];
-    const char *at = m_chunks[ref.offset >> ChunkBits].get() + (ref.offset & (ChunkBytes - 1));
+    const char *at = this->at(ref);
     const auto length = qsizetype(ref.characters());
     if (ref.isNarrow())
         return QLatin1StringView(at, length);
@@ -71,6 +166,13 @@ QAnyStringView CellTextStore::view(CellRef ref) const
 
 void CellTextStore::release(CellRef ref)
 {
+    if (ref.isValue()) {
+        if (!(ref.length & CellRef::InlineFlag)) {
+            m_liveChars -= sizeof(double) / sizeof(char16_t);
+            m_garbageChars += sizeof(double) / sizeof(char16_t);
+        }
+        return;
+    }
     if (ref.isEmpty())
         return;
     m_liveChars -= ref.characters();

@@ -223,25 +223,44 @@ void Grid::setCellText(int row, int col, const QString &text)
     viewport()->update();
 }
 
+void Grid::setCellValue(int row, int col, const platform::Value &value)
+{
+    checkCell(row, col);
+    writeCell(row, col, m_cells->text.addValue(value));
+    compactIfWasteful();
+    viewport()->update();
+}
+
 void Grid::writeCell(int row, int col, QStringView text)
 {
     CellRow &cells = m_cells->rows[row];
+    if (std::size_t(col) >= cells.size() && text.isEmpty())
+        return; // a cell beyond the row's end is empty already
+    writeCell(row, col, m_cells->text.add(text));
+}
+
+// A value's text is measured when the column is sized, not as it is written.
+void Grid::writeCell(int row, int col, CellRef ref)
+{
+    CellRow &cells = m_cells->rows[row];
     if (std::size_t(col) >= cells.size()) {
-        if (text.isEmpty())
-            return; // a cell beyond the row's end is empty already
+        if (ref.isEmpty())
+            return;
         cells.resize(col + 1);
     }
-    CellRef &ref = cells[col];
+    CellRef &old = cells[col];
     ColumnState &column = m_columns[col];
     if (row < column.measuredRows && !column.stale) {
-        const qreal newWidth = measure(text);
-        if (newWidth >= column.contentWidth)
-            column.contentWidth = float(newWidth);
-        else if (!ref.isEmpty() && measure(m_cells->text.view(ref)) >= column.contentWidth)
+        const qreal width = ref.isValue() ? -1 : measureCell(ref);
+        if (width >= column.contentWidth)
+            column.contentWidth = float(width);
+        else if (!old.isEmpty() && measureCell(old) >= column.contentWidth)
             column.stale = true; // the widest text shrank
+        else if (ref.isValue())
+            column.measuredRows = row; // measured with the rows below it when sized
     }
-    m_cells->text.release(ref);
-    ref = m_cells->text.add(text);
+    m_cells->text.release(old);
+    old = ref;
 }
 
 void Grid::dropCell(CellRef &ref)
@@ -258,7 +277,8 @@ void Grid::compactIfWasteful()
     CellTextStore packed;
     for (CellRow &row : m_cells->rows)
         for (CellRef &ref : row)
-            ref = packed.add(m_cells->text.text(ref));
+            ref = ref.isValue() ? packed.addValue(m_cells->text.value(ref))
+                                : packed.add(m_cells->text.text(ref));
     std::swap(m_cells->text, packed);
 }
 
@@ -316,6 +336,11 @@ qreal Grid::measure(QAnyStringView text) const
     return byCharacter ? sum : QFontMetricsF(font()).horizontalAdvance(text.toString());
 }
 
+qreal Grid::measureCell(CellRef ref) const
+{
+    return ref.isValue() ? measure(m_cells->text.text(ref)) : measure(m_cells->text.view(ref));
+}
+
 void Grid::autoSizeColumns(int first, int last)
 {
     if (last < first)
@@ -331,8 +356,7 @@ void Grid::autoSizeColumns(int first, int last)
         for (int row = column.measuredRows; row < rows; ++row) {
             const CellRow &cells = m_cells->rows[row];
             if (std::size_t(col) < cells.size())
-                column.contentWidth = std::max(column.contentWidth,
-                                               float(measure(m_cells->text.view(cells[col]))));
+                column.contentWidth = std::max(column.contentWidth, float(measureCell(cells[col])));
         }
         column.measuredRows = rows;
         column.width = std::max(MinimumColumnWidth,

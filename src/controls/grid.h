@@ -8,6 +8,10 @@
 #include <memory>
 #include <vector>
 
+namespace platform {
+class Value;
+}
+
 namespace controls {
 
 struct CellRef;
@@ -62,6 +66,11 @@ public:
     void appendRow(const QString &item);
     QString cellText(int row, int col) const;
     void setCellText(int row, int col, const QString &text);
+    // Sets a cell to a value kept as it is: its text, the value's as the runtime writes
+    // it (Value::toText; none for Null and Empty), is made only when the cell is
+    // painted, measured, copied or asked for, so that a grid of many numbers and dates
+    // holds them in little memory.
+    void setCellValue(int row, int col, const platform::Value &value);
     int columnAlignment(int col) const;
     void setColumnAlignment(int col, int alignment);
     // Column width in twips.
@@ -122,6 +131,8 @@ private:
     void checkCell(int row, int col) const;
     void checkColumn(int col) const;
     void writeCell(int row, int col, QStringView text);
+    void writeCell(int row, int col, CellRef ref);
+    qreal measureCell(CellRef ref) const;
     void dropCell(CellRef &ref);
     void compactIfWasteful();
     void forgetMeasurements();

@@ -11,15 +11,6 @@
 
 namespace dialogs {
 
-namespace {
-
-QString cellText(const platform::Value &value)
-{
-    return value.isNull() || value.isEmpty() ? QString() : value.toText();
-}
-
-} // namespace
-
 void FrmSure::SetList(const platform::Value &pvFixedCols,
                       const platform::Value &pvFixedRows,
                       const platform::Value &pvFontSize)
@@ -51,7 +42,7 @@ bool FrmSure::PickRST(adodb::Recordset *pRST)
             fgList->setColumnAlignment(fgList->Cols() - 1, controls::Grid::AlignLeftCenter);
             const int count = pRST->fieldCount();
             for (int j = 0; j < count; ++j)
-                fgList->setCellText(j, fgList->Cols() - 1, cellText(pRST->fieldValue(j)));
+                fgList->setCellValue(j, fgList->Cols() - 1, pRST->fieldValue(j));
             pRST->MoveNext();
         }
         fgList->autoSizeColumns(0, fgList->Cols() - 1);

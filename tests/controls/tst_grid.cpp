@@ -2,7 +2,9 @@
 #include "suiteframe/controls/grid.h"
 
 #include "suiteframe/controls/fonts.h"
+#include "suiteframe/platform/value.h"
 #include "support/runtimeerror.h"
+#include "support/valuemetatype.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -10,6 +12,7 @@
 #include <QtTest>
 
 using controls::Grid;
+using platform::Value;
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -29,6 +32,10 @@ void runStep(Grid &grid, const QString &step)
         grid.setCellText(rest.section(u':', 0, 0).toInt(),
                          rest.section(u':', 1, 1).toInt(),
                          rest.section(u':', 2));
+    } else if (verb == u"num") {
+        grid.setCellValue(rest.section(u':', 0, 0).toInt(),
+                          rest.section(u':', 1, 1).toInt(),
+                          Value(rest.section(u':', 2).toDouble()));
     } else if (verb == u"rows") {
         grid.setRows(rest.toInt());
     } else if (verb == u"cols") {
@@ -56,6 +63,8 @@ private slots:
     void incrementalAutoSizeMatchesFullMeasure();
     void overwrittenCellsKeepTheirTextsAndStorageStaysBounded();
     void longTextsRoundTrip();
+    void valuesReadAsTheirTexts_data();
+    void valuesReadAsTheirTexts();
     void headingsStayWhileTheRestScrolls();
     void keyboardSelectsAndCopiesTabSeparated();
 
@@ -155,6 +164,11 @@ void tst_Grid::incrementalAutoSizeMatchesFullMeasure_data()
         << QStringList{u"add:a\tb\t很長的第三欄"_s, u"cols:2"_s, u"cols:3"_s, u"set:0:2:c"_s};
     QTest::newRow("combining marks and surrogates")
         << QStringList{u"add:e\u0301\u0301\tx"_s, u"add:𠀀𠀁\ty"_s, u"add:ab\tz"_s};
+    QTest::newRow("values measured when sized") << QStringList{u"add:很長的一個標籤\ty"_s,
+                                                               u"num:0:1:123456.789"_s,
+                                                               u"num:0:0:1"_s,
+                                                               u"add:x\tz"_s,
+                                                               u"num:1:0:-0.5"_s};
     QTest::newRow("one byte a character beside two")
         << QStringList{u"add:café ÿ 12.5\t𡩋"_s, u"add:Ā\t2024/3/5"_s, u"set:0:0:é"_s};
 }
@@ -211,6 +225,38 @@ void tst_Grid::longTextsRoundTrip()
         grid.setCellText(0, 1, text); // one byte a character up to U+00FF, else two
         QCOMPARE(grid.cellText(0, 1), text);
     }
+}
+
+void tst_Grid::valuesReadAsTheirTexts_data()
+{
+    QTest::addColumn<Value>("value");
+    QTest::newRow("null") << Value::null();
+    QTest::newRow("empty") << Value();
+    QTest::newRow("flag") << Value(true);
+    QTest::newRow("integer") << Value(qint16(-12));
+    QTest::newRow("long") << Value(qint32(2147483647));
+    QTest::newRow("single") << Value(1.5f);
+    QTest::newRow("double") << Value(0.1 + 0.2);
+    QTest::newRow("date") << Value(QDate(1899, 12, 29));
+    QTest::newRow("date and time") << Value::fromDateSerial(45000.75);
+    QTest::newRow("decimal") << Value::fromDecimalText(u"-12345678901234567890.5"_s);
+    QTest::newRow("text") << Value(u"黃𡩋祥"_s);
+}
+
+// A value keeps its kind: its text is the runtime's, whenever it is asked for, and the
+// cell survives the store being packed again.
+void tst_Grid::valuesReadAsTheirTexts()
+{
+    QFETCH(Value, value);
+    Grid grid;
+    grid.setCols(2);
+    grid.setRows(1);
+    grid.setCellValue(0, 0, value);
+    const QString text = value.isNull() || value.isEmpty() ? QString() : value.toText();
+    QCOMPARE(grid.cellText(0, 0), text);
+    for (int round = 0; round < 20000; ++round)
+        grid.setCellText(0, 1, u"round %1"_s.arg(round));
+    QCOMPARE(grid.cellText(0, 0), text);
 }
 
 void tst_Grid::headingsStayWhileTheRestScrolls()
