@@ -3,6 +3,7 @@
 #include "suiteframe/adodb/sqlitetypes_p.h"
 
 #include "suiteframe/adodb/numerictext_p.h"
+#include "suiteframe/platform/regional.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -12,7 +13,6 @@
 
 #include <array>
 #include <cerrno>
-#include <charconv>
 #include <clocale>
 #include <cstdlib>
 #include <cstring>
@@ -401,15 +401,8 @@ std::optional<Value> storedIntegerValue(Kind kind, qint64 stored)
 
 double fifteenDigits(double stored)
 {
-    char text[32];
-    const auto written = std::to_chars(std::begin(text),
-                                       std::end(text),
-                                       stored,
-                                       std::chars_format::general,
-                                       15);
-    double read = stored;
-    std::from_chars(std::begin(text), written.ptr, read);
-    return read;
+    // SQLite writes a real with fifteen digits, rounding ties away from zero.
+    return platform::regional::roundedToSignificantDigits(stored, 15);
 }
 
 } // namespace adodb::sqlitetypes

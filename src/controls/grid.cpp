@@ -220,7 +220,8 @@ void Grid::setCellText(int row, int col, const QString &text)
     checkCell(row, col);
     writeCell(row, col, text);
     compactIfWasteful();
-    viewport()->update();
+    if (isVisible()) // a grid being filled before it shows is painted whole then
+        viewport()->update();
 }
 
 void Grid::setCellValue(int row, int col, const platform::Value &value)
@@ -228,7 +229,8 @@ void Grid::setCellValue(int row, int col, const platform::Value &value)
     checkCell(row, col);
     writeCell(row, col, m_cells->text.addValue(value));
     compactIfWasteful();
-    viewport()->update();
+    if (isVisible()) // a grid being filled before it shows is painted whole then
+        viewport()->update();
 }
 
 void Grid::writeCell(int row, int col, QStringView text)
@@ -294,7 +296,8 @@ void Grid::setColumnAlignment(int col, int alignment)
     if (alignment < AlignLeftTop || alignment > AlignGeneral)
         invalidValue();
     m_columns[col].alignment = qint8(alignment);
-    viewport()->update();
+    if (isVisible())
+        viewport()->update();
 }
 
 // --- Column widths --------------------------------------------------------------

@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <limits>
+#include <optional>
 
 namespace platform::regional {
 
@@ -177,8 +179,37 @@ Scientific scientific(double magnitude, int digitsAfterPoint, char *begin, char 
 // runtime does (the Single 654322.25 is 654322.3). The digit after the last one kept,
 // correctly rounded, decides, unless it is a 5: then the exact value, written far
 // enough, tells a tie from a value just below it.
+// The shortest digits that read back as the magnitude, where there are no more than
+// precision of them: then they are its rounded digits, whichever way ties go, since the
+// magnitude lies far closer to them than to any other number of so many digits. That
+// holds where a double has its full precision, and not for the subnormal ones.
+std::optional<RoundedDigits> shortDigits(double magnitude, int precision)
+{
+    if (magnitude < std::numeric_limits<double>::min())
+        return std::nullopt;
+    char buffer[40];
+    const char *end = std::to_chars(std::begin(buffer),
+                                    std::end(buffer),
+                                    magnitude,
+                                    std::chars_format::scientific)
+                          .ptr;
+    const char *e = std::find(static_cast<const char *>(buffer), end, 'e');
+    const int count = e - buffer > 2 ? int(e - buffer) - 1 : 1; // "d.ddd" or "d"
+    if (count > precision)
+        return std::nullopt;
+    RoundedDigits rounded;
+    rounded.digits[0] = buffer[0];
+    if (count > 1)
+        std::copy(static_cast<const char *>(buffer) + 2, e, rounded.digits + 1);
+    rounded.count = count;
+    std::from_chars(e + 1 + (e[1] == '+'), end, rounded.exponent);
+    return rounded;
+}
+
 RoundedDigits roundedDigits(double magnitude, int precision)
 {
+    if (const auto digits = shortDigits(magnitude, precision))
+        return *digits;
     char buffer[96];
     Scientific written = scientific(magnitude, precision, std::begin(buffer), std::end(buffer));
     if (buffer[precision + 1] == '5')
@@ -257,6 +288,23 @@ QString printed(double value, int precision)
 }
 
 } // namespace
+
+double roundedToSignificantDigits(double value, int digits)
+{
+    if (value == 0 || !std::isfinite(value))
+        return value;
+    const RoundedDigits r = roundedDigits(std::fabs(value), digits);
+    char text[48];
+    char *at = text;
+    if (value < 0)
+        *at++ = '-';
+    at = std::copy(r.digits, r.digits + r.count, at);
+    *at++ = 'e';
+    at = std::to_chars(at, std::end(text), r.exponent - (r.count - 1)).ptr;
+    double read = value;
+    std::from_chars(text, at, read);
+    return read;
+}
 
 std::optional<double> parseNumber(const QString &text)
 {

@@ -54,5 +54,8 @@ std::optional<double> parseNumber(const QString &text);
 // notation where plain decimals would need more places than that (1E+15, 1E-16).
 QString numberText(double value);
 QString numberText(float value);
+// The number as its text of so many significant digits reads back, rounded with ties
+// away from zero as numberText rounds: 0.1 + 0.2 to 15 digits is 0.3.
+double roundedToSignificantDigits(double value, int digits);
 
 } // namespace platform::regional

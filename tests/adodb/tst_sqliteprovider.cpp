@@ -32,6 +32,8 @@ private slots:
         QTest::newRow("smallint") << u"SMALLINT"_s << u"7"_s << Value(qint16(7));
         QTest::newRow("interval is text") << u"INTERVAL"_s << u"5"_s << Value(u"5"_s);
         QTest::newRow("double, fifteen digits") << u"DOUBLE"_s << u"0.1+0.2"_s << Value(0.3);
+        QTest::newRow("double, a tie at the fifteenth digit")
+            << u"DOUBLE"_s << u"-123456789012344.5"_s << Value(-123456789012345.0);
         QTest::newRow("numeric is double") << u"NUMERIC(12,2)"_s << u"12.5"_s << Value(12.5);
         QTest::newRow("decimal is text, numeric affinity")
             << u"DECIMAL(12,2)"_s << u"'12.50'"_s << Value(u"12.5"_s);
