@@ -291,8 +291,8 @@ QString printed(double value, int precision)
 
 double roundedToSignificantDigits(double value, int digits)
 {
-    if (value == 0 || !std::isfinite(value))
-        return value;
+    if (value == 0 || !std::isfinite(value) || shortDigits(std::fabs(value), digits))
+        return value; // its own digits are its rounded ones
     const RoundedDigits r = roundedDigits(std::fabs(value), digits);
     char text[48];
     char *at = text;
