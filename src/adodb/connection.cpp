@@ -48,7 +48,10 @@ Connection::Connection()
     : m_errors(std::make_shared<adodb::Errors>())
 {}
 
-Connection::~Connection() = default;
+Connection::~Connection()
+{
+    rollbackQuietly();
+}
 
 void Connection::setConnectionTimeout(qint32 seconds)
 {
@@ -125,6 +128,7 @@ void Connection::Close()
 {
     if (State() != StateOpen)
         throw objectClosedError();
+    rollbackQuietly();
     if (m_sqlite)
         m_sqlite->close();
     else
@@ -147,6 +151,85 @@ std::unique_ptr<QueryRecordset> Connection::Execute(const QString &sql, qint32 *
     if (RecordsAffected)
         *RecordsAffected = statement->rowCount();
     return std::make_unique<QueryRecordset>(std::move(statement));
+}
+
+qint32 Connection::BeginTrans()
+{
+    requireOpen();
+    if (m_transactionLevel > 0)
+        throw platform::RuntimeError(AdoError::NotSupported,
+                                     QStringLiteral("交易不能巢狀：請先認可或復原進行中的交易"));
+    m_errors->clear();
+    if (m_sqlite)
+        m_sqlite->execute(QStringLiteral("BEGIN"), m_commandTimeout, nullptr);
+    else
+        m_dbc->beginTransaction();
+    return m_transactionLevel = 1;
+}
+
+void Connection::CommitTrans()
+{
+    requireTransaction();
+    m_errors->clear();
+    if (m_sqlite)
+        m_sqlite->execute(QStringLiteral("COMMIT"), m_commandTimeout, nullptr);
+    else
+        m_dbc->endTransaction(SQL_COMMIT);
+    m_transactionLevel = 0;
+}
+
+void Connection::RollbackTrans()
+{
+    requireTransaction();
+    m_errors->clear();
+    if (m_sqlite)
+        m_sqlite->execute(QStringLiteral("ROLLBACK"), m_commandTimeout, nullptr);
+    else
+        m_dbc->endTransaction(SQL_ROLLBACK);
+    m_transactionLevel = 0;
+}
+
+void Connection::rollbackQuietly() noexcept
+{
+    if (m_transactionLevel == 0 || State() != StateOpen)
+        return;
+    if (m_sqlite)
+        m_sqlite->rollbackQuietly();
+    else
+        m_dbc->rollbackQuietly();
+    m_transactionLevel = 0;
+}
+
+void Connection::requireOpen() const
+{
+    if (State() != StateOpen)
+        throw objectClosedError();
+}
+
+void Connection::requireTransaction() const
+{
+    requireOpen();
+    if (m_transactionLevel == 0)
+        throw platform::RuntimeError(AdoError::NoTransaction,
+                                     QStringLiteral("沒有進行中的交易可以認可或復原"));
+}
+
+Transaction::Transaction(Connection &connection)
+    : m_connection(connection)
+{
+    m_connection.BeginTrans();
+}
+
+Transaction::~Transaction()
+{
+    if (!m_committed)
+        m_connection.rollbackQuietly();
+}
+
+void Transaction::commit()
+{
+    m_connection.CommitTrans();
+    m_committed = true;
 }
 
 void Connection::requireClosed() const

@@ -68,12 +68,27 @@ public:
     // or DELETE changed (-1 where the driver cannot tell).
     std::unique_ptr<QueryRecordset> Execute(const QString &sql, qint32 *RecordsAffected = nullptr);
 
+    // A transaction, as ADO's: BeginTrans answers its level (1: transactions do not
+    // nest), CommitTrans keeps its changes, RollbackTrans undoes them. A commit that
+    // fails leaves the transaction open, to be committed again or rolled back. Closing
+    // or releasing the connection with a transaction open rolls it back. (Transaction
+    // below does so for a scope.)
+    qint32 BeginTrans();
+    void CommitTrans();
+    void RollbackTrans();
+
     // The records of the last provider failure on this connection or its recordsets;
     // Open and Execute begin with it empty.
     const adodb::Errors &Errors() const { return *m_errors; }
 
 private:
+    friend class Transaction;
     void requireClosed() const;
+    void requireOpen() const;
+    void requireTransaction() const;
+    // Undoes an open transaction, failing quietly: for a connection closed or released,
+    // where the changes must not stay.
+    void rollbackQuietly() noexcept;
 
     qint32 m_connectionTimeout = 15;
     qint32 m_commandTimeout = 30;
@@ -83,6 +98,29 @@ private:
     std::shared_ptr<sqliteprovider::Session> m_sqlite;
     std::shared_ptr<odbc::Dbc> m_dbc;
     std::shared_ptr<adodb::Errors> m_errors;
+    qint32 m_transactionLevel = 0;
+};
+
+// A transaction for a scope: begun as it is made, committed by commit(), and rolled
+// back when the scope is left without it, by a failure as much as by a return:
+//
+//   adodb::Transaction transaction(connection);
+//   connection.Execute(...);   // a failure here undoes everything of the transaction
+//   connection.Execute(...);
+//   transaction.commit();
+class Transaction
+{
+public:
+    explicit Transaction(Connection &connection);
+    ~Transaction();
+    Transaction(const Transaction &) = delete;
+    Transaction &operator=(const Transaction &) = delete;
+
+    void commit();
+
+private:
+    Connection &m_connection;
+    bool m_committed = false;
 };
 
 // For a caller that only reads (the message command's card): the connection string with

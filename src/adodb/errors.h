@@ -24,6 +24,10 @@ constexpr qint32 ItemNotFound = -2146825023;
 constexpr qint32 ObjectClosed = -2146824584;
 // 0x800A0E79: the operation is not allowed while the object is open.
 constexpr qint32 ObjectOpen = -2146824583;
+// 0x800A0CB3: the provider does not offer the operation (a transaction within one).
+constexpr qint32 NotSupported = -2146825037;
+// 0x8004D00E: a commit or rollback without a transaction begun.
+constexpr qint32 NoTransaction = -2147168242;
 // At the end of the records there is no current record.
 constexpr qint32 NoCurrentRecord = platform::ErrorNumber::NoCurrentRecord;
 

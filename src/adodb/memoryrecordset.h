@@ -36,6 +36,7 @@ public:
     bool isEOF() const override;
     int fieldCount() const override;
     QString fieldName(int index) const override;
+    using Recordset::fieldValue; // by name
     platform::Value fieldValue(int index) const override;
     void MoveNext() override;
 

@@ -273,11 +273,37 @@ TextCalls Dbc::probeTextCalls() const
     return TextCalls::NarrowUtf8;
 }
 
+void Dbc::beginTransaction()
+{
+    setAttribute(SQL_ATTR_AUTOCOMMIT, SQL_AUTOCOMMIT_OFF);
+    m_inTransaction = true;
+}
+
+void Dbc::endTransaction(SQLSMALLINT completion)
+{
+    check(SQLEndTran(SQL_HANDLE_DBC, get(), completion), SQL_HANDLE_DBC, get(), errors(), m_secrets);
+    m_inTransaction = false;
+    setAttribute(SQL_ATTR_AUTOCOMMIT, SQL_AUTOCOMMIT_ON);
+}
+
+void Dbc::rollbackQuietly() noexcept
+{
+    if (!m_inTransaction || !m_connected)
+        return;
+    SQLEndTran(SQL_HANDLE_DBC, get(), SQL_ROLLBACK);
+    SQLSetConnectAttrW(get(),
+                       SQL_ATTR_AUTOCOMMIT,
+                       reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON),
+                       SQL_IS_UINTEGER);
+    m_inTransaction = false;
+}
+
 void Dbc::disconnect()
 {
     for (Statement *statement : std::vector<Statement *>(m_statements))
         statement->free();
     m_statements.clear();
+    rollbackQuietly(); // the driver manager refuses to disconnect in a transaction
     if (m_connected) {
         SQLDisconnect(get());
         m_connected = false;

@@ -114,7 +114,13 @@ public:
     bool isConnected() const { return m_connected; }
     // Known once connected.
     TextCalls textCalls() const { return m_textCalls; }
-    // Frees the statements still open on this connection, then disconnects.
+    // A transaction: automatic commits off until it is ended.
+    void beginTransaction();
+    // Commits (SQL_COMMIT) or rolls back (SQL_ROLLBACK), then commits automatically again.
+    void endTransaction(SQLSMALLINT completion);
+    void rollbackQuietly() noexcept;
+    // Frees the statements still open on this connection, rolls back a transaction open,
+    // then disconnects.
     void disconnect();
 
 private:
@@ -129,6 +135,7 @@ private:
     std::shared_ptr<Errors> m_errors;
     Handle m_handle;
     bool m_connected = false;
+    bool m_inTransaction = false;
     TextCalls m_textCalls = TextCalls::Wide;
     QStringList m_secrets;
     std::vector<Statement *> m_statements;

@@ -37,6 +37,7 @@ public:
     QString fieldName(int index) const override;
     // Reads the current row's cells up to the one asked for, in column order as ODBC
     // drivers require, and keeps them until the next move.
+    using Recordset::fieldValue; // by name
     platform::Value fieldValue(int index) const override;
     void MoveNext() override;
 

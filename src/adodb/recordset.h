@@ -9,9 +9,9 @@
 namespace adodb {
 
 // A forward-only view of records, as the dialog's record list reads them: the
-// current record's fields by position, and a move to the next record. Each member
-// may throw platform::RuntimeError (a closed recordset, a provider failure, 3021 for
-// a field read at the end).
+// current record's fields by position or by name, and a move to the next record. Each
+// member may throw platform::RuntimeError (a closed recordset, a provider failure, 3021
+// for a field read at the end, 3265 (AdoError::ItemNotFound) for a field not there).
 class Recordset
 {
 public:
@@ -25,6 +25,11 @@ public:
     // The value of a field of the current record; NULL is a Null value.
     virtual platform::Value fieldValue(int index) const = 0;
     virtual void MoveNext() = 0;
+
+    // The position of the field named name, compared without regard to case as ADO
+    // compares names: rs("名稱") is fieldValue(u"名稱"_s).
+    int fieldIndex(const QString &name) const;
+    platform::Value fieldValue(const QString &name) const { return fieldValue(fieldIndex(name)); }
 };
 
 } // namespace adodb

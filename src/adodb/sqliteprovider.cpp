@@ -125,6 +125,12 @@ void Session::close()
     }
 }
 
+void Session::rollbackQuietly() noexcept
+{
+    if (m_db && !sqlite3_get_autocommit(m_db))
+        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
 int Session::onBusy(void *session, int)
 {
     const auto *self = static_cast<Session *>(session);

@@ -46,6 +46,8 @@ public:
     bool isOpen() const { return m_db != nullptr; }
     // Ends the statements still open, then closes the file.
     void close();
+    // Undoes the transaction open, whatever SQLite answers.
+    void rollbackQuietly() noexcept;
 
     // Prepares and runs the statement's first step within commandTimeout seconds (0: no
     // limit); the rows that an INSERT, UPDATE or DELETE changed go to affected.

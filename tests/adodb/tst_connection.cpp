@@ -117,6 +117,16 @@ void tst_Connection::callsOutOfOrderRaiseTheirErrors_data()
     QTest::newRow("negative command time-out")
         << true << Step([](adodb::Connection &c) { c.setCommandTimeout(-1); })
         << adodb::AdoError::InvalidArgument;
+    QTest::newRow("commit without a transaction")
+        << true << Step([](adodb::Connection &c) { c.CommitTrans(); })
+        << adodb::AdoError::NoTransaction;
+    QTest::newRow("transaction within a transaction") << true << Step([](adodb::Connection &c) {
+        c.BeginTrans();
+        c.BeginTrans();
+    }) << adodb::AdoError::NotSupported;
+    QTest::newRow("transaction when closed")
+        << false << Step([](adodb::Connection &c) { c.BeginTrans(); })
+        << adodb::AdoError::ObjectClosed;
     QTest::newRow("asynchronous connect") << false << Step([](adodb::Connection &c) {
         c.Open(QString(), QString(), adodb::AsyncConnect);
     }) << adodb::AdoError::InvalidArgument;

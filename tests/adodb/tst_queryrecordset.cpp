@@ -3,6 +3,7 @@
 #include "suiteframe/adodb/connection.h"
 #include "suiteframe/adodb/errors.h"
 #include "suiteframe/adodb/queryrecordset.h"
+#include "suiteframe/base/failure.h"
 #include "support/providercauses.h"
 #include "support/runtimeerror.h"
 #include "support/twodatabases.h"
@@ -39,6 +40,8 @@ private slots:
     void integersTooLargeForTheirColumnStayWhole();
     void cellsReadInAnyOrder_data();
     void cellsReadInAnyOrder();
+    void transactionsLeaveAllOrNothing_data();
+    void transactionsLeaveAllOrNothing();
     void failedQueryCarriesDiagnostics_data();
     void failedQueryCarriesDiagnostics();
 
@@ -90,6 +93,7 @@ void tst_QueryRecordset::initTestCase()
     m_databases.executeOnBoth(QStringLiteral("CREATE TABLE names (id integer, name varchar(100))"));
     m_databases.executeOnBoth(QStringLiteral("CREATE TABLE keyed (id integer PRIMARY KEY)"));
     m_databases.executeOnBoth(QStringLiteral("INSERT INTO keyed VALUES (1)"));
+    m_databases.executeOnBoth(QStringLiteral("CREATE TABLE ledger (entry varchar(20))"));
 }
 
 void tst_QueryRecordset::valuesKeepTheirKinds_data()
@@ -145,13 +149,19 @@ void tst_QueryRecordset::fieldNamesComeFromTheColumns_data()
 void tst_QueryRecordset::fieldNamesComeFromTheColumns()
 {
     QFETCH(QString, database);
-    auto records = connection(database).Execute(
-        QStringLiteral("SELECT id, txt AS \"客戶名稱\", i32 AS total_amount FROM typed"));
+    auto records = connection(database).Execute(QStringLiteral(
+        "SELECT id, txt AS \"客戶名稱\", i32 AS total_amount FROM typed ORDER BY id"));
     QCOMPARE(records->fieldCount(), 3);
     QCOMPARE(records->fieldName(0), QStringLiteral("id"));
     QCOMPARE(records->fieldName(1), QStringLiteral("客戶名稱"));
     QCOMPARE(records->fieldName(2), QStringLiteral("total_amount"));
     QCOMPARE(errorNumberOf([&] { records->fieldName(3); }), adodb::AdoError::ItemNotFound);
+    // By name, in any case, as ADO finds them.
+    QCOMPARE(records->fieldValue(u"ID"_s), Value(qint32(1)));
+    QCOMPARE(records->fieldValue(u"客戶名稱"_s), Value(chineseText));
+    QCOMPARE(records->fieldValue(u"Total_Amount"_s), Value(qint32(0)));
+    QCOMPARE(errorNumberOf([&] { records->fieldValue(u"totalamount"_s); }),
+             adodb::AdoError::ItemNotFound);
 }
 
 void tst_QueryRecordset::walksForwardToTheEnd_data()
@@ -298,6 +308,60 @@ void tst_QueryRecordset::cellsReadInAnyOrder()
     QCOMPARE(records->fieldValue(0), Value(qint32(1)));
     QCOMPARE(records->fieldValue(2), Value(chineseText));
     QCOMPARE(records->fieldValue(1), Value(qint16(-12)));
+}
+
+void tst_QueryRecordset::transactionsLeaveAllOrNothing_data()
+{
+    QTest::addColumn<QString>("database");
+    QTest::addColumn<QString>("ending");
+    QTest::addColumn<int>("kept"); // of the two entries written
+    for (const QString &database : TwoDatabases::Names) {
+        for (const auto &[ending, kept] : {std::pair(u"commit"_s, 2),
+                                           std::pair(u"rollback"_s, 0),
+                                           std::pair(u"failure inside the scope"_s, 0),
+                                           std::pair(u"connection released"_s, 0),
+                                           std::pair(u"connection closed"_s, 0)})
+            QTest::newRow(qPrintable(database + u": "_s + ending)) << database << ending << kept;
+    }
+}
+
+// Two entries written in a transaction of a connection of its own, ended each way; the
+// shared connection then counts what is left.
+void tst_QueryRecordset::transactionsLeaveAllOrNothing()
+{
+    QFETCH(QString, database);
+    QFETCH(QString, ending);
+    QFETCH(int, kept);
+    connection(database).Execute(u"DELETE FROM ledger"_s);
+    auto own = std::make_unique<adodb::Connection>();
+    own->setConnectionString(connection(database).ConnectionString());
+    own->Open();
+    const auto writeBoth = [&] {
+        own->Execute(u"INSERT INTO ledger VALUES ('入帳 𡩋')"_s);
+        own->Execute(u"INSERT INTO ledger VALUES ('出帳')"_s);
+    };
+    if (ending == u"failure inside the scope"_s) {
+        const auto failed = failure::capture([&] {
+            adodb::Transaction transaction(*own);
+            writeBoth();
+            own->Execute(u"INSERT INTO keyed VALUES (1)"_s); // a duplicate key
+            transaction.commit();
+        });
+        QVERIFY(failed);
+    } else {
+        QCOMPARE(own->BeginTrans(), 1);
+        writeBoth();
+        if (ending == u"commit"_s)
+            own->CommitTrans();
+        else if (ending == u"rollback"_s)
+            own->RollbackTrans();
+        else if (ending == u"connection released"_s)
+            own.reset();
+        else
+            own->Close();
+    }
+    QCOMPARE(connection(database).Execute(u"SELECT count(*) FROM ledger"_s)->fieldValue(0).toLong(),
+             kept);
 }
 
 void tst_QueryRecordset::failedQueryCarriesDiagnostics_data()

@@ -1,0 +1,20 @@
+// Fields found by name.
+
+#include "suiteframe/adodb/recordset.h"
+
+#include "suiteframe/adodb/errors.h"
+
+namespace adodb {
+
+int Recordset::fieldIndex(const QString &name) const
+{
+    const int count = fieldCount();
+    for (int i = 0; i < count; ++i) {
+        if (fieldName(i).compare(name, Qt::CaseInsensitive) == 0)
+            return i;
+    }
+    throw platform::RuntimeError(AdoError::ItemNotFound,
+                                 QStringLiteral("在集合中找不到名稱為「%1」的項目").arg(name));
+}
+
+} // namespace adodb
