@@ -3,6 +3,7 @@
 
 #include "staffdatabase.h"
 
+#include <suiteframe/adodb/command.h>
 #include <suiteframe/adodb/connection.h>
 #include <suiteframe/adodb/queryrecordset.h>
 #include <suiteframe/base/basBase.h>
@@ -86,24 +87,31 @@ bool mayWrite(const QFileInfo &file)
     return file.isWritable() && (file.permissions() & write);
 }
 
-QString quoted(const QString &text)
+// The values of a record as the statements take them, through parameters.
+Value textOrNull(const QString &text)
 {
-    return basBase::SQLQuote(Value(text));
+    return text.isEmpty() ? Value::null() : Value(text);
 }
 
-QString orNull(const QString &text)
+Value dateOrNull(const std::optional<QDate> &date)
 {
-    return text.isEmpty() ? QStringLiteral("NULL") : quoted(text);
+    return date ? Value(*date) : Value::null();
 }
 
-QString dateLiteral(const std::optional<QDate> &date)
+Value salaryOrNull(const std::optional<qint64> &cents)
 {
-    return date ? quoted(date->toString(Qt::ISODate)) : QStringLiteral("NULL");
+    return cents ? Value::fromDecimalText(staff::salaryLiteral(*cents)) : Value::null();
 }
 
-QString salaryLiteral(const std::optional<qint64> &cents)
+std::unique_ptr<adodb::QueryRecordset> run(adodb::Connection &connection,
+                                           const QString &sql,
+                                           const std::vector<Value> &parameters,
+                                           qint32 *changed = nullptr)
 {
-    return cents ? staff::salaryLiteral(*cents) : QStringLiteral("NULL");
+    adodb::Command command(connection, sql);
+    for (const Value &value : parameters)
+        command.appendParameter(value);
+    return command.Execute(changed);
 }
 
 std::optional<qint64> centsOf(const Value &value)
@@ -172,9 +180,11 @@ void prepareDatabase(adodb::Connection &connection, bool withSamples)
 
 std::optional<Record> findRecord(adodb::Connection &connection, const QString &id)
 {
-    const auto found = connection.Execute(
-        QStringLiteral("SELECT id, name, hired, salary, note, version FROM staff WHERE id = %1")
-            .arg(quoted(id)));
+    const auto found
+        = run(connection,
+              QStringLiteral(
+                  "SELECT id, name, hired, salary, note, version FROM staff WHERE id = ?"),
+              {Value(id)});
     if (found->isEOF())
         return std::nullopt;
     const auto text = [&](int field) {
@@ -190,43 +200,48 @@ std::optional<Record> findRecord(adodb::Connection &connection, const QString &i
 
 void insertRecord(adodb::Connection &connection, const Record &record)
 {
-    connection.Execute(QStringLiteral("INSERT INTO staff (id, name, hired, salary, note, version) "
-                                      "VALUES (%1, %2, %3, %4, %5, 0)")
-                           .arg(quoted(record.id),
-                                quoted(record.name),
-                                dateLiteral(record.hired),
-                                salaryLiteral(record.salaryCents),
-                                orNull(record.note)));
+    run(connection,
+        QStringLiteral("INSERT INTO staff (id, name, hired, salary, note, version) "
+                       "VALUES (?, ?, ?, ?, ?, 0)"),
+        {Value(record.id),
+         Value(record.name),
+         dateOrNull(record.hired),
+         salaryOrNull(record.salaryCents),
+         textOrNull(record.note)});
 }
 
 bool updateRecord(adodb::Connection &connection, const Record &record)
 {
     qint32 changed = 0;
-    connection.Execute(QStringLiteral("UPDATE staff SET name = %2, hired = %3, salary = %4, "
-                                      "note = %5, version = version + 1 "
-                                      "WHERE id = %1 AND version = %6")
-                           .arg(quoted(record.id),
-                                quoted(record.name),
-                                dateLiteral(record.hired),
-                                salaryLiteral(record.salaryCents),
-                                orNull(record.note),
-                                QString::number(record.version)),
-                       &changed);
+    run(connection,
+        QStringLiteral("UPDATE staff SET name = ?, hired = ?, salary = ?, note = ?, "
+                       "version = version + 1 WHERE id = ? AND version = ?"),
+        {Value(record.name),
+         dateOrNull(record.hired),
+         salaryOrNull(record.salaryCents),
+         textOrNull(record.note),
+         Value(record.id),
+         Value(record.version)},
+        &changed);
     return changed == 1;
 }
 
-QString listingCondition(const QString &id, const QString &name)
+std::unique_ptr<adodb::QueryRecordset> listRecords(adodb::Connection &connection,
+                                                   const QString &fields,
+                                                   const QString &id,
+                                                   const QString &name)
 {
+    const QString select = QStringLiteral("SELECT %1 FROM staff").arg(fields);
+    const QString order = QStringLiteral(" ORDER BY id");
     if (!normalizedId(id).isEmpty())
-        return QStringLiteral(" WHERE id = ") + quoted(normalizedId(id));
+        return run(connection,
+                   select + QStringLiteral(" WHERE id = ?") + order,
+                   {Value(normalizedId(id))});
     if (name.trimmed().isEmpty())
-        return QString();
-    QString pattern = name.trimmed();
-    pattern.replace(u'\\', QStringLiteral("\\\\"))
-        .replace(u'%', QStringLiteral("\\%"))
-        .replace(u'_', QStringLiteral("\\_"));
-    return QStringLiteral(" WHERE name LIKE ") + quoted(u'%' + pattern + u'%')
-           + QStringLiteral(" ESCAPE '\\'");
+        return run(connection, select + order, {});
+    return run(connection,
+               select + QStringLiteral(" WHERE name LIKE ? ESCAPE '\\'") + order,
+               {Value(u'%' + adodb::likeLiteral(name.trimmed()) + u'%')});
 }
 
 } // namespace staff

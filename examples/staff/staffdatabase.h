@@ -6,11 +6,13 @@
 
 #include <QString>
 
+#include <memory>
 #include <optional>
 
 namespace adodb {
 class Connection;
-}
+class QueryRecordset;
+} // namespace adodb
 
 // The connection string is the key ConnectionString of section [Database] in the
 // program's INI file, $XDG_CONFIG_HOME/suiteframe/staff.ini; without it the program
@@ -50,8 +52,12 @@ void insertRecord(adodb::Connection &connection, const Record &record);
 // it did. The saved record has the next version.
 bool updateRecord(adodb::Connection &connection, const Record &record);
 
-// The SQL condition of a listing: the identifier, or else names containing the text
-// (its % and _ taken as they are), or else every record.
-QString listingCondition(const QString &id, const QString &name);
+// The records of a listing, with the fields given (SQL of the select list), in the
+// order of their identifiers: the identifier's, or else those whose names contain the
+// text as typed (its % and _ taken as they are), or else every record.
+std::unique_ptr<adodb::QueryRecordset> listRecords(adodb::Connection &connection,
+                                                   const QString &fields,
+                                                   const QString &id,
+                                                   const QString &name);
 
 } // namespace staff

@@ -266,10 +266,10 @@ void StaffWindow::cmdQuery_Click()
         std::unique_ptr<adodb::QueryRecordset> records;
         if (const auto refusal = failure::capture([&] {
                 const BusyPointer busy;
-                records = m_connection->Execute(
-                    QStringLiteral("SELECT %1 FROM staff%2 ORDER BY id")
-                        .arg(FieldsOfAListing,
-                             staff::listingCondition(txtId->text(), txtName->text())));
+                records = staff::listRecords(*m_connection,
+                                             FieldsOfAListing,
+                                             txtId->text(),
+                                             txtName->text());
             })) {
             tellRefusal(QStringLiteral("fmStaff_cmdQuery_Click"), *refusal, QStringLiteral("查詢"));
             return;

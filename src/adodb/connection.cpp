@@ -139,15 +139,21 @@ void Connection::Close()
 
 std::unique_ptr<QueryRecordset> Connection::Execute(const QString &sql, qint32 *RecordsAffected)
 {
-    if (State() != StateOpen)
-        throw objectClosedError();
+    return execute(sql, {}, RecordsAffected);
+}
+
+std::unique_ptr<QueryRecordset> Connection::execute(const QString &sql,
+                                                    const std::vector<platform::Value> &parameters,
+                                                    qint32 *RecordsAffected)
+{
+    requireOpen();
     m_errors->clear();
     if (m_sqlite)
         return std::make_unique<QueryRecordset>(
-            m_sqlite->execute(sql, m_commandTimeout, RecordsAffected));
+            m_sqlite->execute(sql, m_commandTimeout, RecordsAffected, parameters));
     auto statement = std::make_unique<odbc::Statement>(m_dbc);
     statement->setQueryTimeout(m_commandTimeout);
-    statement->execute(sql);
+    statement->execute(sql, parameters);
     if (RecordsAffected)
         *RecordsAffected = statement->rowCount();
     return std::make_unique<QueryRecordset>(std::move(statement));

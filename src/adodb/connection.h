@@ -4,10 +4,12 @@
 #pragma once
 
 #include "suiteframe/adodb/errors.h"
+#include "suiteframe/platform/value.h"
 
 #include <QString>
 
 #include <memory>
+#include <vector>
 
 namespace adodb {
 
@@ -83,6 +85,10 @@ public:
 
 private:
     friend class Transaction;
+    friend class Command;
+    std::unique_ptr<QueryRecordset> execute(const QString &sql,
+                                            const std::vector<platform::Value> &parameters,
+                                            qint32 *RecordsAffected);
     void requireClosed() const;
     void requireOpen() const;
     void requireTransaction() const;

@@ -4,6 +4,7 @@
 #include "suiteframe/adodb/odbc_p.h"
 
 #include "suiteframe/adodb/driverlibrary_p.h"
+#include "suiteframe/adodb/textvalues_p.h"
 
 #include <QStringDecoder>
 
@@ -361,19 +362,119 @@ void Statement::setQueryTimeout(qint32 seconds)
     setAttribute(SQL_ATTR_QUERY_TIMEOUT, SQLULEN(seconds));
 }
 
-void Statement::execute(const QString &sql)
+void Statement::execute(const QString &sql, const std::vector<platform::Value> &parameters)
 {
     SQLRETURN rc;
-    if (textCalls() == TextCalls::Wide) {
-        std::vector<SQLWCHAR> text = toWide(sql);
-        rc = SQLExecDirectW(get(), text.data(), SQL_NTS);
+    if (parameters.empty()) {
+        rc = executeDirect(sql);
     } else {
-        QByteArray text = sql.toUtf8();
-        rc = SQLExecDirect(get(), reinterpret_cast<SQLCHAR *>(text.data()), SQLINTEGER(text.size()));
+        prepare(sql);
+        SQLSMALLINT markers = 0;
+        check(SQLNumParams(get(), &markers));
+        if (markers != SQLSMALLINT(parameters.size()))
+            throwProviderFailure({{AdoError::ProviderFailure,
+                                   QStringLiteral("敘述有 %1 個參數記號 ?，卻給了 %2 個參數")
+                                       .arg(markers)
+                                       .arg(parameters.size()),
+                                   OdbcSource,
+                                   QStringLiteral("07002"),
+                                   0}},
+                                 m_connection->errors(),
+                                 {});
+        for (std::size_t i = 0; i < parameters.size(); ++i)
+            bind(SQLUSMALLINT(i + 1), parameters[i]);
+        rc = SQLExecute(get());
     }
     // A statement that touches no rows answers SQL_NO_DATA; that is no failure.
     if (rc != SQL_NO_DATA)
         check(rc);
+}
+
+SQLRETURN Statement::executeDirect(const QString &sql)
+{
+    if (textCalls() == TextCalls::Wide) {
+        std::vector<SQLWCHAR> text = toWide(sql);
+        return SQLExecDirectW(get(), text.data(), SQL_NTS);
+    }
+    QByteArray text = sql.toUtf8();
+    return SQLExecDirect(get(), reinterpret_cast<SQLCHAR *>(text.data()), SQLINTEGER(text.size()));
+}
+
+void Statement::prepare(const QString &sql)
+{
+    if (textCalls() == TextCalls::Wide) {
+        std::vector<SQLWCHAR> text = toWide(sql);
+        check(SQLPrepareW(get(), text.data(), SQL_NTS));
+    } else {
+        QByteArray text = sql.toUtf8();
+        check(SQLPrepare(get(), reinterpret_cast<SQLCHAR *>(text.data()), SQLINTEGER(text.size())));
+    }
+}
+
+// Numbers go as numbers; texts, exact decimals and dates go as text, declared as the
+// kind of column they fill, so that the server takes them as such.
+void Statement::bind(SQLUSMALLINT marker, const platform::Value &value)
+{
+    using Type = platform::Value::Type;
+    QByteArray data;
+    SQLSMALLINT cType = SQL_C_CHAR;
+    SQLSMALLINT sqlType = SQL_VARCHAR;
+    SQLLEN length = 0;
+    const auto fixed = [&](auto number, SQLSMALLINT c, SQLSMALLINT sql) {
+        data = QByteArray(reinterpret_cast<const char *>(&number), sizeof number);
+        cType = c;
+        sqlType = sql;
+        length = sizeof number;
+    };
+    switch (value.type()) {
+    case Type::Empty:
+    case Type::Null:
+        length = SQL_NULL_DATA;
+        break;
+    case Type::Boolean:
+        fixed(SQLCHAR(value.toBoolean() ? 1 : 0), SQL_C_BIT, SQL_BIT);
+        break;
+    case Type::Integer:
+    case Type::Long:
+        fixed(SQLINTEGER(value.toLong()), SQL_C_SLONG, SQL_INTEGER);
+        break;
+    case Type::Single:
+    case Type::Double:
+        fixed(SQLDOUBLE(value.toDouble()), SQL_C_DOUBLE, SQL_DOUBLE);
+        break;
+    case Type::Decimal:
+    case Type::Date:
+    case Type::String: {
+        const QString text = parameterText(value);
+        const bool wide = textCalls() == TextCalls::Wide;
+        sqlType = value.type() == Type::Decimal ? SQL_NUMERIC
+                  : value.type() == Type::Date
+                      ? (text.size() == 10 ? SQL_TYPE_DATE : SQL_TYPE_TIMESTAMP)
+                  : wide ? SQL_WVARCHAR
+                         : SQL_VARCHAR;
+        if (wide && value.type() == Type::String) {
+            data = QByteArray(reinterpret_cast<const char *>(text.utf16()),
+                              text.size() * qsizetype(sizeof(char16_t)));
+            cType = SQL_C_WCHAR;
+        } else {
+            data = text.toUtf8();
+        }
+        length = data.size();
+        break;
+    }
+    }
+    m_parameterData.push_back(data);
+    m_parameterLengths.push_back(length);
+    check(SQLBindParameter(get(),
+                           marker,
+                           SQL_PARAM_INPUT,
+                           cType,
+                           sqlType,
+                           SQLULEN(std::max<SQLLEN>(length, 1)),
+                           0,
+                           m_parameterData.back().data(),
+                           SQLLEN(m_parameterData.back().size()),
+                           &m_parameterLengths.back()));
 }
 
 qint32 Statement::rowCount() const

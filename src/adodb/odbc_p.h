@@ -4,6 +4,7 @@
 #pragma once
 
 #include "suiteframe/adodb/errors.h"
+#include "suiteframe/platform/value.h"
 
 #include <QString>
 #include <QStringList>
@@ -11,6 +12,7 @@
 #include <sql.h>
 #include <sqlext.h>
 
+#include <deque>
 #include <locale.h>
 #include <memory>
 #include <vector>
@@ -159,7 +161,9 @@ public:
     void setAttribute(SQLINTEGER attribute, SQLULEN value);
     // Seconds a statement may run; 0 is no limit.
     void setQueryTimeout(qint32 seconds);
-    void execute(const QString &sql);
+    // Runs the statement; with parameters, it is prepared and they are bound to its ?
+    // markers in order.
+    void execute(const QString &sql, const std::vector<platform::Value> &parameters = {});
     // Fetches the next row of a query's result, answering SQLFetch's return code.
     SQLRETURN fetch();
     // The rows the last statement changed; -1 where the driver cannot tell.
@@ -167,8 +171,15 @@ public:
     void free();
 
 private:
+    SQLRETURN executeDirect(const QString &sql);
+    void prepare(const QString &sql);
+    void bind(SQLUSMALLINT marker, const platform::Value &value);
+
     std::shared_ptr<Dbc> m_connection;
     Handle m_handle;
+    // The bound parameters' data and lengths, kept until the statement has run.
+    std::deque<QByteArray> m_parameterData;
+    std::deque<SQLLEN> m_parameterLengths;
 };
 
 } // namespace adodb::odbc

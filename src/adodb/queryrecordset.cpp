@@ -4,9 +4,9 @@
 #include "suiteframe/adodb/queryrecordset.h"
 
 #include "suiteframe/adodb/errors.h"
-#include "suiteframe/adodb/numerictext_p.h"
 #include "suiteframe/adodb/odbc_p.h"
 #include "suiteframe/adodb/sqliteprovider_p.h"
+#include "suiteframe/adodb/textvalues_p.h"
 #include "suiteframe/platform/runtimeerror.h"
 
 #include <algorithm>

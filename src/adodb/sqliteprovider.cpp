@@ -5,6 +5,7 @@
 
 #include "suiteframe/adodb/driverlibrary_p.h"
 #include "suiteframe/adodb/errors.h"
+#include "suiteframe/adodb/textvalues_p.h"
 
 #include <QCoreApplication>
 #include <QTimer>
@@ -189,7 +190,8 @@ Error Session::failureOf(int code) const
 
 std::unique_ptr<Statement> Session::execute(const QString &sql,
                                             qint32 commandTimeout,
-                                            qint32 *affected)
+                                            qint32 *affected,
+                                            const std::vector<Value> &parameters)
 {
     if (!m_db)
         throw objectClosedError();
@@ -210,11 +212,54 @@ std::unique_ptr<Statement> Session::execute(const QString &sql,
                              m_secrets);
     }
     auto statement = std::make_unique<Statement>(shared_from_this(), prepared, commandTimeout);
+    bind(prepared, parameters);
     const bool changes = prepared && !sqlite3_stmt_readonly(prepared);
     const bool hasRow = statement->step();
     if (affected)
         *affected = changes && !hasRow ? qint32(sqlite3_changes(m_db)) : 0;
     return statement;
+}
+
+// Each value is bound as SQLite keeps it, and as the embedded database's columns read
+// it back: a flag as 1 or 0, an exact decimal as its digits, a date as its ISO text.
+void Session::bind(sqlite3_stmt *prepared, const std::vector<Value> &parameters)
+{
+    const int markers = prepared ? sqlite3_bind_parameter_count(prepared) : 0;
+    if (markers != int(parameters.size()))
+        throwProviderFailure({record(SQLITE_RANGE,
+                                     QStringLiteral("敘述有 %1 個參數記號 ?，卻給了 %2 個參數")
+                                         .arg(markers)
+                                         .arg(parameters.size()))},
+                             *m_errors,
+                             m_secrets);
+    for (int i = 0; i < markers; ++i) {
+        const Value &value = parameters[std::size_t(i)];
+        const int at = i + 1;
+        switch (value.type()) {
+        case Value::Type::Empty:
+        case Value::Type::Null:
+            sqlite3_bind_null(prepared, at);
+            break;
+        case Value::Type::Boolean:
+            sqlite3_bind_int(prepared, at, value.toBoolean() ? 1 : 0);
+            break;
+        case Value::Type::Integer:
+        case Value::Type::Long:
+            sqlite3_bind_int64(prepared, at, value.toLong());
+            break;
+        case Value::Type::Single:
+        case Value::Type::Double:
+            sqlite3_bind_double(prepared, at, value.toDouble());
+            break;
+        case Value::Type::Decimal:
+        case Value::Type::Date:
+        case Value::Type::String: {
+            const QByteArray text = parameterText(value).toUtf8();
+            sqlite3_bind_text(prepared, at, text.constData(), int(text.size()), SQLITE_TRANSIENT);
+            break;
+        }
+        }
+    }
 }
 
 Statement::Statement(std::shared_ptr<Session> session,

@@ -49,15 +49,20 @@ public:
     // Undoes the transaction open, whatever SQLite answers.
     void rollbackQuietly() noexcept;
 
-    // Prepares and runs the statement's first step within commandTimeout seconds (0: no
-    // limit); the rows that an INSERT, UPDATE or DELETE changed go to affected.
-    std::unique_ptr<Statement> execute(const QString &sql, qint32 commandTimeout, qint32 *affected);
+    // Prepares the statement, binds the parameters to its ? markers in order, and runs its
+    // first step within commandTimeout seconds (0: no limit); the rows that an INSERT,
+    // UPDATE or DELETE changed go to affected.
+    std::unique_ptr<Statement> execute(const QString &sql,
+                                       qint32 commandTimeout,
+                                       qint32 *affected,
+                                       const std::vector<platform::Value> &parameters = {});
 
 private:
     friend class Statement;
     static int onBusy(void *session, int count);
     static int onProgress(void *session);
     static Error record(int code, const QString &description);
+    void bind(sqlite3_stmt *prepared, const std::vector<platform::Value> &parameters);
     // The failure of the last call on the database, with SQLite's code.
     Error failureOf(int code) const;
     [[noreturn]] void fail(int code) const;

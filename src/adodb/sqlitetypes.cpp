@@ -2,7 +2,7 @@
 
 #include "suiteframe/adodb/sqlitetypes_p.h"
 
-#include "suiteframe/adodb/numerictext_p.h"
+#include "suiteframe/adodb/textvalues_p.h"
 #include "suiteframe/platform/regional.h"
 
 #include <QDate>

@@ -280,4 +280,10 @@ double Value::dateSerial() const
     return std::get<DateSerial>(m_data).serial;
 }
 
+QString Value::decimalDigits() const
+{
+    Q_ASSERT(type() == Type::Decimal);
+    return std::get<DecimalText>(m_data).digits;
+}
+
 } // namespace platform

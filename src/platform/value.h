@@ -83,6 +83,9 @@ public:
 
     // The serial of a Date value (days since 1899-12-30); only for Type::Date.
     double dateSerial() const;
+    // The digits of a Decimal value as written with '.' (fromDecimalText); only for
+    // Type::Decimal.
+    QString decimalDigits() const;
 
     friend bool operator==(const Value &a, const Value &b) { return a.m_data == b.m_data; }
 

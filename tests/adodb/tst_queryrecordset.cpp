@@ -1,5 +1,6 @@
 // Query recordsets over real SQLite and PostgreSQL databases: the kinds of the values,
 // the field names, the forward walk and its end, long and Chinese texts.
+#include "suiteframe/adodb/command.h"
 #include "suiteframe/adodb/connection.h"
 #include "suiteframe/adodb/errors.h"
 #include "suiteframe/adodb/queryrecordset.h"
@@ -40,6 +41,8 @@ private slots:
     void integersTooLargeForTheirColumnStayWhole();
     void cellsReadInAnyOrder_data();
     void cellsReadInAnyOrder();
+    void parametersMatchOnlyThemselves_data();
+    void parametersMatchOnlyThemselves();
     void transactionsLeaveAllOrNothing_data();
     void transactionsLeaveAllOrNothing();
     void failedQueryCarriesDiagnostics_data();
@@ -308,6 +311,58 @@ void tst_QueryRecordset::cellsReadInAnyOrder()
     QCOMPARE(records->fieldValue(0), Value(qint32(1)));
     QCOMPARE(records->fieldValue(2), Value(chineseText));
     QCOMPARE(records->fieldValue(1), Value(qint16(-12)));
+}
+
+void tst_QueryRecordset::parametersMatchOnlyThemselves_data()
+{
+    QTest::addColumn<QString>("database");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QStringList>("found");
+    for (const QString &database : TwoDatabases::Names) {
+        const auto row = [&](const char *name) -> QTestData & {
+            return QTest::newRow(qPrintable(database + u": "_s + QString::fromUtf8(name)))
+                   << database;
+        };
+        row("quote and comment") << u"' OR 1=1 --"_s << QStringList{u"' OR 1=1 --"_s};
+        row("percent sign") << u"%"_s << QStringList{u"100%"_s};
+        row("underscore") << u"_"_s << QStringList{u"a_b"_s};
+        row("extension B") << u"𡩋"_s << QStringList{u"黃𡩋祥"_s};
+        row("backslash") << u"\\"_s << QStringList{u"C:\\資料"_s};
+    }
+}
+
+// Names stored through parameters, then searched with LIKE through a parameter: each
+// typed text finds only the names holding it as typed.
+void tst_QueryRecordset::parametersMatchOnlyThemselves()
+{
+    QFETCH(QString, database);
+    QFETCH(QString, typed);
+    QFETCH(QStringList, found);
+    adodb::Connection &db = connection(database);
+    db.Execute(u"DELETE FROM names"_s);
+    const QStringList stored{u"' OR 1=1 --"_s,
+                             u"100%"_s,
+                             u"100 元"_s,
+                             u"a_b"_s,
+                             u"axb"_s,
+                             u"黃𡩋祥"_s,
+                             u"C:\\資料"_s,
+                             u"C:資料"_s};
+    adodb::Command insert(db, u"INSERT INTO names VALUES (?, ?)"_s);
+    for (int i = 0; i < stored.size(); ++i) {
+        insert.clearParameters();
+        insert.appendParameter(Value(qint32(i)));
+        insert.appendParameter(Value(stored[i]));
+        qint32 added = 0;
+        insert.Execute(&added);
+        QCOMPARE(added, 1);
+    }
+    adodb::Command search(db, u"SELECT name FROM names WHERE name LIKE ? ESCAPE '\\' ORDER BY id"_s);
+    search.appendParameter(Value(u"%"_s + adodb::likeLiteral(typed) + u"%"_s));
+    QStringList names;
+    for (auto records = search.Execute(); !records->isEOF(); records->MoveNext())
+        names << records->fieldValue(0).toText();
+    QCOMPARE(names, found);
 }
 
 void tst_QueryRecordset::transactionsLeaveAllOrNothing_data()

@@ -1,5 +1,5 @@
-// Internal to the database connection: a number a database hands over as text. Not
-// installed.
+// Internal to the database connection: values that cross between the program and a
+// database as text. Not installed.
 
 #pragma once
 
@@ -40,6 +40,24 @@ inline platform::Value numericTextValue(const QString &text)
     bool ok = false;
     const double number = trimmed.toDouble(&ok);
     return ok ? platform::Value(number) : platform::Value(text);
+}
+
+// A parameter's value as a database takes it in text: an exact decimal's digits with
+// '.', a date in ISO form (with its time of day where it has one), any other value as
+// the runtime writes it.
+inline QString parameterText(const platform::Value &value)
+{
+    switch (value.type()) {
+    case platform::Value::Type::Decimal:
+        return value.decimalDigits();
+    case platform::Value::Type::Date: {
+        const QDateTime at = value.toDate();
+        return at.time() == QTime(0, 0) ? at.date().toString(Qt::ISODate)
+                                        : at.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    }
+    default:
+        return value.toText();
+    }
 }
 
 } // namespace adodb
