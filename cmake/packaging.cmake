@@ -77,7 +77,7 @@ shows the message dialog and record cards of SQL queries for shell scripts.")
 # on; the PostgreSQL driver only when a program is pointed at PostgreSQL.
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_DEPENDS
-  "unixodbc, libsqlite3-0, libqt6gui6, qt6-wayland, fonts-arphic-uming, fonts-cns11643-sung, fonts-liberation2")
+  "unixodbc, libsqlite3-0, libqt6gui6, qt6-wayland, qt6-translations-l10n, fonts-arphic-uming, fonts-cns11643-sung, fonts-liberation2")
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_RECOMMENDS "odbc-postgresql")
 
 set(CPACK_DEBIAN_DEV_PACKAGE_NAME suiteframe-dev)

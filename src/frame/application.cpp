@@ -9,6 +9,10 @@
 #include "suiteframe/platform/codepage.h"
 #include "suiteframe/platform/desktop.h"
 
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -168,7 +172,20 @@ std::unique_ptr<QApplication> openDisplay(int &argc, char **argv)
     auto application = std::make_unique<QApplication>(argc, argv);
     qInstallMessageHandler(watching);
     showHeldMessages();
+    translateQtTexts(*application);
     return application;
+}
+
+void translateQtTexts(QCoreApplication &application)
+{
+    auto *translator = new QTranslator(&application);
+    if (translator->load(QLocale(),
+                         QStringLiteral("qtbase"),
+                         QStringLiteral("_"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(translator);
+    else
+        delete translator; // no translation for the locale: Qt's own English stays
 }
 
 void setProgram(const Program &program)

@@ -54,6 +54,11 @@ constexpr int DisplayLost = NoDisplay;
 // answer. Qt's own messages while the application is made are shown once it stands.
 std::unique_ptr<QApplication> openDisplay(int &argc, char **argv);
 
+// Qt's own texts (the warning box's buttons, every field's context menu, the standard
+// dialogs) in the language of the user's locale, from Qt's translations where they are
+// installed: 確定, 復原, 剪下, 複製, 貼上 under zh_TW. openDisplay does this.
+void translateQtTexts(QCoreApplication &application);
+
 // The whole life of a program of the suite: starts up, loads and shows its main window
 // (FmMain or a window derived from it), and runs until the window's Exit ends it.
 template<typename MainWindow>

@@ -20,6 +20,9 @@
 #include <QFile>
 #include <QGlyphRun>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
 #include <QRawFont>
@@ -29,6 +32,7 @@
 #include <QTextLayout>
 
 #include <cmath>
+#include <cstdio>
 #include <functional>
 
 using platform::Value;
@@ -149,6 +153,24 @@ double renderedContrast(QWidget *control, const std::function<void(bool)> &showT
 }
 
 } // namespace
+
+// The child's part of qtTextsInTheUsersLanguage: the texts of a field's context menu
+// and of the warning box's button, one a line, as a program of the suite shows them.
+int printQtTexts(int &argc, char **argv)
+{
+    const auto application = frame::openDisplay(argc, argv);
+    QLineEdit field;
+    std::unique_ptr<QMenu> menu(field.createStandardContextMenu());
+    QStringList texts;
+    for (const QAction *action : menu->actions()) {
+        if (!action->isSeparator())
+            texts << action->text().remove(u'&'); // the accelerator's mark
+    }
+    QMessageBox box(QMessageBox::Warning, u"t"_s, u"t"_s, QMessageBox::Ok);
+    texts << box.button(QMessageBox::Ok)->text();
+    std::fputs(qPrintable(texts.join(u'\n')), stdout);
+    return 0;
+}
 
 class tst_FmMain : public QObject
 {
@@ -506,6 +528,46 @@ private slots:
         QCOMPARE(result, platform);
     }
 
+    // Qt's own texts follow the user's locale: the field's context menu and the warning
+    // box's button, as a program of the frame opened through openDisplay shows them.
+    void qtTextsInTheUsersLanguage_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QStringList>("texts"); // each on a line of its own, in order
+        QTest::newRow("zh_TW") << u"zh_TW.UTF-8"_s
+                               << QStringList{u"復原"_s,
+                                              u"剪下"_s,
+                                              u"複製"_s,
+                                              u"貼上"_s,
+                                              u"全部選擇"_s,
+                                              u"確定"_s};
+        QTest::newRow("no translation")
+            << u"C.UTF-8"_s
+            << QStringList{u"Undo"_s, u"Cut"_s, u"Copy"_s, u"Paste"_s, u"Select All"_s, u"OK"_s};
+    }
+
+    void qtTextsInTheUsersLanguage()
+    {
+        QFETCH(QString, locale);
+        QFETCH(QStringList, texts);
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(u"LC_ALL"_s, locale);
+        environment.insert(u"LANGUAGE"_s, QString());
+        environment.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
+        QProcess child;
+        child.setProcessEnvironment(environment);
+        child.start(QCoreApplication::applicationFilePath(), {u"--qt-texts"_s});
+        QVERIFY(child.waitForFinished(60000));
+        QCOMPARE(child.exitCode(), 0);
+        const QString shown = QString::fromUtf8(child.readAllStandardOutput());
+        qsizetype from = 0;
+        for (const QString &text : texts) {
+            const qsizetype at = shown.indexOf(text, from);
+            QVERIFY2(at >= 0, qPrintable(text + u" not after "_s + shown.left(from)));
+            from = at + text.size();
+        }
+    }
+
     // Every program of the frame opens its display through openDisplay: without one it
     // ends with one line naming the cause and the remedy, never with Qt's abort.
     void programWithoutADisplay_data()
@@ -573,6 +635,8 @@ int main(int argc, char *argv[])
         return exitChild(argc, argv);
     if (argc == 2 && qstrcmp(argv[1], "--open-display") == 0)
         return frame::openDisplay(argc, argv) ? 0 : 1;
+    if (argc == 2 && qstrcmp(argv[1], "--qt-texts") == 0)
+        return printQtTexts(argc, argv);
     QApplication application(argc, argv);
     tst_FmMain test;
     return QTest::qExec(&test, argc, argv);
