@@ -4,6 +4,7 @@
 #include "suiteframe/platform/codepage.h"
 
 #include "suiteframe/platform/codepage950_p.h"
+#include "suiteframe/platform/runtimeerror.h"
 
 #include <QHash>
 #include <QList>
@@ -139,11 +140,13 @@ size_t oneCodePage950Character(const char *at, size_t left)
 
 // Converts with iconv, replacing what the target cannot hold (or what is not valid in
 // the source) by `replacement`, which is already encoded in the target.
+// The units replaced, as they stood in the input, go to replaced when it is given.
 QByteArray convert(const QByteArray &input,
                    const QString &from,
                    const QString &to,
                    const QByteArray &replacement,
-                   UnitLength unitLength)
+                   UnitLength unitLength,
+                   QByteArray *replaced = nullptr)
 {
     thread_local Converters converters;
     iconv_t cd = converters.get(from, to);
@@ -164,6 +167,8 @@ QByteArray convert(const QByteArray &input,
         // EILSEQ or EINVAL: one unit that cannot be converted; replace it and go on.
         output.append(replacement);
         const size_t skip = unitLength(in, inLeft);
+        if (replaced)
+            replaced->append(in, qsizetype(skip));
         in += skip;
         inLeft -= skip;
     }
@@ -176,16 +181,22 @@ QByteArray convert(const QByteArray &input,
 
 const QByteArray ReplacementUtf16("\xFD\xFF", 2); // U+FFFD in UTF-16LE
 
-QByteArray encode(const QString &text, const QString &target)
+QByteArray encode(const QString &text, const QString &target, QString *lost)
 {
     const QList<uint> ucs4 = text.toUcs4();
     const QByteArray utf32(reinterpret_cast<const char *>(ucs4.constData()),
                            qsizetype(ucs4.size() * 4));
-    return convert(utf32,
-                   QStringLiteral("UTF-32LE"),
-                   target,
-                   QByteArrayLiteral("?"),
-                   oneUtf32Character);
+    QByteArray replaced;
+    const QByteArray bytes = convert(utf32,
+                                     QStringLiteral("UTF-32LE"),
+                                     target,
+                                     QByteArrayLiteral("?"),
+                                     oneUtf32Character,
+                                     lost ? &replaced : nullptr);
+    if (lost)
+        *lost += QString::fromUcs4(reinterpret_cast<const char32_t *>(replaced.constData()),
+                                   replaced.size() / 4);
+    return bytes;
 }
 
 QString decode(const QByteArray &bytes, const QString &source, UnitLength unitLength)
@@ -200,7 +211,7 @@ QString decode(const QByteArray &bytes, const QString &source, UnitLength unitLe
 
 // Code page 950 with its user-defined areas, which iconv does not map (but for the
 // last), mapped as Windows maps them; every other stretch goes through iconv.
-QByteArray encode950(const QString &text, const QString &target)
+QByteArray encode950(const QString &text, const QString &target, QString *lost)
 {
     QByteArray bytes;
     qsizetype runStart = 0;
@@ -209,10 +220,10 @@ QByteArray encode950(const QString &text, const QString &target)
             text.at(i).unicode());
         if (!userDefined)
             continue;
-        bytes += encode(text.mid(runStart, i - runStart), target) + *userDefined;
+        bytes += encode(text.mid(runStart, i - runStart), target, lost) + *userDefined;
         runStart = i + 1;
     }
-    return bytes + encode(text.mid(runStart), target);
+    return bytes + encode(text.mid(runStart), target, lost);
 }
 
 QString decode950(const QByteArray &bytes, const QString &source)
@@ -235,6 +246,15 @@ QString decode950(const QByteArray &bytes, const QString &source)
         i += qsizetype(length);
     }
     return text + decode(bytes.mid(runStart), source, oneCodePage950Character);
+}
+
+void requireKnown(const QString &iconvName)
+{
+    State &s = state();
+    QMutexLocker lock(&s.mutex);
+    if (!isKnown(s, iconvName))
+        throw RuntimeError(ErrorNumber::InvalidProcedureCall,
+                           QStringLiteral("不認得的字碼頁名稱：%1").arg(iconvName));
 }
 
 } // namespace
@@ -264,24 +284,36 @@ QString refusedEnvironmentName()
     return named.isEmpty() || isKnown(s, named) ? QString() : named;
 }
 
+QByteArray fromUnicode(const QString &text, const QString &iconvName, QString *lost)
+{
+    requireKnown(iconvName);
+    if (lost)
+        lost->clear();
+    if (isUtf8(iconvName))
+        return text.toUtf8(); // holds every character
+    if (codepage950::isCodePage950(iconvName.toLatin1().constData()))
+        return encode950(text, iconvName, lost);
+    return encode(text, iconvName, lost);
+}
+
+QString toUnicode(const QByteArray &bytes, const QString &iconvName)
+{
+    requireKnown(iconvName);
+    if (isUtf8(iconvName))
+        return QString::fromUtf8(bytes);
+    if (codepage950::isCodePage950(iconvName.toLatin1().constData()))
+        return decode950(bytes, iconvName);
+    return decode(bytes, iconvName, oneByte);
+}
+
 QByteArray fromUnicode(const QString &text)
 {
-    const QString target = name();
-    if (isUtf8(target))
-        return text.toUtf8();
-    if (codepage950::isCodePage950(target.toLatin1().constData()))
-        return encode950(text, target);
-    return encode(text, target);
+    return fromUnicode(text, name());
 }
 
 QString toUnicode(const QByteArray &bytes)
 {
-    const QString source = name();
-    if (isUtf8(source))
-        return QString::fromUtf8(bytes);
-    if (codepage950::isCodePage950(source.toLatin1().constData()))
-        return decode950(bytes, source);
-    return decode(bytes, source, oneByte);
+    return toUnicode(bytes, name());
 }
 
 } // namespace platform::codepage

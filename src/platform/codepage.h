@@ -23,6 +23,13 @@ QByteArray fromUnicode(const QString &text);
 // U+FFFD.
 QString toUnicode(const QByteArray &bytes);
 
+// The same conversions with the code page of the iconv name given, for this one call,
+// whatever the process's code page is: a Big5 file written from a UTF-8 process. lost,
+// when given, receives the characters the code page could not hold, each written as
+// "?", in their order. A name iconv does not know throws RuntimeError 5.
+QByteArray fromUnicode(const QString &text, const QString &iconvName, QString *lost = nullptr);
+QString toUnicode(const QByteArray &bytes, const QString &iconvName);
+
 // Overrides the code page for the rest of the process (tests and programs that
 // share files with machines of another code page). An empty name returns to the
 // environment's choice. Answers false, keeping the code page in force, for a name iconv

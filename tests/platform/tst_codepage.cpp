@@ -1,6 +1,8 @@
 // The code page in force: texts to and from its bytes, names refused, unmappable characters.
 #include "suiteframe/platform/codepage.h"
 
+#include "support/runtimeerror.h"
+
 #include <QTest>
 
 namespace codepage = platform::codepage;
@@ -112,6 +114,45 @@ private slots:
         QCOMPARE(codepage::refusedEnvironmentName(), name);
         QCOMPARE(codepage::name(), QStringLiteral("UTF-8")); // the locale's, as the test runs
         QCOMPARE(codepage::fromUnicode(QStringLiteral("記")), QByteArray("\xE8\xA8\x98"));
+    }
+
+    // A code page named for one conversion, the process's staying UTF-8: what it cannot
+    // hold is written "?" and told.
+    void aCodePageForOneConversion_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("lost");
+        QTest::newRow("Big5, extension B lost")
+            << "BIG5" << QStringLiteral("黃𡩋祥") << QByteArray("\xB6\xC0?\xB2\xBB")
+            << QStringLiteral("𡩋");
+        QTest::newRow("CP950, user-defined kept, emoji lost")
+            << "CP950" << QStringLiteral("\uE000a😀")
+            << QByteArray("\xFA\x40"
+                          "a?")
+            << QStringLiteral("😀");
+        QTest::newRow("UTF-8 holds everything")
+            << "UTF-8" << QStringLiteral("𡩋😀") << QStringLiteral("𡩋😀").toUtf8() << QString();
+    }
+
+    void aCodePageForOneConversion()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, text);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, lost);
+        codepage::setName(QStringLiteral("UTF-8"));
+        QString told = QStringLiteral("left from before");
+        QCOMPARE(codepage::fromUnicode(text, name, &told), bytes);
+        QCOMPARE(told, lost);
+        const QString readBack = lost.isEmpty() ? text
+                                                : QString(text).replace(lost, QStringLiteral("?"));
+        QCOMPARE(codepage::toUnicode(bytes, name), readBack);
+        QCOMPARE(codepage::name(), QStringLiteral("UTF-8"));
+        QCOMPARE(errorNumberOf(
+                     [] { codepage::fromUnicode(QStringLiteral("a"), QStringLiteral("CP9500")); }),
+                 platform::ErrorNumber::InvalidProcedureCall);
     }
 
     void unmappableCharactersBecomeQuestionMarks()
