@@ -175,23 +175,24 @@ qint32 Connection::BeginTrans()
 
 void Connection::CommitTrans()
 {
-    requireTransaction();
-    m_errors->clear();
-    if (m_sqlite)
-        m_sqlite->execute(QStringLiteral("COMMIT"), m_commandTimeout, nullptr);
-    else
-        m_dbc->endTransaction(SQL_COMMIT);
-    m_transactionLevel = 0;
+    endTransaction(true);
 }
 
 void Connection::RollbackTrans()
 {
+    endTransaction(false);
+}
+
+void Connection::endTransaction(bool commit)
+{
     requireTransaction();
     m_errors->clear();
     if (m_sqlite)
-        m_sqlite->execute(QStringLiteral("ROLLBACK"), m_commandTimeout, nullptr);
+        m_sqlite->execute(commit ? QStringLiteral("COMMIT") : QStringLiteral("ROLLBACK"),
+                          m_commandTimeout,
+                          nullptr);
     else
-        m_dbc->endTransaction(SQL_ROLLBACK);
+        m_dbc->endTransaction(commit ? SQL_COMMIT : SQL_ROLLBACK);
     m_transactionLevel = 0;
 }
 

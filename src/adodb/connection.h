@@ -92,6 +92,7 @@ private:
     void requireClosed() const;
     void requireOpen() const;
     void requireTransaction() const;
+    void endTransaction(bool commit);
     // Undoes an open transaction, failing quietly: for a connection closed or released,
     // where the changes must not stay.
     void rollbackQuietly() noexcept;
