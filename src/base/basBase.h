@@ -21,7 +21,9 @@ namespace basBase {
 
 // Process-wide settings. Each starts empty; the program's start-up fills them from
 // the user's settings file, section [basBase] (see the README).
-inline QString LogFilePath;    // full path of the error log; empty writes no log
+// Full path of the error log; empty writes no log. Start-up sets it from the settings
+// file, whose empty LogFilePath means the default ~/.local/state/suiteframe/error.log.
+inline QString LogFilePath;
 inline QString DateDispFormat; // default date pattern of DBDateDisp; empty: short date
 inline QString DateSeparator;  // separator of DBDateDisp's assembled layouts
 
