@@ -132,6 +132,14 @@ void Session::rollbackQuietly() noexcept
         sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
 }
 
+void Session::beginCall(QDeadlineTimer deadline, qint32 timeoutSeconds)
+{
+    m_deadline = deadline;
+    m_busyDeadline = std::min(deadline, deadlineAfter(m_lockWaitSeconds));
+    m_timeoutSeconds = timeoutSeconds;
+    m_timedOut = false;
+}
+
 int Session::onBusy(void *session, int)
 {
     const auto *self = static_cast<Session *>(session);
@@ -195,10 +203,7 @@ std::unique_ptr<Statement> Session::execute(const QString &sql,
 {
     if (!m_db)
         throw objectClosedError();
-    m_deadline = deadlineAfter(commandTimeout);
-    m_busyDeadline = std::min(m_deadline, deadlineAfter(m_lockWaitSeconds));
-    m_timeoutSeconds = commandTimeout;
-    m_timedOut = false;
+    beginCall(deadlineAfter(commandTimeout), commandTimeout);
     const QByteArray text = sql.toUtf8();
     sqlite3_stmt *prepared = nullptr;
     const char *tail = nullptr;
@@ -321,10 +326,7 @@ bool Statement::step()
 
 int Statement::stepWithinDeadline()
 {
-    m_session->m_deadline = m_deadline;
-    m_session->m_busyDeadline = std::min(m_deadline, deadlineAfter(m_session->m_lockWaitSeconds));
-    m_session->m_timeoutSeconds = m_commandTimeout;
-    m_session->m_timedOut = false;
+    m_session->beginCall(m_deadline, m_commandTimeout);
     return sqlite3_step(m_statement);
 }
 

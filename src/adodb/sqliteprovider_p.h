@@ -59,6 +59,9 @@ public:
 
 private:
     friend class Statement;
+    // The handlers' bounds for a call on the database: the command's deadline and time-out,
+    // and a lock waited for until that deadline or a log-in's time-out, whichever is first.
+    void beginCall(QDeadlineTimer deadline, qint32 timeoutSeconds);
     static int onBusy(void *session, int count);
     static int onProgress(void *session);
     static Error record(int code, const QString &description);

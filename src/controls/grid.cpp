@@ -219,15 +219,18 @@ void Grid::setCellText(int row, int col, const QString &text)
 {
     checkCell(row, col);
     writeCell(row, col, text);
-    compactIfWasteful();
-    if (isVisible()) // a grid being filled before it shows is painted whole then
-        viewport()->update();
+    cellWritten();
 }
 
 void Grid::setCellValue(int row, int col, const platform::Value &value)
 {
     checkCell(row, col);
     writeCell(row, col, m_cells->text.addValue(value));
+    cellWritten();
+}
+
+void Grid::cellWritten()
+{
     compactIfWasteful();
     if (isVisible()) // a grid being filled before it shows is painted whole then
         viewport()->update();

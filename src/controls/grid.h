@@ -132,6 +132,7 @@ private:
     void checkColumn(int col) const;
     void writeCell(int row, int col, QStringView text);
     void writeCell(int row, int col, CellRef ref);
+    void cellWritten();
     qreal measureCell(CellRef ref) const;
     void dropCell(CellRef &ref);
     void compactIfWasteful();

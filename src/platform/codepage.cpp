@@ -248,6 +248,24 @@ QString decode950(const QByteArray &bytes, const QString &source)
     return text + decode(bytes.mid(runStart), source, oneCodePage950Character);
 }
 
+QByteArray encodeIn(const QString &text, const QString &iconvName, QString *lost)
+{
+    if (isUtf8(iconvName))
+        return text.toUtf8(); // holds every character
+    if (codepage950::isCodePage950(iconvName.toLatin1().constData()))
+        return encode950(text, iconvName, lost);
+    return encode(text, iconvName, lost);
+}
+
+QString decodeIn(const QByteArray &bytes, const QString &iconvName)
+{
+    if (isUtf8(iconvName))
+        return QString::fromUtf8(bytes);
+    if (codepage950::isCodePage950(iconvName.toLatin1().constData()))
+        return decode950(bytes, iconvName);
+    return decode(bytes, iconvName, oneByte);
+}
+
 void requireKnown(const QString &iconvName)
 {
     State &s = state();
@@ -289,31 +307,24 @@ QByteArray fromUnicode(const QString &text, const QString &iconvName, QString *l
     requireKnown(iconvName);
     if (lost)
         lost->clear();
-    if (isUtf8(iconvName))
-        return text.toUtf8(); // holds every character
-    if (codepage950::isCodePage950(iconvName.toLatin1().constData()))
-        return encode950(text, iconvName, lost);
-    return encode(text, iconvName, lost);
+    return encodeIn(text, iconvName, lost);
 }
 
 QString toUnicode(const QByteArray &bytes, const QString &iconvName)
 {
     requireKnown(iconvName);
-    if (isUtf8(iconvName))
-        return QString::fromUtf8(bytes);
-    if (codepage950::isCodePage950(iconvName.toLatin1().constData()))
-        return decode950(bytes, iconvName);
-    return decode(bytes, iconvName, oneByte);
+    return decodeIn(bytes, iconvName);
 }
 
+// The code page in force is always one iconv knows.
 QByteArray fromUnicode(const QString &text)
 {
-    return fromUnicode(text, name());
+    return encodeIn(text, name(), nullptr);
 }
 
 QString toUnicode(const QByteArray &bytes)
 {
-    return toUnicode(bytes, name());
+    return decodeIn(bytes, name());
 }
 
 } // namespace platform::codepage
