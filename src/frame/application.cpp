@@ -9,6 +9,7 @@
 #include "suiteframe/platform/codepage.h"
 #include "suiteframe/platform/desktop.h"
 
+#include <QFont>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
@@ -173,6 +174,9 @@ std::unique_ptr<QApplication> openDisplay(int &argc, char **argv)
     qInstallMessageHandler(watching);
     showHeldMessages();
     translateQtTexts(*application);
+    // The warning box reads in the main window's design font, as every window of the
+    // frame does.
+    platform::desktop::setWarningFont(controls::designFont(QStringLiteral("新細明體"), 12));
     return application;
 }
 

@@ -4,9 +4,12 @@
 #include "suiteframe/platform/desktop.h"
 
 #include <QApplication>
+#include <QFont>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QScreen>
+
+#include <optional>
 
 namespace platform::desktop {
 
@@ -16,6 +19,12 @@ WarningPresenter &presenter()
 {
     static WarningPresenter current;
     return current;
+}
+
+std::optional<QFont> &warningFont()
+{
+    static std::optional<QFont> font;
+    return font;
 }
 
 BeepHandler &beeper()
@@ -58,7 +67,14 @@ void showWarning(const QString &title, const QString &text)
         return;
     }
     QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::Ok);
+    if (warningFont())
+        box.setFont(*warningFont());
     box.exec();
+}
+
+void setWarningFont(const QFont &font)
+{
+    warningFont() = font;
 }
 
 void setWarningPresenter(WarningPresenter newPresenter)

@@ -6,6 +6,8 @@
 
 #include <functional>
 
+class QFont;
+
 // Desktop services that the system's routines call on: the beep, the warning box,
 // the screen's mouse pointer and the screen's size.
 namespace platform::desktop {
@@ -22,6 +24,10 @@ void setBeepHandler(BeepHandler handler);
 
 // Shows a modal message box with the warning icon and a single OK button.
 void showWarning(const QString &title, const QString &text);
+
+// The font of the message box: the frame sets its design font as it opens the display;
+// until then the box has the application's font.
+void setWarningFont(const QFont &font);
 
 // Replaces how warnings reach the user, for programs of the suite that run without
 // one (batch jobs log them elsewhere). An empty function restores the message box.

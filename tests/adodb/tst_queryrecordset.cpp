@@ -426,22 +426,33 @@ void tst_QueryRecordset::failedQueryCarriesDiagnostics_data()
     QTest::addColumn<QString>("sqlState");
     QTest::addColumn<QString>("named");
     QTest::addColumn<QString>("cause"); // the question of adodb/errors.h that answers true
+    // What another clerk's connection holds in its open transaction meanwhile.
+    QTest::addColumn<QString>("held");
     QTest::newRow("postgres: syntax")
-        << u"postgres"_s << u"SELEC 1"_s << u"42601"_s << u"SELEC"_s << QString();
-    QTest::newRow("postgres: missing table") << u"postgres"_s << u"SELECT * FROM missing"_s
-                                             << u"42P01"_s << u"missing"_s << u"no such table"_s;
+        << u"postgres"_s << u"SELEC 1"_s << u"42601"_s << u"SELEC"_s << QString() << QString();
+    QTest::newRow("postgres: missing table")
+        << u"postgres"_s << u"SELECT * FROM missing"_s << u"42P01"_s << u"missing"_s
+        << u"no such table"_s << QString();
     QTest::newRow("postgres: missing column outside the basic plane")
-        << u"postgres"_s << u"SELECT 欄𠀋 FROM typed"_s << u"42703"_s << u"欄𠀋"_s << QString();
-    QTest::newRow("postgres: duplicate key") << u"postgres"_s << u"INSERT INTO keyed VALUES (1)"_s
-                                             << u"23505"_s << u"keyed"_s << u"duplicate key"_s;
+        << u"postgres"_s << u"SELECT 欄𠀋 FROM typed"_s << u"42703"_s << u"欄𠀋"_s << QString()
+        << QString();
+    QTest::newRow("postgres: duplicate key")
+        << u"postgres"_s << u"INSERT INTO keyed VALUES (1)"_s << u"23505"_s << u"keyed"_s
+        << u"duplicate key"_s << QString();
     QTest::newRow("sqlite: syntax")
-        << u"sqlite"_s << u"SELEC 1"_s << u"HY000"_s << u"SELEC"_s << QString();
-    QTest::newRow("sqlite: missing table") << u"sqlite"_s << u"SELECT * FROM missing"_s
-                                           << u"42S02"_s << u"missing"_s << u"no such table"_s;
+        << u"sqlite"_s << u"SELEC 1"_s << u"HY000"_s << u"SELEC"_s << QString() << QString();
+    QTest::newRow("sqlite: missing table")
+        << u"sqlite"_s << u"SELECT * FROM missing"_s << u"42S02"_s << u"missing"_s
+        << u"no such table"_s << QString();
     QTest::newRow("sqlite: missing column outside the basic plane")
-        << u"sqlite"_s << u"SELECT 欄𠀋 FROM typed"_s << u"HY000"_s << u"欄𠀋"_s << QString();
-    QTest::newRow("sqlite: duplicate key") << u"sqlite"_s << u"INSERT INTO keyed VALUES (1)"_s
-                                           << u"HY000"_s << u"keyed"_s << u"duplicate key"_s;
+        << u"sqlite"_s << u"SELECT 欄𠀋 FROM typed"_s << u"HY000"_s << u"欄𠀋"_s << QString()
+        << QString();
+    QTest::newRow("sqlite: duplicate key")
+        << u"sqlite"_s << u"INSERT INTO keyed VALUES (1)"_s << u"HY000"_s << u"keyed"_s
+        << u"duplicate key"_s << QString();
+    QTest::newRow("postgres: a row another clerk holds")
+        << u"postgres"_s << u"SELECT * FROM keyed FOR UPDATE NOWAIT"_s << u"55P03"_s << u"keyed"_s
+        << u"locked"_s << u"SELECT * FROM keyed FOR UPDATE"_s;
 }
 
 void tst_QueryRecordset::failedQueryCarriesDiagnostics()
@@ -451,6 +462,14 @@ void tst_QueryRecordset::failedQueryCarriesDiagnostics()
     QFETCH(QString, sqlState);
     QFETCH(QString, named);
     QFETCH(QString, cause);
+    QFETCH(QString, held);
+    adodb::Connection otherClerk;
+    if (!held.isEmpty()) {
+        otherClerk.setConnectionString(connection(database).ConnectionString());
+        otherClerk.Open();
+        otherClerk.BeginTrans();
+        otherClerk.Execute(held);
+    }
     const std::optional<failure::Failure> error = failure::capture(
         [&] { connection(database).Execute(sql); });
     QVERIFY2(error, "a faulty statement ran");

@@ -10,6 +10,7 @@
 #include "suiteframe/controls/twips.h"
 #include "suiteframe/dialogs/frmSure.h"
 #include "suiteframe/dialogs/messagepanel.h"
+#include "suiteframe/platform/desktop.h"
 #include "suiteframe/platform/regional.h"
 #include "suiteframe/platform/runtimeerror.h"
 #include "support/buildversion.h"
@@ -30,6 +31,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextLayout>
+#include <QTimer>
 
 #include <cmath>
 #include <cstdio>
@@ -154,8 +156,9 @@ double renderedContrast(QWidget *control, const std::function<void(bool)> &showT
 
 } // namespace
 
-// The child's part of qtTextsInTheUsersLanguage: the texts of a field's context menu
-// and of the warning box's button, one a line, as a program of the suite shows them.
+// The child's part of qtTextsInTheUsersLanguage: the texts of a field's context menu,
+// then the warning box's button and font, one a line, as a program of the suite shows
+// them.
 int printQtTexts(int &argc, char **argv)
 {
     const auto application = frame::openDisplay(argc, argv);
@@ -166,8 +169,19 @@ int printQtTexts(int &argc, char **argv)
         if (!action->isSeparator())
             texts << action->text().remove(u'&'); // the accelerator's mark
     }
-    QMessageBox box(QMessageBox::Warning, u"t"_s, u"t"_s, QMessageBox::Ok);
-    texts << box.button(QMessageBox::Ok)->text();
+    QTimer whenShown;
+    QObject::connect(&whenShown, &QTimer::timeout, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        whenShown.stop();
+        const QAbstractButton *ok = box->button(QMessageBox::Ok);
+        texts << ok->text()
+              << ok->font().family() + u' ' + QString::number(ok->font().pointSizeF());
+        box->accept();
+    });
+    whenShown.start(10);
+    platform::desktop::showWarning(u"t"_s, u"t"_s);
     std::fputs(qPrintable(texts.join(u'\n')), stdout);
     return 0;
 }
@@ -529,7 +543,8 @@ private slots:
     }
 
     // Qt's own texts follow the user's locale: the field's context menu and the warning
-    // box's button, as a program of the frame opened through openDisplay shows them.
+    // box's button, as a program of the frame opened through openDisplay shows them; the
+    // box reads in the frame's design font.
     void qtTextsInTheUsersLanguage_data()
     {
         QTest::addColumn<QString>("locale");
@@ -540,10 +555,16 @@ private slots:
                                               u"複製"_s,
                                               u"貼上"_s,
                                               u"全部選擇"_s,
-                                              u"確定"_s};
-        QTest::newRow("no translation")
-            << u"C.UTF-8"_s
-            << QStringList{u"Undo"_s, u"Cut"_s, u"Copy"_s, u"Paste"_s, u"Select All"_s, u"OK"_s};
+                                              u"確定"_s,
+                                              u"新細明體 12"_s};
+        QTest::newRow("no translation") << u"C.UTF-8"_s
+                                        << QStringList{u"Undo"_s,
+                                                       u"Cut"_s,
+                                                       u"Copy"_s,
+                                                       u"Paste"_s,
+                                                       u"Select All"_s,
+                                                       u"OK"_s,
+                                                       u"新細明體 12"_s};
     }
 
     void qtTextsInTheUsersLanguage()

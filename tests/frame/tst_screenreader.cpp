@@ -1,6 +1,7 @@
 // The main window and the message dialog as a screen reader reads them: over the
 // desktop's accessibility bus (AT-SPI), from outside the process, by the reader script
 // tests/support/atspi-tree. Runs under on-desktop and on-accessibility-bus.
+#include "suiteframe/frame/application.h"
 #include "suiteframe/frame/fmMain.h"
 
 #include "suiteframe/base/basBase.h"
@@ -10,6 +11,8 @@
 #include "suiteframe/dialogs/messagepanel.h"
 #include "support/dialogtesting.h"
 
+#include <QClipboard>
+#include <QContextMenuEvent>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -201,6 +204,7 @@ private slots:
     void dialogReadsAsADialog_data();
     void dialogReadsAsADialog();
     void changesAreAnnounced();
+    void contextMenuReadsInTheClerksLanguage();
 };
 
 void tst_ScreenReader::mainWindowReadsAsItLooks()
@@ -352,6 +356,62 @@ void tst_ScreenReader::changesAreAnnounced()
     QVERIFY2(wasHeard(heard, focus, u"push button"_s, u"確定"_s), said().constData());
     QVERIFY2(wasHeard(heard, focus, u"push button"_s, u"取消"_s), said().constData());
     QVERIFY2(wasHeard(heard, focus, u"table cell"_s, u"王小明"_s), said().constData());
+}
+
+// A field's context menu as a reader hears it while the clerk arrows through its items:
+// in the clerk's language, from Qt's translations as a program of the frame loads them.
+void tst_ScreenReader::contextMenuReadsInTheClerksLanguage()
+{
+    const QLocale before;
+    QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::Taiwan));
+    frame::translateQtTexts(*QCoreApplication::instance());
+    BodyWindow window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    // Every item of the menu enabled: a typing to undo, part of it selected to cut and
+    // copy (and not all, to select), a text to paste.
+    QLineEdit *field = window.findChildren<QLineEdit *>().last();
+    field->setFocus();
+    QTRY_VERIFY(field->hasFocus());
+    QTest::keyClicks(field, u"A001"_s);
+    field->setSelection(0, 2);
+    QVERIFY(field->hasSelectedText());
+    QGuiApplication::clipboard()->setText(u"林志明"_s);
+    Listener listener;
+    QVERIFY(listener.start());
+
+    const QPoint centre = field->rect().center();
+    QContextMenuEvent ask(QContextMenuEvent::Keyboard, centre, field->mapToGlobal(centre));
+    QApplication::sendEvent(field, &ask); // the menu pops up and the test goes on
+    QVERIFY(QTest::qWaitFor([] { return QApplication::activePopupWidget(); }, 10000));
+    QWidget *menu = QApplication::activePopupWidget();
+    const QStringList words{u"復原"_s, u"剪下"_s, u"複製"_s, u"貼上"_s, u"全部選擇"_s};
+    // An item's name may carry its access key and its shortcut after the word.
+    const auto itemsHeard = [](const QList<Node> &events) {
+        QStringList items;
+        for (const Node &event : events) {
+            if (event[u"role"_s].toString() == u"menu item"_s)
+                items << event[u"name"_s].toString();
+        }
+        return items;
+    };
+    const auto allHeard = [&](const QList<Node> &events) {
+        const QStringList items = itemsHeard(events);
+        return std::all_of(words.begin(), words.end(), [&](const QString &word) {
+            return std::any_of(items.begin(), items.end(), [&](const QString &item) {
+                return item.startsWith(word);
+            });
+        });
+    };
+    for (int item = 0; item < 10 && !allHeard(listener.events()); ++item) {
+        QTest::keyClick(menu, Qt::Key_Down);
+        listener.waitUntilHeard(allHeard, 500);
+    }
+    menu->close();
+    window.hide();
+    QLocale::setDefault(before);
+    const QList<Node> heard = listener.stop();
+    QVERIFY2(allHeard(heard), qPrintable(itemsHeard(heard).join(u" / ")));
 }
 
 QTEST_MAIN(tst_ScreenReader)
