@@ -4,9 +4,13 @@
 
 #include "suiteframe/platform/runtimeerror.h"
 
+#include <QStringDecoder>
+
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstring>
+#include <optional>
 
 namespace controls {
 
@@ -17,100 +21,209 @@ bool fitsOneByte(QStringView text)
     return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x100; });
 }
 
+bool isAscii(QUtf8StringView text)
+{
+    return std::all_of(text.begin(), text.end(), [](char c) { return (c & 0x80) == 0; });
+}
+
 using platform::Value;
 
-// The bits of a 32-bit payload and back.
-template<typename T>
-quint32 bitsOf(T value)
+// A flag, an integer or a whole-day date kept in the reference itself: its kind in two
+// bits, a 29-bit signed payload.
+enum InlineKind : quint32 { InlineBoolean, InlineInteger, InlineLong, InlineDate };
+constexpr int InlinePayloadBits = 29;
+constexpr qint64 InlineLimit = qint64(1) << (InlinePayloadBits - 1);
+
+std::optional<CellRef> inlined(InlineKind kind, qint64 payload)
 {
-    static_assert(sizeof(T) <= sizeof(quint32));
-    quint32 bits = 0;
-    std::memcpy(&bits, &value, sizeof value);
-    return bits;
+    if (payload < -InlineLimit || payload >= InlineLimit)
+        return std::nullopt;
+    const quint32 bits = quint32(payload) & ((1u << InlinePayloadBits) - 1);
+    return CellRef{CellRef::InlineFlag | (quint32(kind) << InlinePayloadBits) | bits};
 }
 
-template<typename T>
-T fromBits(quint32 bits)
+qint32 inlinePayload(CellRef ref)
 {
-    T value;
-    std::memcpy(&value, &bits, sizeof value);
-    return value;
+    return qint32(ref.bits << (32 - InlinePayloadBits)) >> (32 - InlinePayloadBits);
 }
 
-// A date without a time of day whose serial fits 32 bits is kept in the CellRef.
+InlineKind inlineKind(CellRef ref)
+{
+    return InlineKind((ref.bits >> InlinePayloadBits) & 3);
+}
+
+// A date without a time of day.
 bool isWholeDay(double serial)
 {
-    return serial == std::floor(serial) && std::fabs(serial) < 2e9;
+    return serial == std::floor(serial);
+}
+
+quint32 evenBytes(quint32 bytes)
+{
+    return (bytes + 1) & ~1u;
 }
 
 } // namespace
 
-char *CellTextStore::place(quint32 bytes, quint32 alignment, CellRef &ref)
+void CellTextStore::addChunk()
 {
-    m_usedInLastChunk = (m_usedInLastChunk + alignment - 1) & ~(alignment - 1);
-    if (m_usedInLastChunk + bytes > ChunkBytes) {
-        if (m_chunks.size() >= (LargeFlag >> ChunkBits))
-            throw platform::RuntimeError(platform::ErrorNumber::OutOfMemory);
-        m_chunks.push_back(std::make_unique_for_overwrite<char[]>(ChunkBytes));
-        m_usedInLastChunk = 0;
+    // A reference addresses two-byte units below its inline flag.
+    if ((m_chunks.size() + 1) << (ChunkBits - 1) >= CellRef::InlineFlag)
+        throw platform::RuntimeError(platform::ErrorNumber::OutOfMemory);
+    if (m_chunks.empty()) {
+        m_firstChunk = std::make_unique_for_overwrite<char[]>(FirstChunkBytes);
+        m_chunks.push_back(m_firstChunk.get());
+        m_lastChunkBytes = FirstChunkBytes;
+    } else {
+        m_blocks.push_back(platform::largeblock::allocate());
+        m_chunks.push_back(m_blocks.back().get());
+        m_lastChunkBytes = ChunkBytes;
     }
-    ref.offset = (static_cast<quint32>(m_chunks.size() - 1) << ChunkBits) | m_usedInLastChunk;
-    char *at = m_chunks.back().get() + m_usedInLastChunk;
-    m_usedInLastChunk += bytes;
-    return at;
+    m_usedInLastChunk = 0;
 }
 
-CellRef CellTextStore::add(QStringView text)
+char *CellTextStore::place(Header header, quint32 bytes, CellRef &ref)
 {
-    const auto length = static_cast<quint32>(text.size());
-    if (length == 0)
+    const quint32 record = evenBytes(sizeof(Header) + bytes);
+    if (m_usedInLastChunk + record > m_lastChunkBytes)
+        addChunk();
+    const auto unit = (quint32(m_chunks.size() - 1) << (ChunkBits - 1)) | (m_usedInLastChunk / 2);
+    ref.bits = unit + 1; // zero is the empty cell
+    char *at = m_chunks.back() + m_usedInLastChunk;
+    std::memcpy(at, &header, sizeof header);
+    m_usedInLastChunk += record;
+    return at + sizeof header;
+}
+
+const char *CellTextStore::at(CellRef ref) const
+{
+    const quint32 unit = ref.bits - 1;
+    return m_chunks[unit >> (ChunkBits - 1)] + (unit & ((ChunkBytes / 2) - 1)) * 2;
+}
+
+CellTextStore::Header CellTextStore::headerOf(CellRef ref) const
+{
+    Header header;
+    std::memcpy(&header, at(ref), sizeof header);
+    return header;
+}
+
+std::size_t CellTextStore::recordBytes(CellRef ref) const
+{
+    if (ref.isEmpty() || ref.isInline())
+        return 0;
+    const Header header = headerOf(ref);
+    if (header & RecordOfValue) {
+        const auto type = Value::Type(header & 0xff);
+        const bool eightBytes = !(header & FloatPayload)
+                                && (type == Value::Type::Double || type == Value::Type::Date);
+        return sizeof header + (eightBytes ? 8 : 4);
+    }
+    const quint32 length = header & ~NarrowFlag;
+    return evenBytes(sizeof header + length * ((header & NarrowFlag) ? 1 : 2));
+}
+
+CellRef CellTextStore::add(QAnyStringView text)
+{
+    if (text.isEmpty())
         return {};
+    const CellRef ref = text.visit([this](auto view) {
+        if (view.size() > LargeText)
+            return addLarge(view.toString());
+        return addText(view);
+    });
+    m_liveBytes += recordBytes(ref);
+    return ref;
+}
+
+CellRef CellTextStore::addLarge(QString text)
+{
+    const auto index = quint32(m_large.size());
+    m_large.push_back(std::move(text));
     CellRef ref;
-    if (length > LargeText) {
-        ref.length = length;
-        ref.offset = LargeFlag | static_cast<quint32>(m_large.size());
-        m_large.push_back(text.toString());
-    } else if (fitsOneByte(text)) {
-        ref.length = length | CellRef::NarrowFlag;
-        char *at = place(length, 1, ref);
+    std::memcpy(place(RecordOfValue | LargeType, sizeof index, ref), &index, sizeof index);
+    return ref;
+}
+
+CellRef CellTextStore::addText(QStringView text)
+{
+    const auto length = quint32(text.size());
+    CellRef ref;
+    if (fitsOneByte(text)) {
+        char *at = place(Header(length | NarrowFlag), length, ref);
         std::transform(text.begin(), text.end(), at, [](QChar c) { return char(c.unicode()); });
     } else {
-        ref.length = length;
-        char *at = place(length * sizeof(char16_t), alignof(char16_t), ref);
-        std::memcpy(at, text.utf16(), length * sizeof(char16_t));
+        std::memcpy(place(Header(length), length * 2, ref), text.utf16(), length * 2);
     }
-    m_liveChars += length;
+    return ref;
+}
+
+CellRef CellTextStore::addText(QLatin1StringView text)
+{
+    const auto length = quint32(text.size());
+    CellRef ref;
+    std::memcpy(place(Header(length | NarrowFlag), length, ref), text.data(), length);
+    return ref;
+}
+
+// Plain ASCII is kept a byte a character as it is; anything else is decoded into UTF-16
+// in place, the room for the longest decoding placed first and the rest given back.
+CellRef CellTextStore::addText(QUtf8StringView text)
+{
+    if (isAscii(text))
+        return addText(QLatin1StringView(text.data(), text.size()));
+    const auto bytes = quint32(text.size());
+    CellRef ref;
+    auto *at = reinterpret_cast<QChar *>(place(Header(bytes), bytes * 2, ref));
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const auto units = quint32(decoder.appendToBuffer(at, text) - at);
+    unplace((bytes - units) * 2);
+    const auto header = Header(units);
+    std::memcpy(reinterpret_cast<char *>(at) - sizeof header, &header, sizeof header);
+    return ref;
+}
+
+CellRef CellTextStore::addRecordOfValue(Header header, const void *payload, quint32 size)
+{
+    CellRef ref;
+    std::memcpy(place(RecordOfValue | header, size, ref), payload, size);
+    m_liveBytes += recordBytes(ref);
     return ref;
 }
 
 CellRef CellTextStore::addValue(const Value &value)
 {
-    const auto inlined = [](Value::Type type, quint32 payload) {
-        return CellRef{payload, CellRef::ValueFlag | CellRef::InlineFlag | quint32(type)};
-    };
-    switch (value.type()) {
+    const Value::Type type = value.type();
+    std::optional<CellRef> small;
+    switch (type) {
     case Value::Type::Empty:
     case Value::Type::Null:
         return {};
     case Value::Type::Boolean:
-        return inlined(value.type(), value.toBoolean() ? 1 : 0);
+        return *inlined(InlineBoolean, value.toBoolean() ? 1 : 0);
     case Value::Type::Integer:
-        return inlined(value.type(), bitsOf(value.toInteger()));
-    case Value::Type::Long:
-        return inlined(value.type(), bitsOf(value.toLong()));
-    case Value::Type::Single:
-        return inlined(value.type(), bitsOf(value.toSingle()));
-    case Value::Type::Date:
-        if (isWholeDay(value.dateSerial()))
-            return inlined(value.type(), bitsOf(qint32(value.dateSerial())));
-        [[fallthrough]];
+        return *inlined(InlineInteger, value.toInteger());
+    case Value::Type::Long: {
+        const qint32 number = value.toLong();
+        small = inlined(InlineLong, number);
+        return small ? *small : addRecordOfValue(Header(type), &number, sizeof number);
+    }
+    case Value::Type::Single: {
+        const float number = value.toSingle();
+        return addRecordOfValue(Header(type), &number, sizeof number);
+    }
+    case Value::Type::Date: {
+        const double serial = value.dateSerial();
+        if (isWholeDay(serial))
+            small = inlined(InlineDate, qint64(std::clamp(serial, -4e9, 4e9)));
+        return small ? *small : addRecordOfValue(Header(type), &serial, sizeof serial);
+    }
     case Value::Type::Double: {
-        CellRef ref{0, CellRef::ValueFlag | quint32(value.type())};
-        const double payload = value.type() == Value::Type::Date ? value.dateSerial()
-                                                                 : value.toDouble();
-        std::memcpy(place(sizeof payload, alignof(double), ref), &payload, sizeof payload);
-        m_liveChars += sizeof payload / sizeof(char16_t);
-        return ref;
+        // Amounts of halves and quarters fit a single exactly: half the memory.
+        const double number = value.toDouble();
+        if (const float narrow = float(number); double(narrow) == number)
+            return addRecordOfValue(FloatPayload | Header(type), &narrow, sizeof narrow);
+        return addRecordOfValue(Header(type), &number, sizeof number);
     }
     case Value::Type::Decimal:
     case Value::Type::String:
@@ -119,81 +232,129 @@ CellRef CellTextStore::addValue(const Value &value)
     return add(value.toText());
 }
 
+bool CellTextStore::isValue(CellRef ref) const
+{
+    if (ref.isEmpty() || ref.isInline())
+        return !ref.isEmpty();
+    const Header header = headerOf(ref);
+    return (header & RecordOfValue) && (header & 0xff) != LargeType;
+}
+
 Value CellTextStore::value(CellRef ref) const
 {
-    const auto type = Value::Type(ref.length & 0xff);
-    if (ref.length & CellRef::InlineFlag) {
-        switch (type) {
-        case Value::Type::Boolean:
-            return Value(ref.offset != 0);
-        case Value::Type::Integer:
-            return Value(fromBits<qint16>(ref.offset));
-        case Value::Type::Long:
-            return Value(fromBits<qint32>(ref.offset));
-        case Value::Type::Single:
-            return Value(fromBits<float>(ref.offset));
-        default:
-            return Value::fromDateSerial(fromBits<qint32>(ref.offset));
+    if (ref.isInline()) {
+        const qint32 payload = inlinePayload(ref);
+        switch (inlineKind(ref)) {
+        case InlineBoolean:
+            return Value(payload != 0);
+        case InlineInteger:
+            return Value(qint16(payload));
+        case InlineLong:
+            return Value(payload);
+        case InlineDate:
+            return Value::fromDateSerial(payload);
         }
     }
-    double payload = 0;
-    std::memcpy(&payload, at(ref), sizeof payload);
-    return type == Value::Type::Date ? Value::fromDateSerial(payload) : Value(payload);
+    const Header header = headerOf(ref);
+    const auto type = Value::Type(header & 0xff);
+    const char *payload = at(ref) + sizeof(Header);
+    const auto read = [payload]<typename T>(T number) {
+        std::memcpy(&number, payload, sizeof number);
+        return number;
+    };
+    switch (type) {
+    case Value::Type::Long:
+        return Value(read(qint32()));
+    case Value::Type::Single:
+        return Value(read(float()));
+    case Value::Type::Date:
+        return Value::fromDateSerial(read(double()));
+    default:
+        return Value((header & FloatPayload) ? double(read(float())) : read(double()));
+    }
 }
 
 QString CellTextStore::text(CellRef ref) const
 {
-    return ref.isValue() ? value(ref).toText() : view(ref).toString();
+    return isValue(ref) ? value(ref).toText() : view(ref).toString();
 }
 
-const char *CellTextStore::at(CellRef ref) const
+bool CellTextStore::writeNumberText(CellRef ref,
+                                    platform::regional::ShortText &text,
+                                    const platform::regional::LocaleForms &forms) const
 {
-    return m_chunks[ref.offset >> ChunkBits].get() + (ref.offset & (ChunkBytes - 1));
+    if (!isValue(ref))
+        return false;
+    const Value value = this->value(ref);
+    switch (value.type()) {
+    case Value::Type::Integer:
+    case Value::Type::Long: {
+        // As QString::number writes it, which is how the runtime writes an integer.
+        char digits[16];
+        const char *end = std::to_chars(std::begin(digits), std::end(digits), value.toLong()).ptr;
+        text.append(QLatin1StringView(digits, end - digits));
+        return true;
+    }
+    case Value::Type::Single:
+        return platform::regional::writeNumberText(text, value.toSingle(), forms);
+    case Value::Type::Double:
+        return platform::regional::writeNumberText(text, value.toDouble(), forms);
+    default:
+        return false;
+    }
 }
 
 QAnyStringView CellTextStore::view(CellRef ref) const
 {
-    if (ref.isEmpty() || ref.isValue())
+    if (ref.isEmpty() || ref.isInline())
         return {};
-    if (ref.offset & LargeFlag)
-        return m_large[ref.offset & ~LargeFlag];
-    const char *at = this->at(ref);
-    const auto length = qsizetype(ref.characters());
-    if (ref.isNarrow())
-        return QLatin1StringView(at, length);
-    return QStringView(reinterpret_cast<const char16_t *>(at), length);
+    const Header header = headerOf(ref);
+    const char *text = at(ref) + sizeof header;
+    if (header & RecordOfValue) {
+        if ((header & 0xff) != LargeType)
+            return {};
+        quint32 index;
+        std::memcpy(&index, text, sizeof index);
+        return m_large[index];
+    }
+    const qsizetype length = header & ~NarrowFlag;
+    if (header & NarrowFlag)
+        return QLatin1StringView(text, length);
+    return QStringView(reinterpret_cast<const char16_t *>(text), length);
 }
 
 void CellTextStore::release(CellRef ref)
 {
-    if (ref.isValue()) {
-        if (!(ref.length & CellRef::InlineFlag)) {
-            m_liveChars -= sizeof(double) / sizeof(char16_t);
-            m_garbageChars += sizeof(double) / sizeof(char16_t);
-        }
+    if (ref.isEmpty() || ref.isInline())
         return;
+    const Header header = headerOf(ref);
+    if ((header & RecordOfValue) && (header & 0xff) == LargeType) {
+        quint32 index;
+        std::memcpy(&index, at(ref) + sizeof header, sizeof index);
+        m_large[index] = QString(); // frees it at once
     }
-    if (ref.isEmpty())
-        return;
-    m_liveChars -= ref.characters();
-    if (ref.offset & LargeFlag)
-        m_large[ref.offset & ~LargeFlag] = QString(); // frees it at once
-    else
-        m_garbageChars += ref.characters();
+    const auto bytes = qsizetype(recordBytes(ref));
+    m_liveBytes -= bytes;
+    m_garbageBytes += bytes;
 }
 
 void CellTextStore::clear()
 {
     m_chunks.clear();
+    m_blocks.clear();
+    m_firstChunk.reset();
     m_large.clear();
-    m_usedInLastChunk = ChunkBytes;
-    m_liveChars = 0;
-    m_garbageChars = 0;
+    m_lastChunkBytes = 0;
+    m_usedInLastChunk = 0;
+    m_liveBytes = 0;
+    m_garbageBytes = 0;
 }
 
 std::size_t CellTextStore::bytes() const
 {
-    std::size_t total = m_chunks.size() * ChunkBytes + m_chunks.capacity() * sizeof(m_chunks[0])
+    std::size_t total = (m_firstChunk ? FirstChunkBytes : 0) + m_blocks.size() * ChunkBytes
+                        + m_blocks.capacity() * sizeof(m_blocks[0])
+                        + m_chunks.capacity() * sizeof(m_chunks[0])
                         + m_large.capacity() * sizeof(QString);
     for (const QString &text : m_large)
         total += std::size_t(text.capacity()) * sizeof(char16_t);

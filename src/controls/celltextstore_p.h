@@ -3,6 +3,8 @@
 
 #pragma once
 
+#include "suiteframe/platform/largeblock_p.h"
+#include "suiteframe/platform/regional_p.h"
 #include "suiteframe/platform/value.h"
 
 #include <QAnyStringView>
@@ -14,71 +16,101 @@
 
 namespace controls {
 
-// Where one cell lives in a CellTextStore. An empty text takes no storage.
+// Where one cell lives in a CellTextStore, in four bytes: a grid of a million records
+// holds eight million of them. Zero is an empty cell. A flag, an integer of up to 29
+// bits or a date without a time of day is kept in the reference itself (InlineFlag);
+// anything else is the place of its record in the store.
 struct CellRef
 {
-    // A text's start, or a value's payload (ValueFlag): the value itself where it fits,
-    // else where its eight bytes start.
-    quint32 offset = 0;
-    // A text's characters, with NarrowFlag for a text of one byte each; or ValueFlag
-    // with the value's type.
-    quint32 length = 0;
+    quint32 bits = 0;
 
-    static constexpr quint32 NarrowFlag = 0x80000000u;
-    static constexpr quint32 ValueFlag = 0x40000000u;
-    static constexpr quint32 InlineFlag = 0x20000000u; // the payload is the offset
+    static constexpr quint32 InlineFlag = 0x80000000u;
 
-    bool isEmpty() const { return length == 0; }
-    bool isValue() const { return (length & (NarrowFlag | ValueFlag)) == ValueFlag; }
-    quint32 characters() const { return isValue() ? 0 : length & ~NarrowFlag; }
-    bool isNarrow() const { return length & NarrowFlag; }
+    bool isEmpty() const { return bits == 0; }
+    bool isInline() const { return bits & InlineFlag; }
 };
 
-// The texts of a grid's cells, packed one after the other into large chunks, so that a
-// cell costs its characters plus one CellRef instead of a string object with its own
-// allocation. A text whose characters all lie below U+0100 (digits, dates, amounts,
-// codes) is kept in one byte per character, any other in UTF-16. A cell may hold a
-// value instead (a number, a date, a flag): no text is kept for it, and its text is
-// made each time it is asked for. Texts are never moved once added; a replaced text
-// becomes garbage until the owner rebuilds the store.
+// The texts and values of a grid's cells, packed one after the other into large chunks,
+// so that a cell costs its characters, a two-byte header and its CellRef instead of a
+// string object with its own allocation. A text whose characters all lie below U+0100
+// (digits, dates, amounts, codes) is kept in one byte per character, any other in UTF-16;
+// a UTF-8 text is decoded into the store without a QString between. A cell may hold a
+// value instead (a number, a date, a flag): no text is kept for it, and its text is made
+// each time it is asked for. Records are never moved once added; a replaced one becomes
+// garbage until the owner rebuilds the store.
 class CellTextStore
 {
 public:
-    CellRef add(QStringView text);
+    CellRef add(QAnyStringView text);
     // A number, date or flag kept as it is, in the CellRef itself where it fits; a
     // text or exact decimal is kept as its text, Null and Empty as an empty cell.
     CellRef addValue(const platform::Value &value);
+    // Whether the cell holds a value rather than a text.
+    bool isValue(CellRef ref) const;
     // The text as stored: Latin-1 or UTF-16; nothing for a value. Valid until the store
     // is cleared.
     QAnyStringView view(CellRef ref) const;
     // The text, made from a value as the runtime writes it.
     QString text(CellRef ref) const;
+    // The text of a number (an integer, a single or double float) as text() makes it in
+    // the locale of forms, written without the heap; false for any other cell.
+    bool writeNumberText(CellRef ref,
+                         platform::regional::ShortText &text,
+                         const platform::regional::LocaleForms &forms) const;
     // The value of a value cell.
     platform::Value value(CellRef ref) const;
-    // Marks a text as no longer used; its characters count as garbage.
+    // Marks a record as no longer used; its bytes count as garbage.
     void release(CellRef ref);
     void clear();
 
-    qsizetype liveChars() const { return m_liveChars; }
-    qsizetype garbageChars() const { return m_garbageChars; }
-    // Bytes allocated for the texts.
+    qsizetype liveBytes() const { return m_liveBytes; }
+    qsizetype garbageBytes() const { return m_garbageBytes; }
+    // Bytes allocated for the records.
     std::size_t bytes() const;
 
 private:
-    static constexpr quint32 ChunkBits = 17;
+    // A record starts with a header: a text's length in characters, with NarrowFlag for
+    // one byte a character; or RecordOfValue with the value's type, its payload
+    // following (eight bytes for a double or a date, four for a single, a long, or a
+    // double that a single holds exactly, with FloatPayload); or RecordOfValue with
+    // LargeType, the index of a text of its own following.
+    using Header = quint16;
+    static constexpr Header RecordOfValue = 0x8000;
+    static constexpr Header NarrowFlag = 0x4000;
+    static constexpr Header FloatPayload = 0x0100;
+    static constexpr Header LargeType = 0xff;
+
+    // Records go into chunks: a first one of FirstChunkBytes, for the few cells of most
+    // grids, then blocks of ChunkBytes backed by huge pages where the system gives them.
+    static constexpr quint32 ChunkBits = 21;
     static constexpr quint32 ChunkBytes = 1u << ChunkBits;
+    static constexpr quint32 FirstChunkBytes = 128 * 1024;
     // Longer texts get an allocation of their own rather than a chunk's tail.
-    static constexpr quint32 LargeText = ChunkBytes / 16;
-    static constexpr quint32 LargeFlag = 0x80000000u;
+    static constexpr qsizetype LargeText = FirstChunkBytes / 16;
 
-    char *place(quint32 bytes, quint32 alignment, CellRef &ref);
+    CellRef addText(QStringView text);
+    CellRef addText(QLatin1StringView text);
+    CellRef addText(QUtf8StringView text);
+    CellRef addLarge(QString text);
+    CellRef addRecordOfValue(Header header, const void *payload, quint32 size);
+    // Room for a record of the header and bytes more, two-byte aligned.
+    char *place(Header header, quint32 bytes, CellRef &ref);
+    // Gives back the end of the last record placed, which turned out longer than needed.
+    void unplace(quint32 bytes) { m_usedInLastChunk -= bytes; }
     const char *at(CellRef ref) const;
+    Header headerOf(CellRef ref) const;
+    std::size_t recordBytes(CellRef ref) const;
 
-    std::vector<std::unique_ptr<char[]>> m_chunks;
-    quint32 m_usedInLastChunk = ChunkBytes;
+    void addChunk();
+
+    std::unique_ptr<char[]> m_firstChunk;
+    std::vector<platform::largeblock::Block> m_blocks;
+    std::vector<char *> m_chunks; // where each chunk starts, the first chunk first
+    quint32 m_lastChunkBytes = 0;
+    quint32 m_usedInLastChunk = 0;
     std::vector<QString> m_large;
-    qsizetype m_liveChars = 0;
-    qsizetype m_garbageChars = 0;
+    qsizetype m_liveBytes = 0;
+    qsizetype m_garbageBytes = 0;
 };
 
 } // namespace controls

@@ -12,6 +12,7 @@
 #include <QPalette>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <type_traits>
 #include <utility>
@@ -89,6 +90,8 @@ void Grid::setRows(int rows)
 {
     if (rows < 0)
         invalidValue();
+    if (rows < Rows())
+        sizePendingColumns(); // with the rows they had when they were asked to be
     if (rows == 0) {
         std::deque<CellRow>().swap(m_cells->rows);
         m_cells->text.clear();
@@ -165,6 +168,7 @@ void Grid::setFontSize(float points)
 {
     if (!(points > 0.0f) || points > 2048.0f)
         invalidValue();
+    sizePendingColumns(); // in the font they had when they were asked to be
     QFont f = font();
     f.setPointSizeF(points);
     setFont(f);
@@ -215,7 +219,7 @@ QString Grid::cellText(int row, int col) const
     return std::size_t(col) < cells.size() ? m_cells->text.text(cells[col]) : QString();
 }
 
-void Grid::setCellText(int row, int col, const QString &text)
+void Grid::setCellText(int row, int col, QAnyStringView text)
 {
     checkCell(row, col);
     writeCell(row, col, text);
@@ -236,7 +240,7 @@ void Grid::cellWritten()
         viewport()->update();
 }
 
-void Grid::writeCell(int row, int col, QStringView text)
+void Grid::writeCell(int row, int col, QAnyStringView text)
 {
     CellRow &cells = m_cells->rows[row];
     if (std::size_t(col) >= cells.size() && text.isEmpty())
@@ -244,28 +248,44 @@ void Grid::writeCell(int row, int col, QStringView text)
     writeCell(row, col, m_cells->text.add(text));
 }
 
-// A value's text is measured when the column is sized, not as it is written.
 void Grid::writeCell(int row, int col, CellRef ref)
 {
     CellRow &cells = m_cells->rows[row];
     if (std::size_t(col) >= cells.size()) {
         if (ref.isEmpty())
             return;
-        cells.resize(col + 1);
+        if (std::size_t(col) == cells.size())
+            cells.emplace_back(); // a card's record, field by field
+        else
+            cells.resize(col + 1);
     }
     CellRef &old = cells[col];
     ColumnState &column = m_columns[col];
-    if (row < column.measuredRows && !column.stale) {
-        const qreal width = ref.isValue() ? -1 : measureCell(ref);
-        if (width >= column.contentWidth)
-            column.contentWidth = float(width);
-        else if (!old.isEmpty() && measureCell(old) >= column.contentWidth)
-            column.stale = true; // the widest text shrank
-        else if (ref.isValue())
-            column.measuredRows = row; // measured with the rows below it when sized
-    }
+    if (column.sizePending)
+        sizeColumn(col); // sized with the cells it had when it was asked to be
+    keepMeasured(column, row, old, ref);
     m_cells->text.release(old);
     old = ref;
+}
+
+// Keeps a column's measurement true of its cells as a cell of a measured row changes,
+// measuring as little as it can: a cell with few rows below it (a card's field) is
+// measured with them when the column is sized; one above many rows is measured now, so
+// that sizing need not measure the many again.
+void Grid::keepMeasured(ColumnState &column, int row, CellRef old, CellRef ref) const
+{
+    if (row >= column.measuredRows || column.stale)
+        return; // measured when the column is sized
+    const bool oldMayBeWidest = !old.isEmpty() && measureCell(old) >= column.contentWidth;
+    if (!oldMayBeWidest && Rows() - row <= RowsMeasuredWhenSized) {
+        column.measuredRows = row;
+        return;
+    }
+    const qreal width = measureCell(ref);
+    if (width >= column.contentWidth)
+        column.contentWidth = float(width);
+    else if (oldMayBeWidest)
+        column.stale = true; // the widest text shrank
 }
 
 void Grid::dropCell(CellRef &ref)
@@ -276,14 +296,14 @@ void Grid::dropCell(CellRef &ref)
 
 void Grid::compactIfWasteful()
 {
-    if (m_cells->text.garbageChars() < 65536
-        || m_cells->text.garbageChars() < m_cells->text.liveChars())
+    if (m_cells->text.garbageBytes() < 131072
+        || m_cells->text.garbageBytes() < m_cells->text.liveBytes())
         return;
     CellTextStore packed;
     for (CellRow &row : m_cells->rows)
         for (CellRef &ref : row)
-            ref = ref.isValue() ? packed.addValue(m_cells->text.value(ref))
-                                : packed.add(m_cells->text.text(ref));
+            ref = m_cells->text.isValue(ref) ? packed.addValue(m_cells->text.value(ref))
+                                             : packed.add(m_cells->text.view(ref));
     std::swap(m_cells->text, packed);
 }
 
@@ -342,9 +362,36 @@ qreal Grid::measure(QAnyStringView text) const
     return byCharacter ? sum : QFontMetricsF(font()).horizontalAdvance(text.toString());
 }
 
+struct Grid::ValueWidths
+{
+    // The locale's forms, looked up once for the pass.
+    const platform::regional::LocaleForms *forms = &platform::regional::localeForms();
+    struct Known
+    {
+        quint32 bits = 0; // no value's reference is 0
+        float width = 0;
+    };
+    std::array<Known, 4096> known;
+
+    Known &of(CellRef ref) { return known[(ref.bits * 2654435761u) >> 20]; }
+};
+
+// A value's text is made only to be measured: without a string for a number, and once a
+// pass for a small value that repeats (a date).
 qreal Grid::measureCell(CellRef ref) const
 {
-    return ref.isValue() ? measure(m_cells->text.text(ref)) : measure(m_cells->text.view(ref));
+    const CellTextStore &store = m_cells->text;
+    if (!store.isValue(ref))
+        return measure(store.view(ref));
+    const auto &forms = m_passWidths ? *m_passWidths->forms : platform::regional::localeForms();
+    if (platform::regional::ShortText number; store.writeNumberText(ref, number, forms))
+        return measure(number.view());
+    if (!m_passWidths || !ref.isInline())
+        return measure(store.text(ref));
+    ValueWidths::Known &known = m_passWidths->of(ref);
+    if (known.bits != ref.bits)
+        known = {ref.bits, float(measure(store.text(ref)))};
+    return known.width;
 }
 
 void Grid::autoSizeColumns(int first, int last)
@@ -353,22 +400,42 @@ void Grid::autoSizeColumns(int first, int last)
         return;
     checkColumn(first);
     checkColumn(last);
-    const int rows = Rows();
-    for (int col = first; col <= last; ++col) {
-        ColumnState &column = m_columns[col];
-        if (column.stale) {
-            column.forgetMeasurement();
-        }
-        for (int row = column.measuredRows; row < rows; ++row) {
-            const CellRow &cells = m_cells->rows[row];
-            if (std::size_t(col) < cells.size())
-                column.contentWidth = std::max(column.contentWidth, float(measureCell(cells[col])));
-        }
-        column.measuredRows = rows;
-        column.width = std::max(MinimumColumnWidth,
-                                int(std::ceil(column.contentWidth)) + 2 * CellPadding);
-    }
+    for (int col = first; col <= last; ++col)
+        m_columns[col].sizePending = true;
+    m_sizesPending = true;
     invalidateLayout();
+}
+
+// Measures the rows not yet measured in the column, or all of them where a measured
+// cell shrank, and sets the width to the widest.
+void Grid::sizeColumn(int col) const
+{
+    ColumnState &column = m_columns[col];
+    column.sizePending = false;
+    if (column.stale)
+        column.forgetMeasurement();
+    const int rows = Rows();
+    for (int row = column.measuredRows; row < rows; ++row) {
+        const CellRow &cells = m_cells->rows[row];
+        if (std::size_t(col) < cells.size())
+            column.contentWidth = std::max(column.contentWidth, float(measureCell(cells[col])));
+    }
+    column.measuredRows = rows;
+    column.width = std::max(MinimumColumnWidth,
+                            int(std::ceil(column.contentWidth)) + 2 * CellPadding);
+}
+
+void Grid::sizePendingColumns() const
+{
+    if (!m_sizesPending)
+        return;
+    m_passWidths = std::make_unique<ValueWidths>();
+    for (int col = 0; col < Cols(); ++col) {
+        if (m_columns[col].sizePending)
+            sizeColumn(col);
+    }
+    m_passWidths.reset();
+    m_sizesPending = false;
 }
 
 int Grid::defaultColumnWidth() const
@@ -378,6 +445,8 @@ int Grid::defaultColumnWidth() const
 
 int Grid::columnWidth(int col) const
 {
+    if (m_columns[col].sizePending)
+        sizeColumn(col);
     const int width = m_columns[col].width;
     return width >= 0 ? width : defaultColumnWidth();
 }
@@ -391,7 +460,7 @@ double Grid::columnWidthTwips(int col) const
 std::size_t Grid::cellBytes() const
 {
     std::size_t total = m_cells->text.bytes() + m_cells->rows.size() * sizeof(CellRow)
-                        + m_columns.capacity() * sizeof(ColumnState)
+                        + m_columns.size() * sizeof(ColumnState)
                         + m_columnLeft.capacity() * sizeof(int);
     for (const CellRow &row : m_cells->rows)
         total += row.size() * sizeof(CellRef);

@@ -5,6 +5,7 @@
 #include <QAbstractScrollArea>
 #include <QAnyStringView>
 
+#include <deque>
 #include <memory>
 #include <vector>
 
@@ -65,7 +66,9 @@ public:
     // of item; parts beyond the last column are dropped.
     void appendRow(const QString &item);
     QString cellText(int row, int col) const;
-    void setCellText(int row, int col, const QString &text);
+    // A text of any encoding: the embedded database's UTF-8 texts go in without being
+    // made QStrings.
+    void setCellText(int row, int col, QAnyStringView text);
     // Sets a cell to a value kept as it is: its text, the value's as the runtime writes
     // it (Value::toText; none for Null and Empty), is made only when the cell is
     // painted, measured, copied or asked for, so that a grid of many numbers and dates
@@ -75,7 +78,9 @@ public:
     void setColumnAlignment(int col, int alignment);
     // Column width in twips.
     double columnWidthTwips(int col) const;
-    // Sizes the columns first to last to their widest cell.
+    // Sizes the columns first to last to their widest cell. A column is measured when
+    // its width is first needed, which gives the same width: filling a grid of a million
+    // records costs no measuring until it is shown.
     void autoSizeColumns(int first, int last);
 
     // The current cell and the selected range (anchor to current, inclusive);
@@ -105,6 +110,8 @@ protected:
 private:
     static constexpr int CellPadding = 3; // pixels left and right of a cell's text
     static constexpr int MinimumColumnWidth = 2 * CellPadding + 2;
+    // Rows below a changed cell few enough to be measured again when the column is sized.
+    static constexpr int RowsMeasuredWhenSized = 64;
 
     struct ColumnState
     {
@@ -114,6 +121,9 @@ private:
         int measuredRows = 0;   // rows 0 .. measuredRows-1 are in contentWidth
         qint8 alignment = AlignGeneral;
         bool stale = false; // a measured cell shrank: measure the column anew
+        // autoSizeColumns was asked for it: sized as its width is first needed (laid
+        // out, painted, asked for) or before its cells, rows or font change.
+        bool sizePending = false;
 
         void forgetMeasurement()
         {
@@ -130,13 +140,16 @@ private:
 
     void checkCell(int row, int col) const;
     void checkColumn(int col) const;
-    void writeCell(int row, int col, QStringView text);
+    void writeCell(int row, int col, QAnyStringView text);
     void writeCell(int row, int col, CellRef ref);
+    void keepMeasured(ColumnState &column, int row, CellRef old, CellRef ref) const;
     void cellWritten();
     qreal measureCell(CellRef ref) const;
     void dropCell(CellRef &ref);
     void compactIfWasteful();
     void forgetMeasurements();
+    void sizeColumn(int col) const;
+    void sizePendingColumns() const;
 
     qreal measure(QAnyStringView text) const;
     int columnWidth(int col) const;
@@ -161,7 +174,10 @@ private:
     void paintCell(QPainter &painter, int row, int col, const QRect &rect, bool fixed) const;
 
     std::unique_ptr<CellTable> m_cells;
-    std::vector<ColumnState> m_columns;
+    // Mutable: a column asked to be sized is sized as its width is first read. In
+    // blocks: a card gains a column per record, which must not copy the ones it has.
+    mutable std::deque<ColumnState> m_columns;
+    mutable bool m_sizesPending = false;
     int m_fixedRows = 0;
     int m_fixedCols = 0;
     int m_rowHeight = 0;
@@ -170,6 +186,11 @@ private:
     // Advance widths of the font by UTF-16 unit; 0 not yet measured, -1 a unit that
     // needs the full text layout (surrogates, marks, controls).
     mutable std::vector<float> m_advances;
+    // While the pending columns are sized: the widths of the small values met (dates,
+    // flags), which repeat down a card; their texts depend on the locale, so they are
+    // kept no longer than the pass.
+    struct ValueWidths;
+    mutable std::unique_ptr<ValueWidths> m_passWidths;
 
     // Left edge of every column (pixels, from the first column), rebuilt lazily.
     mutable std::vector<int> m_columnLeft;

@@ -63,6 +63,7 @@ void Grid::invalidateLayout()
 const std::vector<int> &Grid::columnLefts() const
 {
     if (m_layoutDirty) {
+        sizePendingColumns();
         m_columnLeft.resize(std::size_t(Cols()) + 1);
         int x = 0;
         for (int col = 0; col < Cols(); ++col) {

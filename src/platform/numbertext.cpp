@@ -240,51 +240,60 @@ RoundedDigits roundedDigits(double magnitude, int precision)
 // The runtime writes plain decimals whenever they need no more digit positions than
 // the number has significant digits: 999999999999999 and 0.000000000056789 (15 places),
 // but 1E+15 and 6.66666666666667E-02 (16 places); the exponent has two digits at least.
-QString printed(double value, int precision)
+// Longest: a sign, "0", the point and 15 places, or digits, point and "E-308".
+bool writePrinted(ShortText &text, double value, int precision, const LocaleForms &forms)
 {
-    if (value == 0)
-        return QStringLiteral("0"); // also for negative zero
+    if (value == 0) {
+        text.append(u'0'); // also for negative zero
+        return true;
+    }
     if (!std::isfinite(value))
-        return QString::number(value);
+        return false;
     const RoundedDigits r = roundedDigits(std::fabs(value), precision);
-    const QString &point = localeForms().decimalPoint;
+    const QString &point = forms.decimalPoint;
     const auto digits = [&r](int from, int to) {
         return QLatin1StringView(r.digits + from, qsizetype(to - from));
     };
 
-    QString text;
-    text.reserve(precision + 8);
     if (value < 0)
-        text += u'-';
+        text.append(u'-');
     const bool plain = r.exponent >= 0 ? r.exponent < precision
                                        : -r.exponent - 1 + r.count <= precision;
     if (!plain) {
-        text += digits(0, 1);
+        text.append(digits(0, 1));
         if (r.count > 1) {
-            text += point;
-            text += digits(1, r.count);
+            text.append(point);
+            text.append(digits(1, r.count));
         }
-        text += QLatin1StringView(r.exponent < 0 ? "E-" : "E+");
+        text.append(QLatin1StringView(r.exponent < 0 ? "E-" : "E+"));
         const int magnitude = std::abs(r.exponent);
         if (magnitude < 10)
-            text += u'0';
-        text += QString::number(magnitude);
+            text.append(u'0');
+        char exponent[8];
+        text.append(QLatin1StringView(exponent,
+                                      std::to_chars(exponent, std::end(exponent), magnitude).ptr));
     } else if (r.exponent >= 0) {
         const int whole = r.exponent + 1;
-        text += digits(0, std::min(whole, r.count));
-        if (r.count < whole)
-            text += QString(whole - r.count, u'0');
+        text.append(digits(0, std::min(whole, r.count)));
+        text.appendRepeated(u'0', whole - r.count);
         if (r.count > whole) {
-            text += point;
-            text += digits(whole, r.count);
+            text.append(point);
+            text.append(digits(whole, r.count));
         }
     } else {
-        text += u'0';
-        text += point;
-        text += QString(-r.exponent - 1, u'0');
-        text += digits(0, r.count);
+        text.append(u'0');
+        text.append(point);
+        text.appendRepeated(u'0', -r.exponent - 1);
+        text.append(digits(0, r.count));
     }
-    return text;
+    return true;
+}
+
+QString printed(double value, int precision)
+{
+    ShortText text;
+    return writePrinted(text, value, precision, localeForms()) ? text.view().toString()
+                                                               : QString::number(value);
 }
 
 } // namespace
@@ -325,6 +334,16 @@ QString numberText(double value)
 QString numberText(float value)
 {
     return printed(double(value), 7);
+}
+
+bool writeNumberText(ShortText &text, double value, const LocaleForms &forms)
+{
+    return writePrinted(text, value, 15, forms);
+}
+
+bool writeNumberText(ShortText &text, float value, const LocaleForms &forms)
+{
+    return writePrinted(text, double(value), 7, forms);
 }
 
 } // namespace platform::regional

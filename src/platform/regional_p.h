@@ -43,4 +43,37 @@ struct LocaleForms
 };
 const LocaleForms &localeForms();
 
+// A number's text, written without the heap: a grid measures a million of them.
+class ShortText
+{
+public:
+    static constexpr qsizetype Capacity = 64;
+
+    void append(char16_t unit) { m_units[m_size++] = unit; }
+    void append(QStringView text) { appendAll(text.begin(), text.end()); }
+    void append(QLatin1StringView text) { appendAll(text.begin(), text.end()); }
+    void appendRepeated(char16_t unit, qsizetype count)
+    {
+        while (count-- > 0)
+            append(unit);
+    }
+    QStringView view() const { return QStringView(m_units, m_size); }
+
+private:
+    template<typename It>
+    void appendAll(It from, It to)
+    {
+        for (; from != to; ++from)
+            append(char16_t(QChar(*from).unicode()));
+    }
+
+    char16_t m_units[Capacity];
+    qsizetype m_size = 0;
+};
+
+// The texts numberText gives, written into text in the locale of forms; false for a
+// number that is not finite, whose text numberText alone makes.
+bool writeNumberText(ShortText &text, double value, const LocaleForms &forms);
+bool writeNumberText(ShortText &text, float value, const LocaleForms &forms);
+
 } // namespace platform::regional

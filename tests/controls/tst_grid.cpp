@@ -221,10 +221,17 @@ void tst_Grid::longTextsRoundTrip()
     grid.setCellText(0, 0, u"x"_s);
     QCOMPARE(grid.cellText(0, 0), u"x"_s);
     QCOMPARE(grid.cellText(0, 1), u"short"_s);
-    for (const QString &text : {u"ÿ café 12.5"_s, u"Ā"_s, u"A\u00A0𡩋"_s}) {
+    for (const QString &text : {u"ÿ café 12.5"_s, u"Ā"_s, u"A\u00A0𡩋"_s, u"A00001"_s}) {
         grid.setCellText(0, 1, text); // one byte a character up to U+00FF, else two
         QCOMPARE(grid.cellText(0, 1), text);
+        const QByteArray utf8 = text.toUtf8(); // as the embedded database hands texts over
+        grid.setCellText(0, 1, QUtf8StringView(utf8));
+        QCOMPARE(grid.cellText(0, 1), text);
+        QCOMPARE(grid.cellText(0, 0), u"x"_s);
     }
+    const QByteArray longUtf8 = longText.toUtf8();
+    grid.setCellText(0, 0, QUtf8StringView(longUtf8));
+    QCOMPARE(grid.cellText(0, 0), longText);
 }
 
 void tst_Grid::valuesReadAsTheirTexts_data()
@@ -235,9 +242,15 @@ void tst_Grid::valuesReadAsTheirTexts_data()
     QTest::newRow("flag") << Value(true);
     QTest::newRow("integer") << Value(qint16(-12));
     QTest::newRow("long") << Value(qint32(2147483647));
+    QTest::newRow("long, least kept in the reference") << Value(qint32(-268435456));
+    QTest::newRow("long, least kept beside it") << Value(qint32(268435456));
     QTest::newRow("single") << Value(1.5f);
     QTest::newRow("double") << Value(0.1 + 0.2);
+    QTest::newRow("double a single holds") << Value(-1234567.25);
+    QTest::newRow("double a single does not hold") << Value(16777217.0);
     QTest::newRow("date") << Value(QDate(1899, 12, 29));
+    QTest::newRow("first date") << Value(QDate(100, 1, 1));
+    QTest::newRow("last date") << Value(QDate(9999, 12, 31));
     QTest::newRow("date and time") << Value::fromDateSerial(45000.75);
     QTest::newRow("decimal") << Value::fromDecimalText(u"-12345678901234567890.5"_s);
     QTest::newRow("text") << Value(u"黃𡩋祥"_s);
