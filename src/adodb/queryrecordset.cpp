@@ -336,12 +336,18 @@ QString QueryRecordset::fieldName(int index) const
     return d->sqlite ? d->sqlite->columnName(index) : d->columns[index].name;
 }
 
-Value QueryRecordset::fieldValue(int index) const
+void QueryRecordset::checkField(int index) const
 {
     if (isEOF())
         throw platform::RuntimeError(AdoError::NoCurrentRecord);
-    if (index < 0 || index >= fieldCount())
+    const int count = d->sqlite ? d->sqlite->columnCount() : int(d->columns.size());
+    if (index < 0 || index >= count)
         fieldName(index); // throws the error of an index out of range
+}
+
+Value QueryRecordset::fieldValue(int index) const
+{
+    checkField(index);
     if (d->sqlite)
         return d->sqlite->value(index);
     while (d->cellsRead <= index) {
@@ -349,6 +355,14 @@ Value QueryRecordset::fieldValue(int index) const
         ++d->cellsRead;
     }
     return d->cells[index];
+}
+
+std::optional<QUtf8StringView> QueryRecordset::fieldUtf8(int index) const
+{
+    if (!d->sqlite)
+        return std::nullopt;
+    checkField(index);
+    return d->sqlite->utf8Text(index);
 }
 
 void QueryRecordset::MoveNext()

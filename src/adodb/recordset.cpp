@@ -1,4 +1,4 @@
-// Fields found by name.
+// Fields found by name, and texts the provider holds in UTF-8 (none by default).
 
 #include "suiteframe/adodb/recordset.h"
 
@@ -15,6 +15,11 @@ int Recordset::fieldIndex(const QString &name) const
     }
     throw platform::RuntimeError(AdoError::ItemNotFound,
                                  QStringLiteral("在集合中找不到名稱為「%1」的項目").arg(name));
+}
+
+std::optional<QUtf8StringView> Recordset::fieldUtf8(int) const
+{
+    return std::nullopt;
 }
 
 } // namespace adodb

@@ -5,6 +5,9 @@
 #include "suiteframe/platform/value.h"
 
 #include <QString>
+#include <QUtf8StringView>
+
+#include <optional>
 
 namespace adodb {
 
@@ -25,6 +28,12 @@ public:
     // The value of a field of the current record; NULL is a Null value.
     virtual platform::Value fieldValue(int index) const = 0;
     virtual void MoveNext() = 0;
+
+    // The text of a text field of the current record as the provider holds it in UTF-8,
+    // without making a value of it: valid until the next move. Nothing where the field
+    // holds no text (a number, a date, Null) or the provider keeps no UTF-8; fieldValue
+    // reads those. A reader of many texts (the dialog's card) asks this first.
+    virtual std::optional<QUtf8StringView> fieldUtf8(int index) const;
 
     // The position of the field named name, compared without regard to case as ADO
     // compares names: rs("名稱") is fieldValue(u"名稱"_s).

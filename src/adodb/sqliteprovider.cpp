@@ -74,7 +74,9 @@ Session::Session(const QString &connectionString,
         return driverlibrary::attributeOrDataSources(connectionString, QString::fromUtf16(key));
     };
     const QString database = option(u"Database");
-    int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_URI;
+    // A connection is used on its program's one thread: SQLite need not lock its own
+    // mutexes at every call.
+    int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX;
     if (!isSet(option(u"NoCreat")))
         flags |= SQLITE_OPEN_CREATE;
     if (const int rc = sqlite3_open_v2(database.toUtf8().constData(), &m_db, flags, nullptr);
@@ -93,7 +95,6 @@ Session::Session(const QString &connectionString,
     // locked is waited for within the connection's time-out, as a log-in waits for a
     // server.
     m_lockWaitSeconds = connectionTimeout;
-    m_busyDeadline = deadlineAfter(connectionTimeout);
     QString setUp = isSet(option(u"FKSupport")) ? u"PRAGMA foreign_keys = on;"_s
                                                 : u"PRAGMA foreign_keys = off;"_s;
     // Settings of the data source: the journal's mode and how often the file is synced.
@@ -135,14 +136,17 @@ void Session::rollbackQuietly() noexcept
 void Session::beginCall(QDeadlineTimer deadline, qint32 timeoutSeconds)
 {
     m_deadline = deadline;
-    m_busyDeadline = std::min(deadline, deadlineAfter(m_lockWaitSeconds));
     m_timeoutSeconds = timeoutSeconds;
     m_timedOut = false;
 }
 
-int Session::onBusy(void *session, int)
+// A wait starts at SQLite's first call for a lock: the clock is read then, not at every
+// step of a statement that never waits.
+int Session::onBusy(void *session, int count)
 {
-    const auto *self = static_cast<Session *>(session);
+    auto *self = static_cast<Session *>(session);
+    if (count == 0)
+        self->m_busyDeadline = std::min(self->m_deadline, deadlineAfter(self->m_lockWaitSeconds));
     if (self->m_busyDeadline.hasExpired())
         return 0;
     std::this_thread::sleep_for(
@@ -410,6 +414,21 @@ Value Statement::value(int index) const
     }
     const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(m_statement, index));
     return sqlitetypes::cellValue(kind, text, sqlite3_column_bytes(m_statement, index));
+}
+
+std::optional<QUtf8StringView> Statement::utf8Text(int index) const
+{
+    if (m_finalized)
+        throw objectClosedError();
+    if (m_readAhead || m_kinds[index] != sqlitetypes::Kind::Text)
+        return std::nullopt;
+    switch (sqlite3_column_type(m_statement, index)) {
+    case SQLITE_NULL:
+    case SQLITE_BLOB:
+        return std::nullopt;
+    }
+    const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(m_statement, index));
+    return QUtf8StringView(text, sqlite3_column_bytes(m_statement, index));
 }
 
 void Statement::finalize()

@@ -9,6 +9,7 @@
 #include <QDeadlineTimer>
 #include <QString>
 #include <QStringList>
+#include <QUtf8StringView>
 
 #include <deque>
 #include <memory>
@@ -103,6 +104,9 @@ public:
     // Whether the last step found a row.
     bool isOnRow() const { return m_onRow; }
     platform::Value value(int index) const;
+    // The cell of a text column as SQLite holds it, valid until the next step; nothing
+    // for Null, a blob, another kind of column, or rows already read ahead.
+    std::optional<QUtf8StringView> utf8Text(int index) const;
     void finalize();
 
 private:

@@ -41,8 +41,12 @@ bool FrmSure::PickRST(adodb::Recordset *pRST)
             // Values read from the left, beside their names, as on a card.
             fgList->setColumnAlignment(fgList->Cols() - 1, controls::Grid::AlignLeftCenter);
             const int count = pRST->fieldCount();
-            for (int j = 0; j < count; ++j)
-                fgList->setCellValue(j, fgList->Cols() - 1, pRST->fieldValue(j));
+            for (int j = 0; j < count; ++j) {
+                if (const auto text = pRST->fieldUtf8(j))
+                    fgList->setCellText(j, fgList->Cols() - 1, *text);
+                else
+                    fgList->setCellValue(j, fgList->Cols() - 1, pRST->fieldValue(j));
+            }
             pRST->MoveNext();
         }
         fgList->autoSizeColumns(0, fgList->Cols() - 1);
