@@ -206,8 +206,51 @@ std::optional<RoundedDigits> shortDigits(double magnitude, int precision)
     return rounded;
 }
 
+// Most amounts and quantities have few binary places (whole numbers, halves, quarters,
+// down to 1/1024), and so as many decimal places: below 10^(precision - places) they
+// have no more than precision digits, which a whole number's digits give exactly, far
+// quicker than the shortest digits of a double.
+constexpr int MostBinaryPlaces = 10;
+
+std::optional<int> fewBinaryPlaces(double magnitude, int precision)
+{
+    static constexpr double powersOfTen[]
+        = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    if (precision >= int(std::size(powersOfTen)))
+        return std::nullopt;
+    double scaled = magnitude;
+    for (int places = 0; places <= MostBinaryPlaces && places < precision; ++places) {
+        if (scaled == std::trunc(scaled))
+            return magnitude < powersOfTen[precision - places] ? std::optional(places)
+                                                               : std::nullopt;
+        scaled *= 2;
+    }
+    return std::nullopt;
+}
+
+// The digits of a magnitude with few binary places, into rounded; false for another.
+bool fewPlacesDigits(double magnitude, int precision, RoundedDigits &rounded)
+{
+    const std::optional<int> places = fewBinaryPlaces(magnitude, precision);
+    if (!places)
+        return false;
+    // magnitude * 10^places, a whole number below 10^precision.
+    quint64 whole = quint64(std::ldexp(magnitude, *places));
+    for (int i = 0; i < *places; ++i)
+        whole *= 5;
+    const char *end = std::to_chars(std::begin(rounded.digits), std::end(rounded.digits), whole).ptr;
+    const int written = int(end - rounded.digits);
+    rounded.exponent = written - 1 - *places;
+    rounded.count = written;
+    while (rounded.count > 1 && rounded.digits[rounded.count - 1] == '0')
+        --rounded.count;
+    return true;
+}
+
 RoundedDigits roundedDigits(double magnitude, int precision)
 {
+    if (RoundedDigits rounded; fewPlacesDigits(magnitude, precision, rounded))
+        return rounded;
     if (const auto digits = shortDigits(magnitude, precision))
         return *digits;
     char buffer[96];
@@ -298,9 +341,28 @@ QString printed(double value, int precision)
 
 } // namespace
 
+void ShortText::append(QStringView text)
+{
+    for (const QChar c : text)
+        append(c.unicode());
+}
+
+void ShortText::append(QLatin1StringView text)
+{
+    for (const char c : text)
+        append(char16_t(uchar(c)));
+}
+
+void ShortText::appendRepeated(char16_t unit, qsizetype count)
+{
+    while (count-- > 0)
+        append(unit);
+}
+
 double roundedToSignificantDigits(double value, int digits)
 {
-    if (value == 0 || !std::isfinite(value) || shortDigits(std::fabs(value), digits))
+    if (value == 0 || !std::isfinite(value) || fewBinaryPlaces(std::fabs(value), digits)
+        || shortDigits(std::fabs(value), digits))
         return value; // its own digits are its rounded ones
     const RoundedDigits r = roundedDigits(std::fabs(value), digits);
     char text[48];

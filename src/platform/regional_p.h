@@ -50,23 +50,12 @@ public:
     static constexpr qsizetype Capacity = 64;
 
     void append(char16_t unit) { m_units[m_size++] = unit; }
-    void append(QStringView text) { appendAll(text.begin(), text.end()); }
-    void append(QLatin1StringView text) { appendAll(text.begin(), text.end()); }
-    void appendRepeated(char16_t unit, qsizetype count)
-    {
-        while (count-- > 0)
-            append(unit);
-    }
+    void append(QStringView text);
+    void append(QLatin1StringView text);
+    void appendRepeated(char16_t unit, qsizetype count);
     QStringView view() const { return QStringView(m_units, m_size); }
 
 private:
-    template<typename It>
-    void appendAll(It from, It to)
-    {
-        for (; from != to; ++from)
-            append(char16_t(QChar(*from).unicode()));
-    }
-
     char16_t m_units[Capacity];
     qsizetype m_size = 0;
 };

@@ -404,6 +404,11 @@ void tst_Regional::numberText_data()
     QTest::newRow("just below a tie rounds down")
         << "zh_TW" << 0.1234567890123455 << "0.123456789012345";
     QTest::newRow("rounding carries a digit") << "zh_TW" << 999999999999999.9 << "1E+15";
+    QTest::newRow("ten binary places") << "zh_TW" << 0.0009765625 << "0.0009765625";
+    QTest::newRow("binary places in fifteen digits")
+        << "zh_TW" << 99999.0009765625 << "99999.0009765625";
+    QTest::newRow("binary places in sixteen digits rounded")
+        << "zh_TW" << 100000.0009765625 << "100000.000976563";
     QTest::newRow("largest") << "zh_TW" << 1.7976931348623157e308 << "1.79769313486232E+308";
     QTest::newRow("smallest") << "zh_TW" << 4.9406564584124654e-324 << "4.94065645841247E-324";
     QTest::newRow("negative zero") << "zh_TW" << -0.0 << "0";
