@@ -460,8 +460,7 @@ double Grid::columnWidthTwips(int col) const
 std::size_t Grid::cellBytes() const
 {
     std::size_t total = m_cells->text.bytes() + m_cells->rows.size() * sizeof(CellRow)
-                        + m_columns.size() * sizeof(ColumnState)
-                        + m_columnLeft.capacity() * sizeof(int);
+                        + m_columns.size() * sizeof(ColumnState);
     for (const CellRow &row : m_cells->rows)
         total += row.size() * sizeof(CellRef);
     return total;

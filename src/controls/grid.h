@@ -19,8 +19,10 @@ struct CellRef;
 
 // The grid control: a table of text cells, addressed by row and column from 0, whose
 // leading heading rows and columns are drawn as headings and stay in place while the
-// rest scrolls. Cells are packed into one text store; painting touches only the
-// visible cells, and autoSizeColumns after appending rows measures only what was added.
+// rest scrolls, the columns by whole columns as on the old desktop. Cells are packed into
+// one text store; painting touches only the visible cells, a column is measured when it
+// is first seen or asked for, and autoSizeColumns after appending rows measures only
+// what was added.
 //
 // Settings that are out of range throw platform::RuntimeError: 380 for an invalid
 // value (a negative count or font size), 381 for a row or column index outside the
@@ -157,12 +159,16 @@ private:
 
     void invalidateLayout();
     void ensureLayout();
-    const std::vector<int> &columnLefts() const;
     void updateScrollBars();
     int shownFixedRows() const;
     int shownFixedCols() const;
     int fixedWidth() const;
     int fixedHeight() const;
+    // The first scrolling column in view.
+    int leftColumn() const;
+    int lastLeftColumn(int pageWidth) const;
+    int columnsInView(int pageWidth) const;
+    int columnX(int col) const;
     QRect cellRect(int row, int col) const;
     int columnAt(int x) const;
     int rowAt(int y) const;
@@ -192,9 +198,6 @@ private:
     struct ValueWidths;
     mutable std::unique_ptr<ValueWidths> m_passWidths;
 
-    // Left edge of every column (pixels, from the first column), rebuilt lazily.
-    mutable std::vector<int> m_columnLeft;
-    mutable bool m_layoutDirty = true;
     bool m_layoutPending = false;
 };
 

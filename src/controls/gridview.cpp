@@ -42,10 +42,13 @@ Qt::Alignment cellAlignment(int setting, QStringView text)
 } // namespace
 
 // --- Geometry -------------------------------------------------------------------
+//
+// The scrolling columns move by whole columns, as on the old desktop's grid: the
+// horizontal scroll bar counts the columns scrolled past. Only the columns in view are
+// laid out, so a card of a million records is measured no further than it is seen.
 
 void Grid::invalidateLayout()
 {
-    m_layoutDirty = true;
     viewport()->update();
     // Many changes in a row (a row append per line, a column per record) lay out once.
     if (!m_layoutPending) {
@@ -60,36 +63,19 @@ void Grid::invalidateLayout()
     }
 }
 
-const std::vector<int> &Grid::columnLefts() const
-{
-    if (m_layoutDirty) {
-        sizePendingColumns();
-        m_columnLeft.resize(std::size_t(Cols()) + 1);
-        int x = 0;
-        for (int col = 0; col < Cols(); ++col) {
-            m_columnLeft[col] = x;
-            x += columnWidth(col);
-        }
-        m_columnLeft[Cols()] = x;
-        m_layoutDirty = false;
-    }
-    return m_columnLeft;
-}
-
 void Grid::ensureLayout()
 {
-    columnLefts();
     updateScrollBars();
 }
 
 void Grid::updateScrollBars()
 {
     const QSize page = viewport()->size();
-    const int contentWidth = columnLefts()[Cols()] - fixedWidth();
     const int pageWidth = std::max(0, page.width() - fixedWidth());
-    horizontalScrollBar()->setRange(0, std::max(0, contentWidth - pageWidth));
-    horizontalScrollBar()->setPageStep(pageWidth);
-    horizontalScrollBar()->setSingleStep(std::max(1, defaultColumnWidth() / 2));
+    QScrollBar *h = horizontalScrollBar();
+    h->setRange(0, lastLeftColumn(pageWidth) - shownFixedCols());
+    h->setPageStep(columnsInView(pageWidth));
+    h->setSingleStep(1);
 
     const int contentHeight = (Rows() - shownFixedRows()) * m_rowHeight;
     const int pageHeight = std::max(0, page.height() - fixedHeight());
@@ -108,28 +94,86 @@ int Grid::shownFixedCols() const
 }
 int Grid::fixedWidth() const
 {
-    return columnLefts()[shownFixedCols()];
+    int width = 0;
+    for (int col = 0; col < shownFixedCols(); ++col)
+        width += columnWidth(col);
+    return width;
 }
 int Grid::fixedHeight() const
 {
     return shownFixedRows() * m_rowHeight;
 }
 
-QRect Grid::cellRect(int row, int col) const
+int Grid::leftColumn() const
 {
-    const auto &left = columnLefts();
-    const int x = col < shownFixedCols() ? left[col] : left[col] - horizontalScrollBar()->value();
-    const int y = row < shownFixedRows() ? row * m_rowHeight
-                                         : row * m_rowHeight - verticalScrollBar()->value();
-    return QRect(x, y, left[col + 1] - left[col], m_rowHeight);
+    return shownFixedCols() + horizontalScrollBar()->value();
 }
 
-// The column whose span holds x, in content coordinates (scrolling undone).
+// The first scrolling column in view when the view is scrolled to the end: the last
+// columns that fit in pageWidth, or the last column alone where it is wider.
+int Grid::lastLeftColumn(int pageWidth) const
+{
+    int left = Cols();
+    for (int used = 0; left > shownFixedCols() && used + columnWidth(left - 1) <= pageWidth;)
+        used += columnWidth(--left);
+    return std::max(shownFixedCols(), std::min(left, Cols() - 1));
+}
+
+// The scrolling columns that fit in pageWidth from the first in view; one at least.
+int Grid::columnsInView(int pageWidth) const
+{
+    int count = 0;
+    for (int col = leftColumn(), used = 0; col < Cols(); ++col, ++count) {
+        used += columnWidth(col);
+        if (used > pageWidth)
+            break;
+    }
+    return std::max(1, count);
+}
+
+// The left edge of a column in the viewport. A scrolling column out of view is placed
+// just beyond the view's edge, without measuring the columns between.
+int Grid::columnX(int col) const
+{
+    int x = 0;
+    for (int c = 0; c < std::min(col, shownFixedCols()); ++c)
+        x += columnWidth(c);
+    if (col < shownFixedCols())
+        return x;
+    if (col < leftColumn())
+        return x - columnWidth(col); // scrolled past, behind the headings
+    for (int c = leftColumn(); c < col; ++c) {
+        x += columnWidth(c);
+        if (x > viewport()->width())
+            return x; // beyond the right edge
+    }
+    return x;
+}
+
+QRect Grid::cellRect(int row, int col) const
+{
+    const int y = row < shownFixedRows() ? row * m_rowHeight
+                                         : row * m_rowHeight - verticalScrollBar()->value();
+    return QRect(columnX(col), y, columnWidth(col), m_rowHeight);
+}
+
+// The column whose span holds x in the viewport; -1 where none does.
 int Grid::columnAt(int x) const
 {
-    const auto &left = columnLefts();
-    const auto it = std::upper_bound(left.begin(), left.end(), x);
-    return int(it - left.begin()) - 1;
+    if (x < 0)
+        return -1;
+    int right = 0;
+    for (int col = 0; col < shownFixedCols(); ++col) {
+        right += columnWidth(col);
+        if (x < right)
+            return col;
+    }
+    for (int col = leftColumn(); col < Cols(); ++col) {
+        right += columnWidth(col);
+        if (x < right)
+            return col;
+    }
+    return -1;
 }
 
 int Grid::rowAt(int y) const
@@ -139,10 +183,9 @@ int Grid::rowAt(int y) const
 
 bool Grid::cellAt(const QPoint &pos, int *row, int *col) const
 {
-    const int x = pos.x() < fixedWidth() ? pos.x() : pos.x() + horizontalScrollBar()->value();
     const int y = pos.y() < fixedHeight() ? pos.y() : pos.y() + verticalScrollBar()->value();
     *row = rowAt(y);
-    *col = columnAt(x);
+    *col = columnAt(pos.x());
     return *row >= 0 && *row < Rows() && *col >= 0 && *col < Cols();
 }
 
@@ -166,14 +209,15 @@ void Grid::paintEvent(QPaintEvent *)
     const QRect area = viewport()->rect();
     const int fixedRows = shownFixedRows(), fixedCols = shownFixedCols();
     const int fixedW = fixedWidth(), fixedH = fixedHeight();
-    const int scrollX = horizontalScrollBar()->value(), scrollY = verticalScrollBar()->value();
+    const int scrollY = verticalScrollBar()->value();
 
     // The visible span of the scrolling rows and columns.
     const int firstRow = fixedRows + scrollY / m_rowHeight;
     const int lastRow = std::min(Rows() - 1,
                                  fixedRows + (scrollY + area.height() - fixedH) / m_rowHeight);
-    const int firstCol = std::max(fixedCols, columnAt(fixedW + scrollX));
-    const int lastCol = std::min(Cols() - 1, columnAt(scrollX + area.width()));
+    const int firstCol = leftColumn();
+    const int atRightEdge = columnAt(area.width() - 1);
+    const int lastCol = atRightEdge < 0 ? Cols() - 1 : atRightEdge;
 
     painter.setClipRect(QRect(fixedW, fixedH, area.width() - fixedW, area.height() - fixedH));
     for (int row = firstRow; row <= lastRow; ++row)
@@ -270,17 +314,23 @@ void Grid::moveCurrent(int row, int col, bool extend)
 
 void Grid::ensureCellVisible(int row, int col)
 {
-    const QRect cell = cellRect(row, col);
-    const QRect area = viewport()->rect().adjusted(fixedWidth(), fixedHeight(), 0, 0);
     QScrollBar *h = horizontalScrollBar();
     QScrollBar *v = verticalScrollBar();
     if (col >= shownFixedCols()) {
-        if (cell.left() < area.left())
-            h->setValue(h->value() - (area.left() - cell.left()));
-        else if (cell.right() > area.right())
-            h->setValue(h->value()
-                        + std::min(cell.left() - area.left(), cell.right() - area.right()));
+        const int pageWidth = viewport()->width() - fixedWidth();
+        if (col < leftColumn()) {
+            h->setValue(col - shownFixedCols());
+        } else if (columnX(col) + columnWidth(col) > viewport()->width() && col > leftColumn()) {
+            // The column comes into view as the last one, or the first where it is wider.
+            int left = col;
+            for (int used = columnWidth(col);
+                 left > shownFixedCols() && used + columnWidth(left - 1) <= pageWidth;)
+                used += columnWidth(--left);
+            h->setValue(left - shownFixedCols());
+        }
     }
+    const QRect cell = cellRect(row, col);
+    const QRect area = viewport()->rect().adjusted(0, fixedHeight(), 0, 0);
     if (row >= shownFixedRows()) {
         if (cell.top() < area.top())
             v->setValue(v->value() - (area.top() - cell.top()));

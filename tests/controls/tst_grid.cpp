@@ -67,6 +67,7 @@ private slots:
     void valuesReadAsTheirTexts();
     void headingsStayWhileTheRestScrolls();
     void keyboardSelectsAndCopiesTabSeparated();
+    void columnsScrollWholeIntoView();
 
 private:
     static QFont gridFont()
@@ -329,6 +330,44 @@ void tst_Grid::keyboardSelectsAndCopiesTabSeparated()
     QTest::keyClick(&grid, Qt::Key_End, Qt::ControlModifier);
     QCOMPARE(grid.Row(), 2);
     QCOMPARE(grid.Col(), 2);
+}
+
+// The columns scroll by whole columns, as on the old desktop: keys bring the current
+// column into view at either edge, and the heading column stays.
+void tst_Grid::columnsScrollWholeIntoView()
+{
+    Grid grid;
+    grid.setFont(gridFont());
+    grid.setCols(200);
+    grid.setRows(2);
+    grid.setFixedCols(1);
+    for (int col = 0; col < grid.Cols(); ++col)
+        grid.setCellText(1, col, u"第 %1 筆"_s.arg(col));
+    grid.autoSizeColumns(0, grid.Cols() - 1);
+    grid.resize(300, 120);
+    grid.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&grid));
+    QScrollBar *bar = grid.horizontalScrollBar();
+    QCOMPARE(bar->singleStep(), 1);
+    QVERIFY(bar->maximum() > 150 && bar->maximum() < 199); // the last few share the view
+
+    QTest::keyClick(&grid, Qt::Key_Down);
+    QTest::keyClick(&grid, Qt::Key_End);
+    QCOMPARE(grid.Col(), 199);
+    QCOMPARE(bar->value(), bar->maximum());
+    QTest::keyClick(&grid, Qt::Key_Home);
+    QCOMPARE(grid.Col(), 1); // the heading column is no cell to stand on
+    QCOMPARE(bar->value(), 0);
+    for (int step = 0; step < 30; ++step)
+        QTest::keyClick(&grid, Qt::Key_Right);
+    QCOMPARE(grid.Col(), 31);
+    // Column 31 ends within the view, at its right edge.
+    const int headingWidth = int(grid.columnWidthTwips(0) / 15);
+    int right = headingWidth;
+    for (int col = 1 + bar->value(); col <= 31; ++col)
+        right += int(grid.columnWidthTwips(col) / 15);
+    QVERIFY(right <= grid.viewport()->width());
+    QVERIFY(right + int(grid.columnWidthTwips(32) / 15) > grid.viewport()->width());
 }
 
 QTEST_MAIN(tst_Grid)
