@@ -26,6 +26,19 @@ bool isAscii(QUtf8StringView text)
     return std::all_of(text.begin(), text.end(), [](char c) { return (c & 0x80) == 0; });
 }
 
+// The UTF-16 units a UTF-8 text decodes to: one for each character, two for one outside
+// the basic plane (its lead byte from F0).
+quint32 utf16Units(QUtf8StringView text)
+{
+    quint32 units = 0;
+    for (const char c : text) {
+        const auto byte = uchar(c);
+        units += (byte & 0xc0) != 0x80;
+        units += byte >= 0xf0;
+    }
+    return units;
+}
+
 using platform::Value;
 
 // A flag, an integer or a whole-day date kept in the reference itself: its kind in two
@@ -119,8 +132,8 @@ std::size_t CellTextStore::recordBytes(CellRef ref) const
                                 && (type == Value::Type::Double || type == Value::Type::Date);
         return sizeof header + (eightBytes ? 8 : 4);
     }
-    const quint32 length = header & ~NarrowFlag;
-    return evenBytes(sizeof header + length * ((header & NarrowFlag) ? 1 : 2));
+    const quint32 length = header & LengthBits;
+    return evenBytes(sizeof header + length * ((header & (NarrowFlag | Utf8Flag)) ? 1 : 2));
 }
 
 CellRef CellTextStore::add(QAnyStringView text)
@@ -166,14 +179,19 @@ CellRef CellTextStore::addText(QLatin1StringView text)
     return ref;
 }
 
-// Plain ASCII is kept a byte a character as it is; anything else is decoded into UTF-16
-// in place, the room for the longest decoding placed first and the rest given back.
+// Plain ASCII is kept a byte a character as it is, and a text shorter in UTF-8 than in
+// UTF-16 as it came; anything else is decoded into UTF-16 in place, the room for the
+// longest decoding placed first and the rest given back.
 CellRef CellTextStore::addText(QUtf8StringView text)
 {
     if (isAscii(text))
         return addText(QLatin1StringView(text.data(), text.size()));
     const auto bytes = quint32(text.size());
     CellRef ref;
+    if (bytes < 2 * utf16Units(text)) {
+        std::memcpy(place(Header(bytes | Utf8Flag), bytes, ref), text.data(), bytes);
+        return ref;
+    }
     auto *at = reinterpret_cast<QChar *>(place(Header(bytes), bytes * 2, ref));
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     const auto units = quint32(decoder.appendToBuffer(at, text) - at);
@@ -317,9 +335,11 @@ QAnyStringView CellTextStore::view(CellRef ref) const
         std::memcpy(&index, text, sizeof index);
         return m_large[index];
     }
-    const qsizetype length = header & ~NarrowFlag;
+    const qsizetype length = header & LengthBits;
     if (header & NarrowFlag)
         return QLatin1StringView(text, length);
+    if (header & Utf8Flag)
+        return QUtf8StringView(text, length);
     return QStringView(reinterpret_cast<const char16_t *>(text), length);
 }
 

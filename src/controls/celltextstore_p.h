@@ -47,8 +47,8 @@ public:
     CellRef addValue(const platform::Value &value);
     // Whether the cell holds a value rather than a text.
     bool isValue(CellRef ref) const;
-    // The text as stored: Latin-1 or UTF-16; nothing for a value. Valid until the store
-    // is cleared.
+    // The text as stored: Latin-1, UTF-16 or UTF-8; nothing for a value. Valid until the
+    // store is cleared.
     QAnyStringView view(CellRef ref) const;
     // The text, made from a value as the runtime writes it.
     QString text(CellRef ref) const;
@@ -70,13 +70,15 @@ public:
 
 private:
     // A record starts with a header: a text's length in characters, with NarrowFlag for
-    // one byte a character; or RecordOfValue with the value's type, its payload
+    // one byte a character, or its length in bytes with Utf8Flag for UTF-8; or RecordOfValue with the value's type, its payload
     // following (eight bytes for a double or a date, four for a single, a long, or a
     // double that a single holds exactly, with FloatPayload); or RecordOfValue with
     // LargeType, the index of a text of its own following.
     using Header = quint16;
     static constexpr Header RecordOfValue = 0x8000;
     static constexpr Header NarrowFlag = 0x4000;
+    static constexpr Header Utf8Flag = 0x2000;
+    static constexpr Header LengthBits = 0x1fff;
     static constexpr Header FloatPayload = 0x0100;
     static constexpr Header LargeType = 0xff;
 
@@ -86,7 +88,7 @@ private:
     static constexpr quint32 ChunkBytes = 1u << ChunkBits;
     static constexpr quint32 FirstChunkBytes = 128 * 1024;
     // Longer texts get an allocation of their own rather than a chunk's tail.
-    static constexpr qsizetype LargeText = FirstChunkBytes / 16;
+    static constexpr qsizetype LargeText = LengthBits;
 
     CellRef addText(QStringView text);
     CellRef addText(QLatin1StringView text);

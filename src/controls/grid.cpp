@@ -10,6 +10,8 @@
 #include <QEvent>
 #include <QFontMetricsF>
 #include <QPalette>
+#include <QStringDecoder>
+#include <QVarLengthArray>
 
 #include <algorithm>
 #include <array>
@@ -90,6 +92,8 @@ void Grid::setRows(int rows)
 {
     if (rows < 0)
         invalidValue();
+    if (rows > MostRows)
+        throw platform::RuntimeError(platform::ErrorNumber::OutOfMemory);
     if (rows < Rows())
         sizePendingColumns(); // with the rows they had when they were asked to be
     if (rows == 0) {
@@ -104,7 +108,7 @@ void Grid::setRows(int rows)
                 dropCell(ref);
         m_cells->rows.resize(rows);
         for (ColumnState &column : m_columns) {
-            if (column.measuredRows > rows) {
+            if (int(column.measuredRows) > rows) {
                 column.measuredRows = rows;
                 column.stale = true; // a dropped row may have held the widest text
             }
@@ -201,6 +205,8 @@ void Grid::checkColumn(int col) const
 
 void Grid::appendRow(const QString &item)
 {
+    if (Rows() >= MostRows)
+        throw platform::RuntimeError(platform::ErrorNumber::OutOfMemory);
     m_cells->rows.emplace_back();
     const int row = Rows() - 1;
     int col = 0;
@@ -274,7 +280,7 @@ void Grid::writeCell(int row, int col, CellRef ref)
 // that sizing need not measure the many again.
 void Grid::keepMeasured(ColumnState &column, int row, CellRef old, CellRef ref) const
 {
-    if (row >= column.measuredRows || column.stale)
+    if (row >= int(column.measuredRows) || column.stale)
         return; // measured when the column is sized
     const bool oldMayBeWidest = !old.isEmpty() && measureCell(old) >= column.contentWidth;
     if (!oldMayBeWidest && Rows() - row <= RowsMeasuredWhenSized) {
@@ -310,7 +316,7 @@ void Grid::compactIfWasteful()
 int Grid::columnAlignment(int col) const
 {
     checkColumn(col);
-    return m_columns[col].alignment;
+    return int(m_columns[col].alignment);
 }
 
 void Grid::setColumnAlignment(int col, int alignment)
@@ -318,7 +324,7 @@ void Grid::setColumnAlignment(int col, int alignment)
     checkColumn(col);
     if (alignment < AlignLeftTop || alignment > AlignGeneral)
         invalidValue();
-    m_columns[col].alignment = qint8(alignment);
+    m_columns[col].alignment = quint32(alignment);
     if (isVisible())
         viewport()->update();
 }
@@ -341,7 +347,12 @@ qreal Grid::measure(QAnyStringView text) const
     qreal sum = 0;
     const bool byCharacter = text.visit([&](auto view) {
         if constexpr (std::is_same_v<decltype(view), QUtf8StringView>) {
-            return false;
+            // Measured as the UTF-16 it decodes to.
+            QVarLengthArray<QChar, 256> units(view.size());
+            QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+            const QChar *end = decoder.appendToBuffer(units.data(), view);
+            sum = measure(QStringView(units.data(), end - units.data()));
+            return true;
         } else {
             for (const auto c : view) {
                 const QChar ch(c);
@@ -415,7 +426,7 @@ void Grid::sizeColumn(int col) const
     if (column.stale)
         column.forgetMeasurement();
     const int rows = Rows();
-    for (int row = column.measuredRows; row < rows; ++row) {
+    for (int row = int(column.measuredRows); row < rows; ++row) {
         const CellRow &cells = m_cells->rows[row];
         if (std::size_t(col) < cells.size())
             column.contentWidth = std::max(column.contentWidth, float(measureCell(cells[col])));

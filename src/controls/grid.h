@@ -114,18 +114,21 @@ private:
     static constexpr int MinimumColumnWidth = 2 * CellPadding + 2;
     // Rows below a changed cell few enough to be measured again when the column is sized.
     static constexpr int RowsMeasuredWhenSized = 64;
+    // More rows than memory could hold anyway: more are refused as out of memory.
+    static constexpr int MostRows = (1 << 26) - 1;
 
     struct ColumnState
     {
-        // Kept small: a card has a column per record.
+        // Kept small, twelve bytes: a card has a column per record.
         int width = -1;         // pixels; -1 until sized
         float contentWidth = 0; // widest text measured in this column
-        int measuredRows = 0;   // rows 0 .. measuredRows-1 are in contentWidth
-        qint8 alignment = AlignGeneral;
-        bool stale = false; // a measured cell shrank: measure the column anew
+        // Rows 0 .. measuredRows-1 are in contentWidth; a grid has at most MostRows.
+        quint32 measuredRows : 26 = 0;
+        quint32 alignment : 4 = AlignGeneral;
+        quint32 stale : 1 = false; // a measured cell shrank: measure the column anew
         // autoSizeColumns was asked for it: sized as its width is first needed (laid
         // out, painted, asked for) or before its cells, rows or font change.
-        bool sizePending = false;
+        quint32 sizePending : 1 = false;
 
         void forgetMeasurement()
         {

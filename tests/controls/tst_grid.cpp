@@ -11,6 +11,9 @@
 #include <QScrollBar>
 #include <QtTest>
 
+#include <functional>
+#include <limits>
+
 using controls::Grid;
 using platform::Value;
 using namespace Qt::StringLiterals;
@@ -32,6 +35,11 @@ void runStep(Grid &grid, const QString &step)
         grid.setCellText(rest.section(u':', 0, 0).toInt(),
                          rest.section(u':', 1, 1).toInt(),
                          rest.section(u':', 2));
+    } else if (verb == u"utf8") { // as the embedded database hands its texts over
+        const QByteArray text = rest.section(u':', 2).toUtf8();
+        grid.setCellText(rest.section(u':', 0, 0).toInt(),
+                         rest.section(u':', 1, 1).toInt(),
+                         QUtf8StringView(text));
     } else if (verb == u"num") {
         grid.setCellValue(rest.section(u':', 0, 0).toInt(),
                           rest.section(u':', 1, 1).toInt(),
@@ -122,6 +130,7 @@ void tst_Grid::refusedSettings_data()
     QTest::newRow("alignment out of range") << 6 << 380;
     QTest::newRow("auto-size past the last column") << 7 << 381;
     QTest::newRow("auto-size of no columns") << 8 << 0;
+    QTest::newRow("more rows than memory holds") << 9 << 7;
 }
 
 void tst_Grid::refusedSettings()
@@ -141,6 +150,7 @@ void tst_Grid::refusedSettings()
         [&] { grid.setColumnAlignment(0, 10); },
         [&] { grid.autoSizeColumns(0, 2); },
         [&] { grid.autoSizeColumns(0, -1); },
+        [&] { grid.setRows(std::numeric_limits<int>::max()); },
     };
     QCOMPARE(errorNumberOf(steps[step]), number);
     QCOMPARE(grid.Rows(), 2);
@@ -170,6 +180,8 @@ void tst_Grid::incrementalAutoSizeMatchesFullMeasure_data()
                                                                u"num:0:0:1"_s,
                                                                u"add:x\tz"_s,
                                                                u"num:1:0:-0.5"_s};
+    QTest::newRow("texts kept in UTF-8")
+        << QStringList{u"add:a\tb"_s, u"utf8:0:0:備註：第 12 筆資料"_s, u"utf8:0:1:A\u00A0𡩋"_s};
     QTest::newRow("one byte a character beside two")
         << QStringList{u"add:café ÿ 12.5\t𡩋"_s, u"add:Ā\t2024/3/5"_s, u"set:0:0:é"_s};
 }
