@@ -31,10 +31,8 @@ void FrmSure::ClearMsgFrom()
 {
     failure::report(QStringLiteral("frmSure_ClearFrom"), [&] {
         elaMsg->setCaption(QString());
-        // The columns go first: a card's columns not yet seen need no measuring for
-        // rows about to go.
-        fgList->setCols(0);
         fgList->setRows(0);
+        fgList->setCols(0);
         fgList->setFixedCols(0);
         fgList->setFixedRows(0);
         fgList->setFontSize(12.0f);
