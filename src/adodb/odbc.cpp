@@ -373,9 +373,7 @@ void Statement::execute(const QString &sql, const std::vector<platform::Value> &
         check(SQLNumParams(get(), &markers));
         if (markers != SQLSMALLINT(parameters.size()))
             throwProviderFailure({{AdoError::ProviderFailure,
-                                   QStringLiteral("敘述有 %1 個參數記號 ?，卻給了 %2 個參數")
-                                       .arg(markers)
-                                       .arg(parameters.size()),
+                                   parameterCountMismatch(markers, qsizetype(parameters.size())),
                                    OdbcSource,
                                    QStringLiteral("07002"),
                                    0}},

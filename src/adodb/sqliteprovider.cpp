@@ -236,9 +236,7 @@ void Session::bind(sqlite3_stmt *prepared, const std::vector<Value> &parameters)
     const int markers = prepared ? sqlite3_bind_parameter_count(prepared) : 0;
     if (markers != int(parameters.size()))
         throwProviderFailure({record(SQLITE_RANGE,
-                                     QStringLiteral("敘述有 %1 個參數記號 ?，卻給了 %2 個參數")
-                                         .arg(markers)
-                                         .arg(parameters.size()))},
+                                     parameterCountMismatch(markers, qsizetype(parameters.size())))},
                              *m_errors,
                              m_secrets);
     for (int i = 0; i < markers; ++i) {

@@ -60,4 +60,10 @@ inline QString parameterText(const platform::Value &value)
     }
 }
 
+// The failure's words where a statement's ? markers and the values given differ in number.
+inline QString parameterCountMismatch(qsizetype markers, qsizetype given)
+{
+    return QStringLiteral("敘述有 %1 個參數記號 ?，卻給了 %2 個參數").arg(markers).arg(given);
+}
+
 } // namespace adodb

@@ -105,6 +105,7 @@ char *CellTextStore::place(Header header, quint32 bytes, CellRef &ref)
     char *at = m_chunks.back() + m_usedInLastChunk;
     std::memcpy(at, &header, sizeof header);
     m_usedInLastChunk += record;
+    m_liveBytes += record;
     return at + sizeof header;
 }
 
@@ -140,13 +141,11 @@ CellRef CellTextStore::add(QAnyStringView text)
 {
     if (text.isEmpty())
         return {};
-    const CellRef ref = text.visit([this](auto view) {
+    return text.visit([this](auto view) {
         if (view.size() > LargeText)
             return addLarge(view.toString());
         return addText(view);
     });
-    m_liveBytes += recordBytes(ref);
-    return ref;
 }
 
 CellRef CellTextStore::addLarge(QString text)
@@ -205,7 +204,6 @@ CellRef CellTextStore::addRecordOfValue(Header header, const void *payload, quin
 {
     CellRef ref;
     std::memcpy(place(RecordOfValue | header, size, ref), payload, size);
-    m_liveBytes += recordBytes(ref);
     return ref;
 }
 
@@ -255,7 +253,14 @@ bool CellTextStore::isValue(CellRef ref) const
     if (ref.isEmpty() || ref.isInline())
         return !ref.isEmpty();
     const Header header = headerOf(ref);
-    return (header & RecordOfValue) && (header & 0xff) != LargeType;
+    return (header & RecordOfValue) && !isLargeText(header);
+}
+
+quint32 CellTextStore::largeIndex(CellRef ref) const
+{
+    quint32 index;
+    std::memcpy(&index, at(ref) + sizeof(Header), sizeof index);
+    return index;
 }
 
 Value CellTextStore::value(CellRef ref) const
@@ -328,13 +333,8 @@ QAnyStringView CellTextStore::view(CellRef ref) const
         return {};
     const Header header = headerOf(ref);
     const char *text = at(ref) + sizeof header;
-    if (header & RecordOfValue) {
-        if ((header & 0xff) != LargeType)
-            return {};
-        quint32 index;
-        std::memcpy(&index, text, sizeof index);
-        return m_large[index];
-    }
+    if (header & RecordOfValue)
+        return isLargeText(header) ? QAnyStringView(m_large[largeIndex(ref)]) : QAnyStringView();
     const qsizetype length = header & LengthBits;
     if (header & NarrowFlag)
         return QLatin1StringView(text, length);
@@ -347,12 +347,8 @@ void CellTextStore::release(CellRef ref)
 {
     if (ref.isEmpty() || ref.isInline())
         return;
-    const Header header = headerOf(ref);
-    if ((header & RecordOfValue) && (header & 0xff) == LargeType) {
-        quint32 index;
-        std::memcpy(&index, at(ref) + sizeof header, sizeof index);
-        m_large[index] = QString(); // frees it at once
-    }
+    if (isLargeText(headerOf(ref)))
+        m_large[largeIndex(ref)] = QString(); // frees it at once
     const auto bytes = qsizetype(recordBytes(ref));
     m_liveBytes -= bytes;
     m_garbageBytes += bytes;

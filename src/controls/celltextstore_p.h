@@ -95,10 +95,20 @@ private:
     CellRef addText(QUtf8StringView text);
     CellRef addLarge(QString text);
     CellRef addRecordOfValue(Header header, const void *payload, quint32 size);
-    // Room for a record of the header and bytes more, two-byte aligned.
+    // Room for a record of the header and bytes more, two-byte aligned, counted live.
     char *place(Header header, quint32 bytes, CellRef &ref);
     // Gives back the end of the last record placed, which turned out longer than needed.
-    void unplace(quint32 bytes) { m_usedInLastChunk -= bytes; }
+    void unplace(quint32 bytes)
+    {
+        m_usedInLastChunk -= bytes;
+        m_liveBytes -= bytes;
+    }
+    static bool isLargeText(Header header)
+    {
+        return (header & RecordOfValue) && (header & 0xff) == LargeType;
+    }
+    // Where a large text's record says its text is kept.
+    quint32 largeIndex(CellRef ref) const;
     const char *at(CellRef ref) const;
     Header headerOf(CellRef ref) const;
     std::size_t recordBytes(CellRef ref) const;

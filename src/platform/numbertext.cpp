@@ -175,10 +175,6 @@ Scientific scientific(double magnitude, int digitsAfterPoint, char *begin, char 
     return {std::find(static_cast<const char *>(begin), written, 'e'), written};
 }
 
-// Rounds to the given number of significant digits with ties away from zero, as the
-// runtime does (the Single 654322.25 is 654322.3). The digit after the last one kept,
-// correctly rounded, decides, unless it is a 5: then the exact value, written far
-// enough, tells a tie from a value just below it.
 // The shortest digits that read back as the magnitude, where there are no more than
 // precision of them: then they are its rounded digits, whichever way ties go, since the
 // magnitude lies far closer to them than to any other number of so many digits. That
@@ -247,6 +243,11 @@ bool fewPlacesDigits(double magnitude, int precision, RoundedDigits &rounded)
     return true;
 }
 
+// Rounds to the given number of significant digits with ties away from zero, as the
+// runtime does (the Single 654322.25 is 654322.3). A magnitude with no more digits is its
+// own rounding. Otherwise the digit after the last one kept, correctly rounded, decides,
+// unless it is a 5: then the exact value, written far enough, tells a tie from a value
+// just below it.
 RoundedDigits roundedDigits(double magnitude, int precision)
 {
     if (RoundedDigits rounded; fewPlacesDigits(magnitude, precision, rounded))

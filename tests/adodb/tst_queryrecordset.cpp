@@ -107,8 +107,7 @@ void tst_QueryRecordset::valuesKeepTheirKinds_data()
 
     for (const QString &database : TwoDatabases::Names) {
         const auto row = [&](const char *name) -> QTestData & {
-            return QTest::newRow(qPrintable(database + u": "_s + QLatin1StringView(name)))
-                   << database;
+            return TwoDatabases::newRow(database, QString::fromUtf8(name));
         };
         row("smallint") << QStringLiteral("i16") << Value(qint16(-12));
         row("zero integer") << QStringLiteral("i32") << Value(qint32(0));
@@ -258,8 +257,7 @@ void tst_QueryRecordset::charactersOutsideTheBasicPlaneRoundTrip_data()
     int id = 0;
     for (const QString &database : TwoDatabases::Names) {
         const auto row = [&](const char *name, const QString &text) {
-            QTest::newRow(qPrintable(database + u": "_s + QLatin1StringView(name)))
-                << database << ++id << text;
+            TwoDatabases::newRow(database, QString::fromUtf8(name)) << ++id << text;
         };
         row("taiwanese name", u"林𠀋"_s);
         row("two in a row", u"𡃁𠀋"_s);
@@ -320,8 +318,7 @@ void tst_QueryRecordset::parametersMatchOnlyThemselves_data()
     QTest::addColumn<QStringList>("found");
     for (const QString &database : TwoDatabases::Names) {
         const auto row = [&](const char *name) -> QTestData & {
-            return QTest::newRow(qPrintable(database + u": "_s + QString::fromUtf8(name)))
-                   << database;
+            return TwoDatabases::newRow(database, QString::fromUtf8(name));
         };
         row("quote and comment") << u"' OR 1=1 --"_s << QStringList{u"' OR 1=1 --"_s};
         row("percent sign") << u"%"_s << QStringList{u"100%"_s};
@@ -376,7 +373,7 @@ void tst_QueryRecordset::transactionsLeaveAllOrNothing_data()
                                            std::pair(u"failure inside the scope"_s, 0),
                                            std::pair(u"connection released"_s, 0),
                                            std::pair(u"connection closed"_s, 0)})
-            QTest::newRow(qPrintable(database + u": "_s + ending)) << database << ending << kept;
+            TwoDatabases::newRow(database, ending) << ending << kept;
     }
 }
 

@@ -62,8 +62,7 @@ void tst_SQLQuoteRoundTrip::quotedTextComesBack_data()
     };
     for (const QString &database : TwoDatabases::Names) {
         for (const Case &c : cases)
-            QTest::newRow(qPrintable(database + u": "_s + QLatin1StringView(c.name)))
-                << database << c.value << c.expected;
+            TwoDatabases::newRow(database, QString::fromUtf8(c.name)) << c.value << c.expected;
     }
 }
 

@@ -53,3 +53,8 @@ void TwoDatabases::addDatabaseRows()
     for (const QString &name : Names)
         QTest::newRow(qPrintable(name)) << name;
 }
+
+QTestData &TwoDatabases::newRow(const QString &database, const QString &name)
+{
+    return QTest::newRow(qPrintable(database + QStringLiteral(": ") + name)) << database;
+}

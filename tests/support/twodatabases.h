@@ -8,6 +8,7 @@
 
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <memory>
 
@@ -29,6 +30,9 @@ public:
 
     // The test data column "database" with a row for each database.
     static void addDatabaseRows();
+    // A row of a table whose first column is "database": named after the database and
+    // the case, the database filled in.
+    static QTestData &newRow(const QString &database, const QString &name);
 
 private:
     // Declared in this order so that the connections close before the server stops
