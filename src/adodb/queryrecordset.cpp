@@ -359,10 +359,7 @@ Value QueryRecordset::fieldValue(int index) const
 
 std::optional<QUtf8StringView> QueryRecordset::fieldUtf8(int index) const
 {
-    if (!d->sqlite)
-        return std::nullopt;
-    checkField(index);
-    return d->sqlite->utf8Text(index);
+    return d->sqlite ? d->sqlite->utf8Text(index) : std::nullopt;
 }
 
 void QueryRecordset::MoveNext()

@@ -32,7 +32,8 @@ public:
     // The text of a text field of the current record as the provider holds it in UTF-8,
     // without making a value of it: valid until the next move. Nothing where the field
     // holds no text (a number, a date, Null) or the provider keeps no UTF-8; fieldValue
-    // reads those. A reader of many texts (the dialog's card) asks this first.
+    // reads those, and tells what is wrong with the index or the position: this answers
+    // nothing for them. A reader of many texts (the dialog's card) asks this first.
     virtual std::optional<QUtf8StringView> fieldUtf8(int index) const;
 
     // The position of the field named name, compared without regard to case as ADO

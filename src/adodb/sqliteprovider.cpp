@@ -416,9 +416,8 @@ Value Statement::value(int index) const
 
 std::optional<QUtf8StringView> Statement::utf8Text(int index) const
 {
-    if (m_finalized)
-        throw objectClosedError();
-    if (m_readAhead || m_kinds[index] != sqlitetypes::Kind::Text)
+    if (!m_onRow || m_readAhead || index < 0 || std::size_t(index) >= m_kinds.size()
+        || m_kinds[index] != sqlitetypes::Kind::Text)
         return std::nullopt;
     switch (sqlite3_column_type(m_statement, index)) {
     case SQLITE_NULL:
@@ -437,6 +436,7 @@ void Statement::finalize()
     sqlite3_finalize(m_statement);
     m_statement = nullptr;
     m_finalized = true;
+    m_onRow = false;
 }
 
 } // namespace adodb::sqliteprovider

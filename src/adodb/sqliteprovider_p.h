@@ -105,7 +105,8 @@ public:
     bool isOnRow() const { return m_onRow; }
     platform::Value value(int index) const;
     // The cell of a text column as SQLite holds it, valid until the next step; nothing
-    // for Null, a blob, another kind of column, or rows already read ahead.
+    // for Null, a blob, another kind of column, rows already read ahead, or where value()
+    // would fail (no row, an index out of range).
     std::optional<QUtf8StringView> utf8Text(int index) const;
     void finalize();
 

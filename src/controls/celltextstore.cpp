@@ -39,6 +39,53 @@ quint32 utf16Units(QUtf8StringView text)
     return units;
 }
 
+bool isContinuation(uchar byte)
+{
+    return (byte & 0xc0) == 0x80;
+}
+
+// Well-formed UTF-8 decoded into UTF-16 at out, a short text at a time far faster than
+// the general decoder; nothing where the text is not well formed (a stray or missing
+// continuation byte, an overlong form, a surrogate, beyond U+10FFFF) or starts with a
+// byte order mark, which the general decoder then handles as it always has.
+std::optional<quint32> decodeWellFormed(QUtf8StringView text, char16_t *out)
+{
+    const auto *p = reinterpret_cast<const uchar *>(text.data());
+    const auto *const end = p + text.size();
+    if (text.size() >= 3 && std::memcmp(text.data(), "\xef\xbb\xbf", 3) == 0)
+        return std::nullopt;
+    char16_t *const start = out;
+    while (p < end) {
+        const uchar lead = *p;
+        if (lead < 0x80) {
+            *out++ = lead;
+            ++p;
+            continue;
+        }
+        const int length = lead < 0xc2   ? 0
+                           : lead < 0xe0 ? 2
+                           : lead < 0xf0 ? 3
+                           : lead < 0xf5 ? 4
+                                         : 0;
+        if (length == 0 || end - p < length || !std::all_of(p + 1, p + length, isContinuation))
+            return std::nullopt;
+        char32_t code = lead & (0x7f >> length);
+        for (int i = 1; i < length; ++i)
+            code = (code << 6) | (p[i] & 0x3f);
+        constexpr char32_t Least[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (code < Least[length] || (code >= 0xd800 && code < 0xe000) || code > 0x10ffff)
+            return std::nullopt;
+        if (code >= 0x10000) {
+            *out++ = QChar::highSurrogate(code);
+            *out++ = QChar::lowSurrogate(code);
+        } else {
+            *out++ = char16_t(code);
+        }
+        p += length;
+    }
+    return quint32(out - start);
+}
+
 using platform::Value;
 
 // A flag, an integer or a whole-day date kept in the reference itself: its kind in two
@@ -191,11 +238,15 @@ CellRef CellTextStore::addText(QUtf8StringView text)
         std::memcpy(place(Header(bytes | Utf8Flag), bytes, ref), text.data(), bytes);
         return ref;
     }
-    auto *at = reinterpret_cast<QChar *>(place(Header(bytes), bytes * 2, ref));
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const auto units = quint32(decoder.appendToBuffer(at, text) - at);
-    unplace((bytes - units) * 2);
-    const auto header = Header(units);
+    auto *at = reinterpret_cast<char16_t *>(place(Header(bytes), bytes * 2, ref));
+    std::optional<quint32> units = decodeWellFormed(text, at);
+    if (!units) {
+        auto *const chars = reinterpret_cast<QChar *>(at);
+        QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        units = quint32(decoder.appendToBuffer(chars, text) - chars);
+    }
+    unplace((bytes - *units) * 2);
+    const auto header = Header(*units);
     std::memcpy(reinterpret_cast<char *>(at) - sizeof header, &header, sizeof header);
     return ref;
 }

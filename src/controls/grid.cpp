@@ -86,6 +86,11 @@ int Grid::Rows() const
     return int(m_cells->rows.size());
 }
 
+int Grid::Cols() const
+{
+    return int(m_cells->columns.size());
+}
+
 // --- Shape and settings ---------------------------------------------------------
 
 void Grid::setRows(int rows)
@@ -97,9 +102,9 @@ void Grid::setRows(int rows)
     if (rows < Rows())
         sizePendingColumns(); // with the rows they had when they were asked to be
     if (rows == 0) {
-        std::deque<CellRow>().swap(m_cells->rows);
+        m_cells->rows = {};
         m_cells->text.clear();
-        for (ColumnState &column : m_columns) {
+        for (ColumnState &column : m_cells->columns) {
             column.forgetMeasurement();
         }
     } else if (rows < Rows()) {
@@ -107,7 +112,7 @@ void Grid::setRows(int rows)
             for (CellRef &ref : *row)
                 dropCell(ref);
         m_cells->rows.resize(rows);
-        for (ColumnState &column : m_columns) {
+        for (ColumnState &column : m_cells->columns) {
             if (int(column.measuredRows) > rows) {
                 column.measuredRows = rows;
                 column.stale = true; // a dropped row may have held the widest text
@@ -134,13 +139,13 @@ void Grid::setCols(int cols)
                 dropCell(*ref);
             row.resize(cols);
         }
-        m_columns.resize(cols);
+        m_cells->columns.resize(cols);
         compactIfWasteful();
     } else if (cols > Cols()) {
         // The existing rows hold nothing in the new columns: they count as measured.
         ColumnState fresh;
         fresh.measuredRows = Rows();
-        m_columns.resize(cols, fresh);
+        m_cells->columns.resize(cols, fresh);
     }
     if (m_col >= cols || m_anchorCol >= cols)
         m_row = m_col = m_anchorRow = m_anchorCol = -1;
@@ -248,9 +253,6 @@ void Grid::cellWritten()
 
 void Grid::writeCell(int row, int col, QAnyStringView text)
 {
-    CellRow &cells = m_cells->rows[row];
-    if (std::size_t(col) >= cells.size() && text.isEmpty())
-        return; // a cell beyond the row's end is empty already
     writeCell(row, col, m_cells->text.add(text));
 }
 
@@ -259,29 +261,30 @@ void Grid::writeCell(int row, int col, CellRef ref)
     CellRow &cells = m_cells->rows[row];
     if (std::size_t(col) >= cells.size()) {
         if (ref.isEmpty())
-            return;
+            return; // a cell beyond the row's end is empty already
         if (std::size_t(col) == cells.size())
             cells.emplace_back(); // a card's record, field by field
         else
             cells.resize(col + 1);
     }
     CellRef &old = cells[col];
-    ColumnState &column = m_columns[col];
+    ColumnState &column = m_cells->columns[col];
     if (column.sizePending)
         sizeColumn(col); // sized with the cells it had when it was asked to be
-    keepMeasured(column, row, old, ref);
-    m_cells->text.release(old);
+    if (row < int(column.measuredRows) && !column.stale)
+        keepMeasured(column, row, old, ref);
+    if (!old.isEmpty())
+        m_cells->text.release(old);
     old = ref;
 }
 
-// Keeps a column's measurement true of its cells as a cell of a measured row changes,
-// measuring as little as it can: a cell with few rows below it (a card's field) is
-// measured with them when the column is sized; one above many rows is measured now, so
-// that sizing need not measure the many again.
+// Keeps a column's measurement true of its cells as a cell of a measured row changes
+// (in a column not stale; other rows are measured when the column is sized), measuring
+// as little as it can: a cell with few rows below it (a card's field) is measured with
+// them when the column is sized; one above many rows is measured now, so that sizing
+// need not measure the many again.
 void Grid::keepMeasured(ColumnState &column, int row, CellRef old, CellRef ref) const
 {
-    if (row >= int(column.measuredRows) || column.stale)
-        return; // measured when the column is sized
     const bool oldMayBeWidest = !old.isEmpty() && measureCell(old) >= column.contentWidth;
     if (!oldMayBeWidest && Rows() - row <= RowsMeasuredWhenSized) {
         column.measuredRows = row;
@@ -316,7 +319,7 @@ void Grid::compactIfWasteful()
 int Grid::columnAlignment(int col) const
 {
     checkColumn(col);
-    return int(m_columns[col].alignment);
+    return int(m_cells->columns[col].alignment);
 }
 
 void Grid::setColumnAlignment(int col, int alignment)
@@ -324,7 +327,7 @@ void Grid::setColumnAlignment(int col, int alignment)
     checkColumn(col);
     if (alignment < AlignLeftTop || alignment > AlignGeneral)
         invalidValue();
-    m_columns[col].alignment = quint32(alignment);
+    m_cells->columns[col].alignment = quint32(alignment);
     if (isVisible())
         viewport()->update();
 }
@@ -334,7 +337,7 @@ void Grid::setColumnAlignment(int col, int alignment)
 void Grid::forgetMeasurements()
 {
     m_advances.clear();
-    for (ColumnState &column : m_columns)
+    for (ColumnState &column : m_cells->columns)
         column.forgetMeasurement();
 }
 
@@ -412,7 +415,7 @@ void Grid::autoSizeColumns(int first, int last)
     checkColumn(first);
     checkColumn(last);
     for (int col = first; col <= last; ++col)
-        m_columns[col].sizePending = true;
+        m_cells->columns[col].sizePending = true;
     m_sizesPending = true;
     invalidateLayout();
 }
@@ -421,7 +424,7 @@ void Grid::autoSizeColumns(int first, int last)
 // cell shrank, and sets the width to the widest.
 void Grid::sizeColumn(int col) const
 {
-    ColumnState &column = m_columns[col];
+    ColumnState &column = m_cells->columns[col];
     column.sizePending = false;
     if (column.stale)
         column.forgetMeasurement();
@@ -442,7 +445,7 @@ void Grid::sizePendingColumns() const
         return;
     m_passWidths = std::make_unique<ValueWidths>();
     for (int col = 0; col < Cols(); ++col) {
-        if (m_columns[col].sizePending)
+        if (m_cells->columns[col].sizePending)
             sizeColumn(col);
     }
     m_passWidths.reset();
@@ -456,9 +459,9 @@ int Grid::defaultColumnWidth() const
 
 int Grid::columnWidth(int col) const
 {
-    if (m_columns[col].sizePending)
+    if (m_cells->columns[col].sizePending)
         sizeColumn(col);
-    const int width = m_columns[col].width;
+    const int width = m_cells->columns[col].width;
     return width >= 0 ? width : defaultColumnWidth();
 }
 
@@ -471,7 +474,7 @@ double Grid::columnWidthTwips(int col) const
 std::size_t Grid::cellBytes() const
 {
     std::size_t total = m_cells->text.bytes() + m_cells->rows.size() * sizeof(CellRow)
-                        + m_columns.size() * sizeof(ColumnState);
+                        + m_cells->columns.size() * sizeof(ColumnState);
     for (const CellRow &row : m_cells->rows)
         total += row.size() * sizeof(CellRef);
     return total;

@@ -5,7 +5,6 @@
 #include <QAbstractScrollArea>
 #include <QAnyStringView>
 
-#include <deque>
 #include <memory>
 #include <vector>
 
@@ -53,7 +52,7 @@ public:
 
     int Rows() const;
     void setRows(int rows);
-    int Cols() const { return int(m_columns.size()); }
+    int Cols() const;
     void setCols(int cols);
     // Heading counts may exceed the grid's rows or columns; only the existing rows and
     // columns among them are drawn as headings.
@@ -182,10 +181,9 @@ private:
     QString rangeText(int top, int left, int bottom, int right) const;
     void paintCell(QPainter &painter, int row, int col, const QRect &rect, bool fixed) const;
 
+    // The cells and the columns' states. A column asked to be sized is sized as its
+    // width is first read, by const members too.
     std::unique_ptr<CellTable> m_cells;
-    // Mutable: a column asked to be sized is sized as its width is first read. In
-    // blocks: a card gains a column per record, which must not copy the ones it has.
-    mutable std::deque<ColumnState> m_columns;
     mutable bool m_sizesPending = false;
     int m_fixedRows = 0;
     int m_fixedCols = 0;

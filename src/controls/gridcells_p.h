@@ -5,19 +5,18 @@
 
 #include "suiteframe/controls/celltextstore_p.h"
 #include "suiteframe/controls/grid.h"
-
-#include <deque>
+#include "suiteframe/controls/segmentedarray_p.h"
 
 namespace controls {
 
-// A row's cells in blocks: a row that gains a column per record grows without moving
-// the cells it has.
-using CellRow = std::deque<CellRef>;
+using CellRow = SegmentedArray<CellRef>;
 
 struct Grid::CellTable
 {
     CellTextStore text;
-    std::deque<CellRow> rows; // rows never move as rows are appended
+    SegmentedArray<CellRow> rows;
+    // A card gains a column per record.
+    SegmentedArray<ColumnState> columns;
 };
 
 } // namespace controls

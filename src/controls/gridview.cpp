@@ -259,7 +259,8 @@ void Grid::paintCell(QPainter &painter, int row, int col, const QRect &rect, boo
                        : selected ? pal.color(QPalette::HighlightedText)
                                   : pal.color(QPalette::Text));
         painter.drawText(rect.adjusted(CellPadding, 0, -CellPadding, 0),
-                         int(cellAlignment(m_columns[col].alignment, text)) | Qt::TextSingleLine,
+                         int(cellAlignment(m_cells->columns[col].alignment, text))
+                             | Qt::TextSingleLine,
                          text);
     }
     if (row == m_row && col == m_col && hasFocus()) {

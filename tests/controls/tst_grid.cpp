@@ -65,6 +65,7 @@ private slots:
 
     void rowAppendSplitsAtTabs();
     void columnCountTrimsAndExtendsRows();
+    void cellsKeepTheirPlacesAcrossBlocks();
     void refusedSettings_data();
     void refusedSettings();
     void incrementalAutoSizeMatchesFullMeasure_data();
@@ -115,6 +116,35 @@ void tst_Grid::columnCountTrimsAndExtendsRows()
     QCOMPARE(grid.Cols(), 3);
     grid.setRows(2);
     QCOMPARE(grid.cellText(1, 2), QString());
+}
+
+// Rows and columns are kept in blocks that grow: every cell keeps its place across the
+// blocks' edges, as a card grows record by record and as a grid is cut and grown again.
+void tst_Grid::cellsKeepTheirPlacesAcrossBlocks()
+{
+    constexpr int Count = 10000;
+    Grid card;
+    card.setRows(2);
+    for (int col = 0; col < Count; ++col) {
+        card.setCols(col + 1);
+        card.setCellValue(0, col, Value(qint32(col)));
+    }
+    Grid tall;
+    tall.setCols(1);
+    for (int row = 0; row < Count; ++row)
+        tall.appendRow(QString::number(row));
+    for (const int cut : {Count, 8193, 8192, 4097, 4096, 9, 8, 7, 1}) {
+        card.setCols(cut);
+        card.setCols(Count);
+        tall.setRows(cut);
+        tall.setRows(Count);
+        for (int i = 0; i < Count; ++i) {
+            const QString kept = i < cut ? QString::number(i) : QString();
+            QCOMPARE(card.cellText(0, i), kept);
+            QCOMPARE(card.cellText(1, i), QString());
+            QCOMPARE(tall.cellText(i, 0), kept);
+        }
+    }
 }
 
 void tst_Grid::refusedSettings_data()
@@ -234,7 +264,8 @@ void tst_Grid::longTextsRoundTrip()
     grid.setCellText(0, 0, u"x"_s);
     QCOMPARE(grid.cellText(0, 0), u"x"_s);
     QCOMPARE(grid.cellText(0, 1), u"short"_s);
-    for (const QString &text : {u"ÿ café 12.5"_s, u"Ā"_s, u"A\u00A0𡩋"_s, u"A00001"_s}) {
+    for (const QString &text :
+         {u"ÿ café 12.5"_s, u"Ā"_s, u"A\u00A0𡩋"_s, u"A00001"_s, u"長長"_s, u"𡩋"_s, u"客戶1"_s}) {
         grid.setCellText(0, 1, text); // one byte a character up to U+00FF, else two
         QCOMPARE(grid.cellText(0, 1), text);
         const QByteArray utf8 = text.toUtf8(); // as the embedded database hands texts over
@@ -245,6 +276,17 @@ void tst_Grid::longTextsRoundTrip()
     const QByteArray longUtf8 = longText.toUtf8();
     grid.setCellText(0, 0, QUtf8StringView(longUtf8));
     QCOMPARE(grid.cellText(0, 0), longText);
+    // Bytes that are not well-formed UTF-8 read as Qt reads them.
+    for (const QByteArray &bytes : {"\xc0\x80長長"_ba,
+                                    "\xed\xa0\x80長長"_ba,
+                                    "長長\xe4\xb8"_ba,
+                                    "\xf4\x90\x80\x80長長"_ba,
+                                    "\x80長長"_ba,
+                                    "\xef\xbb\xbf長長"_ba,
+                                    "長\xf0\xa1\xa9\x8b長"_ba}) {
+        grid.setCellText(0, 1, QUtf8StringView(bytes));
+        QCOMPARE(grid.cellText(0, 1), QString::fromUtf8(bytes));
+    }
 }
 
 void tst_Grid::valuesReadAsTheirTexts_data()
