@@ -62,6 +62,15 @@ std::optional<quint32> decodeWellFormed(QUtf8StringView text, char16_t *out)
             ++p;
             continue;
         }
+        if ((lead & 0xf0) == 0xe0 && end - p >= 3 && isContinuation(p[1])
+            && isContinuation(p[2])) { // the common case: Chinese
+            const auto code = char16_t(((lead & 0x0f) << 12) | ((p[1] & 0x3f) << 6) | (p[2] & 0x3f));
+            if (code < 0x800 || (code >= 0xd800 && code < 0xe000))
+                return std::nullopt;
+            *out++ = code;
+            p += 3;
+            continue;
+        }
         const int length = lead < 0xc2   ? 0
                            : lead < 0xe0 ? 2
                            : lead < 0xf0 ? 3
@@ -230,23 +239,24 @@ CellRef CellTextStore::addText(QLatin1StringView text)
 // longest decoding placed first and the rest given back.
 CellRef CellTextStore::addText(QUtf8StringView text)
 {
-    if (isAscii(text))
-        return addText(QLatin1StringView(text.data(), text.size()));
     const auto bytes = quint32(text.size());
+    const quint32 units = utf16Units(text);
+    if (units == bytes && isAscii(text))
+        return addText(QLatin1StringView(text.data(), text.size()));
     CellRef ref;
-    if (bytes < 2 * utf16Units(text)) {
+    if (bytes < 2 * units) {
         std::memcpy(place(Header(bytes | Utf8Flag), bytes, ref), text.data(), bytes);
         return ref;
     }
     auto *at = reinterpret_cast<char16_t *>(place(Header(bytes), bytes * 2, ref));
-    std::optional<quint32> units = decodeWellFormed(text, at);
-    if (!units) {
+    std::optional<quint32> decoded = decodeWellFormed(text, at);
+    if (!decoded) {
         auto *const chars = reinterpret_cast<QChar *>(at);
         QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-        units = quint32(decoder.appendToBuffer(chars, text) - chars);
+        decoded = quint32(decoder.appendToBuffer(chars, text) - chars);
     }
-    unplace((bytes - *units) * 2);
-    const auto header = Header(*units);
+    unplace((bytes - *decoded) * 2);
+    const auto header = Header(*decoded);
     std::memcpy(reinterpret_cast<char *>(at) - sizeof header, &header, sizeof header);
     return ref;
 }
