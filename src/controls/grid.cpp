@@ -246,7 +246,6 @@ void Grid::setCellValue(int row, int col, const platform::Value &value)
 
 void Grid::cellWritten()
 {
-    compactIfWasteful();
     if (isVisible()) // a grid being filled before it shows is painted whole then
         viewport()->update();
 }
@@ -273,9 +272,12 @@ void Grid::writeCell(int row, int col, CellRef ref)
         sizeColumn(col); // sized with the cells it had when it was asked to be
     if (row < int(column.measuredRows) && !column.stale)
         keepMeasured(column, row, old, ref);
-    if (!old.isEmpty())
+    const bool replaced = !old.isEmpty();
+    if (replaced)
         m_cells->text.release(old);
     old = ref;
+    if (replaced)
+        compactIfWasteful(); // the store gained garbage
 }
 
 // Keeps a column's measurement true of its cells as a cell of a measured row changes
