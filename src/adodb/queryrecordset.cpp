@@ -357,9 +357,9 @@ Value QueryRecordset::fieldValue(int index) const
     return d->cells[index];
 }
 
-std::optional<QUtf8StringView> QueryRecordset::fieldUtf8(int index) const
+StoredField QueryRecordset::storedField(int index) const
 {
-    return d->sqlite ? d->sqlite->utf8Text(index) : std::nullopt;
+    return d->sqlite ? d->sqlite->storedField(index) : StoredField();
 }
 
 void QueryRecordset::MoveNext()

@@ -40,8 +40,8 @@ public:
     using Recordset::fieldValue; // by name
     platform::Value fieldValue(int index) const override;
     void MoveNext() override;
-    // The embedded database's texts, as SQLite holds them.
-    std::optional<QUtf8StringView> fieldUtf8(int index) const override;
+    // The embedded database's texts, whole numbers and reals, as SQLite holds them.
+    StoredField storedField(int index) const override;
 
 private:
     // Throws where there is no current record or no field at index.

@@ -1,4 +1,4 @@
-// Fields found by name, and texts the provider holds in UTF-8 (none by default).
+// Fields found by name, and fields as the provider holds them (none by default).
 
 #include "suiteframe/adodb/recordset.h"
 
@@ -17,9 +17,9 @@ int Recordset::fieldIndex(const QString &name) const
                                  QStringLiteral("在集合中找不到名稱為「%1」的項目").arg(name));
 }
 
-std::optional<QUtf8StringView> Recordset::fieldUtf8(int) const
+StoredField Recordset::storedField(int) const
 {
-    return std::nullopt;
+    return {};
 }
 
 } // namespace adodb

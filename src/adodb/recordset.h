@@ -7,9 +7,21 @@
 #include <QString>
 #include <QUtf8StringView>
 
-#include <optional>
-
 namespace adodb {
+
+// A field of the current record as its provider holds it, where that reads exactly as
+// the field's value does: Null, a text in UTF-8 (valid until the next move), a whole
+// number that is an Integer or Long value, or a real that is a Double value. Other is
+// any other field: a date, a decimal, a provider that keeps none of these. fieldValue
+// reads it, and tells what is wrong with an index or a position.
+struct StoredField
+{
+    enum class Kind : quint8 { Other, Null, Utf8, Whole, Real };
+    Kind kind = Kind::Other;
+    qint32 whole = 0;
+    double real = 0;
+    QUtf8StringView utf8;
+};
 
 // A forward-only view of records, as the dialog's record list reads them: the
 // current record's fields by position or by name, and a move to the next record. Each
@@ -29,12 +41,9 @@ public:
     virtual platform::Value fieldValue(int index) const = 0;
     virtual void MoveNext() = 0;
 
-    // The text of a text field of the current record as the provider holds it in UTF-8,
-    // without making a value of it: valid until the next move. Nothing where the field
-    // holds no text (a number, a date, Null) or the provider keeps no UTF-8; fieldValue
-    // reads those, and tells what is wrong with the index or the position: this answers
-    // nothing for them. A reader of many texts (the dialog's card) asks this first.
-    virtual std::optional<QUtf8StringView> fieldUtf8(int index) const;
+    // A field of the current record read without making a value of it, for a reader of
+    // many (the dialog's card); Other by default.
+    virtual StoredField storedField(int index) const;
 
     // The position of the field named name, compared without regard to case as ADO
     // compares names: rs("名稱") is fieldValue(u"名稱"_s).

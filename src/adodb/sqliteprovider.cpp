@@ -414,18 +414,43 @@ Value Statement::value(int index) const
     return sqlitetypes::cellValue(kind, text, sqlite3_column_bytes(m_statement, index));
 }
 
-std::optional<QUtf8StringView> Statement::utf8Text(int index) const
+StoredField Statement::storedField(int index) const
 {
-    if (!m_onRow || m_readAhead || index < 0 || std::size_t(index) >= m_kinds.size()
-        || m_kinds[index] != sqlitetypes::Kind::Text)
-        return std::nullopt;
+    using sqlitetypes::Kind;
+    StoredField field;
+    if (!m_onRow || m_readAhead || index < 0 || std::size_t(index) >= m_kinds.size())
+        return field;
+    const Kind kind = m_kinds[index];
     switch (sqlite3_column_type(m_statement, index)) {
     case SQLITE_NULL:
-    case SQLITE_BLOB:
-        return std::nullopt;
+        field.kind = StoredField::Kind::Null;
+        break;
+    case SQLITE_TEXT:
+        if (kind == Kind::Text) {
+            field.kind = StoredField::Kind::Utf8;
+            field.utf8 = QUtf8StringView(reinterpret_cast<const char *>(
+                                             sqlite3_column_text(m_statement, index)),
+                                         sqlite3_column_bytes(m_statement, index));
+        }
+        break;
+    case SQLITE_INTEGER:
+        if (kind == Kind::Integer || kind == Kind::Long) {
+            // An Integer or Long value as integerValue makes it; larger ones are decimals.
+            const qint64 whole = sqlite3_column_int64(m_statement, index);
+            if (whole >= INT32_MIN && whole <= INT32_MAX) {
+                field.kind = StoredField::Kind::Whole;
+                field.whole = qint32(whole);
+            }
+        }
+        break;
+    case SQLITE_FLOAT:
+        if (kind == Kind::Double) {
+            field.kind = StoredField::Kind::Real;
+            field.real = sqlitetypes::fifteenDigits(sqlite3_column_double(m_statement, index));
+        }
+        break;
     }
-    const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(m_statement, index));
-    return QUtf8StringView(text, sqlite3_column_bytes(m_statement, index));
+    return field;
 }
 
 void Statement::finalize()

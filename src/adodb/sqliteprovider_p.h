@@ -4,6 +4,7 @@
 #pragma once
 
 #include "suiteframe/adodb/errors.h"
+#include "suiteframe/adodb/recordset.h"
 #include "suiteframe/adodb/sqlitetypes_p.h"
 
 #include <QDeadlineTimer>
@@ -104,10 +105,9 @@ public:
     // Whether the last step found a row.
     bool isOnRow() const { return m_onRow; }
     platform::Value value(int index) const;
-    // The cell of a text column as SQLite holds it, valid until the next step; nothing
-    // for Null, a blob, another kind of column, rows already read ahead, or where value()
-    // would fail (no row, an index out of range).
-    std::optional<QUtf8StringView> utf8Text(int index) const;
+    // The cell as SQLite holds it where that reads as value() does; Other for rows read
+    // ahead and where value() would fail (no row, an index out of range).
+    StoredField storedField(int index) const;
     void finalize();
 
 private:

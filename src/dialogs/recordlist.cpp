@@ -11,6 +11,36 @@
 
 namespace dialogs {
 
+namespace {
+
+// A field's value written into its cell as its text: a text, a whole number or a real
+// as the provider holds it where it can, without making a value of it; any other field
+// as its value.
+void writeField(controls::Grid &grid, int row, int col, const adodb::Recordset &records)
+{
+    using Kind = adodb::StoredField::Kind;
+    const adodb::StoredField field = records.storedField(row);
+    switch (field.kind) {
+    case Kind::Null:
+        grid.setCellText(row, col, QAnyStringView());
+        break;
+    case Kind::Utf8:
+        grid.setCellText(row, col, field.utf8);
+        break;
+    case Kind::Whole:
+        grid.setCellValue(row, col, platform::Value(field.whole));
+        break;
+    case Kind::Real:
+        grid.setCellValue(row, col, platform::Value(field.real));
+        break;
+    case Kind::Other:
+        grid.setCellValue(row, col, records.fieldValue(row));
+        break;
+    }
+}
+
+} // namespace
+
 void FrmSure::SetList(const platform::Value &pvFixedCols,
                       const platform::Value &pvFixedRows,
                       const platform::Value &pvFontSize)
@@ -41,12 +71,8 @@ bool FrmSure::PickRST(adodb::Recordset *pRST)
             // Values read from the left, beside their names, as on a card.
             fgList->setColumnAlignment(fgList->Cols() - 1, controls::Grid::AlignLeftCenter);
             const int count = pRST->fieldCount();
-            for (int j = 0; j < count; ++j) {
-                if (const auto text = pRST->fieldUtf8(j))
-                    fgList->setCellText(j, fgList->Cols() - 1, *text);
-                else
-                    fgList->setCellValue(j, fgList->Cols() - 1, pRST->fieldValue(j));
-            }
+            for (int j = 0; j < count; ++j)
+                writeField(*fgList, j, fgList->Cols() - 1, *pRST);
             pRST->MoveNext();
         }
         fgList->autoSizeColumns(0, fgList->Cols() - 1);

@@ -29,7 +29,13 @@ private slots:
         QTest::newRow("integer, real") << u"INTEGER"_s << u"12.7"_s << Value(qint32(12));
         QTest::newRow("integer, 64 bits") << u"INTEGER"_s << u"9223372036854775807"_s
                                           << Value::fromDecimalText(u"9223372036854775807"_s);
+        QTest::newRow("integer, 32 bits")
+            << u"INTEGER"_s << u"-2147483648"_s << Value(qint32(-2147483648));
+        QTest::newRow("integer, past 32 bits")
+            << u"INTEGER"_s << u"2147483648"_s << Value::fromDecimalText(u"2147483648"_s);
         QTest::newRow("smallint") << u"SMALLINT"_s << u"7"_s << Value(qint16(7));
+        QTest::newRow("smallint, past 16 bits")
+            << u"SMALLINT"_s << u"40000"_s << Value(qint32(40000));
         QTest::newRow("interval is text") << u"INTERVAL"_s << u"5"_s << Value(u"5"_s);
         QTest::newRow("double, fifteen digits") << u"DOUBLE"_s << u"0.1+0.2"_s << Value(0.3);
         QTest::newRow("double, a tie at the fifteenth digit")
@@ -75,6 +81,28 @@ private slots:
         const auto statement = session->execute(u"SELECT c AS 欄位 FROM t"_s, 5, nullptr);
         QCOMPARE(statement->columnName(0), u"欄位"_s);
         QCOMPARE(statement->value(0), read);
+
+        // Read as SQLite holds it, where it can be, the field stands for the same value.
+        using Kind = adodb::StoredField::Kind;
+        const adodb::StoredField field = statement->storedField(0);
+        const Value::Type type = read.type();
+        switch (field.kind) {
+        case Kind::Other: // fieldValue reads it
+            break;
+        case Kind::Null:
+            QCOMPARE(type, Value::Type::Null);
+            break;
+        case Kind::Utf8:
+            QCOMPARE(Value(field.utf8.toString()), read);
+            break;
+        case Kind::Whole:
+            QVERIFY(type == Value::Type::Integer || type == Value::Type::Long);
+            QCOMPARE(field.whole, read.toLong());
+            break;
+        case Kind::Real:
+            QCOMPARE(Value(field.real), read);
+            break;
+        }
     }
 };
 
