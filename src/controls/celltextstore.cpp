@@ -234,7 +234,7 @@ CellRef CellTextStore::addText(QLatin1StringView text)
     return ref;
 }
 
-// Plain ASCII is kept a byte a character as it is, and a text shorter in UTF-8 than in
+// Plain ASCII is kept a byte a character as it is, and a text no longer in UTF-8 than in
 // UTF-16 as it came; anything else is decoded into UTF-16 in place, the room for the
 // longest decoding placed first and the rest given back.
 CellRef CellTextStore::addText(QUtf8StringView text)
@@ -244,7 +244,7 @@ CellRef CellTextStore::addText(QUtf8StringView text)
     if (units == bytes && isAscii(text))
         return addText(QLatin1StringView(text.data(), text.size()));
     CellRef ref;
-    if (bytes < 2 * units) {
+    if (bytes <= 2 * units) {
         std::memcpy(place(Header(bytes | Utf8Flag), bytes, ref), text.data(), bytes);
         return ref;
     }

@@ -197,14 +197,14 @@ void Grid::changeEvent(QEvent *event)
 
 void Grid::checkCell(int row, int col) const
 {
-    if (row < 0 || row >= Rows())
+    if (std::size_t(row) >= m_cells->rows.size())
         invalidIndex();
     checkColumn(col);
 }
 
 void Grid::checkColumn(int col) const
 {
-    if (col < 0 || col >= Cols())
+    if (std::size_t(col) >= m_cells->columns.size())
         invalidIndex();
 }
 
@@ -258,15 +258,13 @@ void Grid::writeCell(int row, int col, QAnyStringView text)
 void Grid::writeCell(int row, int col, CellRef ref)
 {
     CellRow &cells = m_cells->rows[row];
-    if (std::size_t(col) >= cells.size()) {
-        if (ref.isEmpty())
-            return; // a cell beyond the row's end is empty already
-        if (std::size_t(col) == cells.size())
-            cells.emplace_back(); // a card's record, field by field
-        else
-            cells.resize(col + 1);
-    }
-    CellRef &old = cells[col];
+    const auto cellsBefore = cells.size();
+    if (std::size_t(col) >= cellsBefore && ref.isEmpty())
+        return; // a cell beyond the row's end is empty already
+    if (std::size_t(col) > cellsBefore)
+        cells.resize(col + 1);
+    // A card's record comes field by field, each a cell at its row's end.
+    CellRef &old = std::size_t(col) == cellsBefore ? cells.emplace_back() : cells[col];
     ColumnState &column = m_cells->columns[col];
     if (column.sizePending)
         sizeColumn(col); // sized with the cells it had when it was asked to be
