@@ -127,7 +127,7 @@ private:
         }
     }
 
-    void addSegment()
+    [[gnu::noinline]] void addSegment()
     {
         const std::size_t size = segmentSize(m_segments.size());
         m_segments.push_back(std::make_unique<T[]>(size));
