@@ -11,12 +11,13 @@ namespace adodb {
 
 // A field of the current record as its provider holds it, where that reads exactly as
 // the field's value does: Null, a text in UTF-8 (valid until the next move), a whole
-// number that is an Integer or Long value, or a real that is a Double value. Other is
-// any other field: a date, a decimal, a provider that keeps none of these. fieldValue
-// reads it, and tells what is wrong with an index or a position.
+// number that is an Integer or Long value, a real that is a Double value, or the serial
+// of a Date value (in real). Other is any other field: a decimal, a time, a provider that
+// keeps none of these. fieldValue reads it, and tells what is wrong with an index or a
+// position.
 struct StoredField
 {
-    enum class Kind : quint8 { Other, Null, Utf8, Whole, Real };
+    enum class Kind : quint8 { Other, Null, Utf8, Whole, Real, Date };
     Kind kind = Kind::Other;
     qint32 whole = 0;
     double real = 0;

@@ -425,14 +425,18 @@ StoredField Statement::storedField(int index) const
     case SQLITE_NULL:
         field.kind = StoredField::Kind::Null;
         break;
-    case SQLITE_TEXT:
+    case SQLITE_TEXT: {
+        const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(m_statement, index));
         if (kind == Kind::Text) {
             field.kind = StoredField::Kind::Utf8;
-            field.utf8 = QUtf8StringView(reinterpret_cast<const char *>(
-                                             sqlite3_column_text(m_statement, index)),
-                                         sqlite3_column_bytes(m_statement, index));
+            field.utf8 = QUtf8StringView(text, sqlite3_column_bytes(m_statement, index));
+        } else if (kind == Kind::Date) {
+            const auto serial = sqlitetypes::dateSerialOf(text);
+            field.kind = serial ? StoredField::Kind::Date : StoredField::Kind::Null;
+            field.real = serial.value_or(0);
         }
         break;
+    }
     case SQLITE_INTEGER:
         if (kind == Kind::Integer || kind == Kind::Long) {
             // An Integer or Long value as integerValue makes it; larger ones are decimals.
@@ -441,6 +445,9 @@ StoredField Statement::storedField(int index) const
                 field.kind = StoredField::Kind::Whole;
                 field.whole = qint32(whole);
             }
+        } else if (kind == Kind::Double) {
+            field.kind = StoredField::Kind::Real;
+            field.real = double(sqlite3_column_int64(m_statement, index));
         }
         break;
     case SQLITE_FLOAT:

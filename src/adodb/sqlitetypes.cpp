@@ -356,9 +356,8 @@ Value cellValue(Kind kind, const char *text, int length)
         return value ? Value(*value) : Value::null();
     }
     case Kind::Date: {
-        const auto date = dateOf(text);
-        return date ? Value(QDate(int(date->year), int(date->month), int(date->day)))
-                    : Value::null();
+        const auto serial = dateSerialOf(text);
+        return serial ? Value::fromDateSerial(*serial) : Value::null();
     }
     case Kind::Time: {
         const auto time = timeOf(text);
@@ -397,6 +396,15 @@ std::optional<Value> storedIntegerValue(Kind kind, qint64 stored)
         break;
     }
     return std::nullopt;
+}
+
+std::optional<double> dateSerialOf(const char *text)
+{
+    const auto date = dateOf(text);
+    if (!date)
+        return std::nullopt;
+    return double(
+        platform::DateSerialEpoch.daysTo(QDate(int(date->year), int(date->month), int(date->day))));
 }
 
 double fifteenDigits(double stored)

@@ -40,6 +40,10 @@ platform::Value cellValue(Kind kind, const char *text, int length);
 // for a kind that reads the text itself (dates and times).
 std::optional<platform::Value> storedIntegerValue(Kind kind, qint64 stored);
 
+// The serial of a Date column's cell, read from its text as cellValue reads it (days
+// since 1899-12-30); nothing where the text holds no date.
+std::optional<double> dateSerialOf(const char *text);
+
 // A real as its text of fifteen significant digits reads back, which is what a Double
 // column's cell holding a real has always given: 0.1 + 0.2 is 0.3.
 double fifteenDigits(double stored);

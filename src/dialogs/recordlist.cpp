@@ -13,9 +13,9 @@ namespace dialogs {
 
 namespace {
 
-// A field's value written into its cell as its text: a text, a whole number or a real
-// as the provider holds it where it can, without making a value of it; any other field
-// as its value.
+// A field's value written into its cell as its text: a text, a number or a date as the
+// provider holds it where it can, without reading the field's value; any other field as
+// its value.
 void writeField(controls::Grid &grid, int row, int col, const adodb::Recordset &records)
 {
     using Kind = adodb::StoredField::Kind;
@@ -32,6 +32,9 @@ void writeField(controls::Grid &grid, int row, int col, const adodb::Recordset &
         break;
     case Kind::Real:
         grid.setCellValue(row, col, platform::Value(field.real));
+        break;
+    case Kind::Date:
+        grid.setCellValue(row, col, platform::Value::fromDateSerial(field.real));
         break;
     case Kind::Other:
         grid.setCellValue(row, col, records.fieldValue(row));

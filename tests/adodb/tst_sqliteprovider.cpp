@@ -41,6 +41,7 @@ private slots:
         QTest::newRow("double, a tie at the fifteenth digit")
             << u"DOUBLE"_s << u"-123456789012344.5"_s << Value(-123456789012345.0);
         QTest::newRow("numeric is double") << u"NUMERIC(12,2)"_s << u"12.5"_s << Value(12.5);
+        QTest::newRow("numeric, whole") << u"NUMERIC(12,2)"_s << u"42"_s << Value(42.0);
         QTest::newRow("decimal is text, numeric affinity")
             << u"DECIMAL(12,2)"_s << u"'12.50'"_s << Value(u"12.5"_s);
         QTest::newRow("bigint") << u"BIGINT"_s << u"42"_s << Value::fromDecimalText(u"42"_s);
@@ -101,6 +102,9 @@ private slots:
             break;
         case Kind::Real:
             QCOMPARE(Value(field.real), read);
+            break;
+        case Kind::Date:
+            QCOMPARE(Value::fromDateSerial(field.real), read);
             break;
         }
     }
