@@ -270,12 +270,10 @@ void Grid::writeCell(int row, int col, CellRef ref)
         sizeColumn(col); // sized with the cells it had when it was asked to be
     if (row < int(column.measuredRows) && !column.stale)
         keepMeasured(column, row, old, ref);
-    const bool replaced = !old.isEmpty();
-    if (replaced)
-        m_cells->text.release(old);
-    old = ref;
-    if (replaced)
+    if (const CellRef replaced = std::exchange(old, ref); !replaced.isEmpty()) {
+        m_cells->text.release(replaced);
         compactIfWasteful(); // the store gained garbage
+    }
 }
 
 // Keeps a column's measurement true of its cells as a cell of a measured row changes
