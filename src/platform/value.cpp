@@ -228,11 +228,15 @@ bool Value::toBoolean() const
 
 qint16 Value::toInteger() const
 {
+    if (const auto *whole = std::get_if<qint16>(&m_data)) // as it is, nothing to round
+        return *whole;
     return toIntegerChecked<qint16>(toDouble());
 }
 
 qint32 Value::toLong() const
 {
+    if (const auto *whole = std::get_if<qint32>(&m_data))
+        return *whole;
     return toIntegerChecked<qint32>(toDouble());
 }
 
