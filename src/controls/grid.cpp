@@ -99,13 +99,22 @@ void Grid::setRows(int rows)
         invalidValue();
     if (rows > MostRows)
         throw platform::RuntimeError(platform::ErrorNumber::OutOfMemory);
-    if (rows < Rows())
-        sizePendingColumns(); // with the rows they had when they were asked to be
+    // Columns waiting to be sized are sized with the rows they had when they were asked
+    // to be. Where all rows go (a dialog cleared after a card), the rows are set aside
+    // for them rather than measured now, as the columns mostly go next.
+    if (rows < Rows() && !m_cells->setAside) {
+        if (rows == 0 && m_sizesPending)
+            m_cells->setAside = std::make_unique<SetAsideRows>(
+                SetAsideRows{std::exchange(m_cells->text, {}), std::exchange(m_cells->rows, {})});
+        else
+            sizePendingColumns();
+    }
     if (rows == 0) {
         m_cells->rows = {};
         m_cells->text.clear();
         for (ColumnState &column : m_cells->columns) {
-            column.forgetMeasurement();
+            if (!column.sizePending)
+                column.forgetMeasurement();
         }
     } else if (rows < Rows()) {
         for (auto row = m_cells->rows.begin() + rows; row != m_cells->rows.end(); ++row)
@@ -140,6 +149,8 @@ void Grid::setCols(int cols)
             row.resize(cols);
         }
         m_cells->columns.resize(cols);
+        if (cols == 0)
+            forgetSetAsideRows();
         compactIfWasteful();
     } else if (cols > Cols()) {
         // The existing rows hold nothing in the new columns: they count as measured.
@@ -392,7 +403,11 @@ struct Grid::ValueWidths
 // pass for a small value that repeats (a date).
 qreal Grid::measureCell(CellRef ref) const
 {
-    const CellTextStore &store = m_cells->text;
+    return measureCell(m_cells->text, ref);
+}
+
+qreal Grid::measureCell(const CellTextStore &store, CellRef ref) const
+{
     if (!store.isValue(ref))
         return measure(store.view(ref));
     const auto &forms = m_passWidths ? *m_passWidths->forms : platform::regional::localeForms();
@@ -412,6 +427,8 @@ void Grid::autoSizeColumns(int first, int last)
         return;
     checkColumn(first);
     checkColumn(last);
+    if (m_cells->setAside)
+        sizePendingColumns(); // from the rows set aside, before any is asked anew
     for (int col = first; col <= last; ++col)
         m_cells->columns[col].sizePending = true;
     m_sizesPending = true;
@@ -419,22 +436,28 @@ void Grid::autoSizeColumns(int first, int last)
 }
 
 // Measures the rows not yet measured in the column, or all of them where a measured
-// cell shrank, and sets the width to the widest.
+// cell shrank, and sets the width to the widest. A column sized from rows set aside
+// keeps its width and starts measuring the rows it has now anew.
 void Grid::sizeColumn(int col) const
 {
     ColumnState &column = m_cells->columns[col];
     column.sizePending = false;
     if (column.stale)
         column.forgetMeasurement();
-    const int rows = Rows();
-    for (int row = int(column.measuredRows); row < rows; ++row) {
-        const CellRow &cells = m_cells->rows[row];
+    const SetAsideRows *setAside = m_cells->setAside.get();
+    const CellTextStore &store = setAside ? setAside->text : m_cells->text;
+    const SegmentedArray<CellRow> &rows = setAside ? setAside->rows : m_cells->rows;
+    for (auto row = std::size_t(column.measuredRows); row < rows.size(); ++row) {
+        const CellRow &cells = rows[row];
         if (std::size_t(col) < cells.size())
-            column.contentWidth = std::max(column.contentWidth, float(measureCell(cells[col])));
+            column.contentWidth = std::max(column.contentWidth,
+                                           float(measureCell(store, cells[col])));
     }
-    column.measuredRows = rows;
+    column.measuredRows = quint32(rows.size());
     column.width = std::max(MinimumColumnWidth,
                             int(std::ceil(column.contentWidth)) + 2 * CellPadding);
+    if (setAside)
+        column.forgetMeasurement();
 }
 
 void Grid::sizePendingColumns() const
@@ -447,6 +470,12 @@ void Grid::sizePendingColumns() const
             sizeColumn(col);
     }
     m_passWidths.reset();
+    forgetSetAsideRows();
+}
+
+void Grid::forgetSetAsideRows() const
+{
+    m_cells->setAside.reset();
     m_sizesPending = false;
 }
 
@@ -471,10 +500,15 @@ double Grid::columnWidthTwips(int col) const
 
 std::size_t Grid::cellBytes() const
 {
-    std::size_t total = m_cells->text.bytes() + m_cells->rows.size() * sizeof(CellRow)
-                        + m_cells->columns.size() * sizeof(ColumnState);
-    for (const CellRow &row : m_cells->rows)
-        total += row.size() * sizeof(CellRef);
+    std::size_t total = m_cells->columns.size() * sizeof(ColumnState);
+    const auto addRows = [&total](const CellTextStore &text, const SegmentedArray<CellRow> &rows) {
+        total += text.bytes() + rows.size() * sizeof(CellRow);
+        for (const CellRow &row : rows)
+            total += row.size() * sizeof(CellRef);
+    };
+    addRows(m_cells->text, m_cells->rows);
+    if (m_cells->setAside)
+        addRows(m_cells->setAside->text, m_cells->setAside->rows);
     return total;
 }
 

@@ -15,6 +15,7 @@ class Value;
 namespace controls {
 
 struct CellRef;
+class CellTextStore;
 
 // The grid control: a table of text cells, addressed by row and column from 0, whose
 // leading heading rows and columns are drawn as headings and stay in place while the
@@ -149,11 +150,13 @@ private:
     void keepMeasured(ColumnState &column, int row, CellRef old, CellRef ref) const;
     void cellWritten();
     qreal measureCell(CellRef ref) const;
+    qreal measureCell(const CellTextStore &store, CellRef ref) const;
     void dropCell(CellRef &ref);
     void compactIfWasteful();
     void forgetMeasurements();
     void sizeColumn(int col) const;
     void sizePendingColumns() const;
+    void forgetSetAsideRows() const;
 
     qreal measure(QAnyStringView text) const;
     int columnWidth(int col) const;

@@ -70,6 +70,7 @@ private slots:
     void refusedSettings();
     void incrementalAutoSizeMatchesFullMeasure_data();
     void incrementalAutoSizeMatchesFullMeasure();
+    void widthsOutliveTheRowsTheyWereSizedTo();
     void overwrittenCellsKeepTheirTextsAndStorageStaysBounded();
     void longTextsRoundTrip();
     void valuesReadAsTheirTexts_data();
@@ -236,6 +237,36 @@ void tst_Grid::incrementalAutoSizeMatchesFullMeasure()
 
     for (int col = 0; col < incremental.Cols(); ++col)
         QCOMPARE(incremental.columnWidthTwips(col), measuredOnce.columnWidthTwips(col));
+}
+
+// Rows that go while their columns wait to be sized leave the widths autoSizeColumns gave
+// at its call, read before the rows went or after; the next auto-size measures only the
+// rows there are then, and the rows set aside go with the columns.
+void tst_Grid::widthsOutliveTheRowsTheyWereSizedTo()
+{
+    const auto sizedGrid = [](const QString &line) {
+        auto grid = std::make_unique<Grid>();
+        grid->setFont(gridFont());
+        grid->setCols(2);
+        grid->appendRow(line);
+        grid->autoSizeColumns(0, 1);
+        return grid;
+    };
+    const auto wide = sizedGrid(u"很長的一個標籤\ty"_s);
+    const auto narrow = sizedGrid(u"a\tb"_s);
+    for (const bool readBeforeTheRowsGo : {true, false}) {
+        const auto grid = sizedGrid(u"很長的一個標籤\ty"_s);
+        if (readBeforeTheRowsGo)
+            QCOMPARE(grid->columnWidthTwips(0), wide->columnWidthTwips(0));
+        grid->setRows(0);
+        grid->appendRow(u"a\tb"_s);
+        QCOMPARE(grid->columnWidthTwips(0), wide->columnWidthTwips(0));
+        grid->autoSizeColumns(0, 1);
+        QCOMPARE(grid->columnWidthTwips(0), narrow->columnWidthTwips(0));
+        grid->setRows(0);
+        grid->setCols(0);
+        QCOMPARE(grid->cellBytes(), std::size_t(0));
+    }
 }
 
 void tst_Grid::overwrittenCellsKeepTheirTextsAndStorageStaysBounded()
