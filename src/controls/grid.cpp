@@ -269,12 +269,25 @@ void Grid::writeCell(int row, int col, QAnyStringView text)
 void Grid::writeCell(int row, int col, CellRef ref)
 {
     CellRow &cells = m_cells->rows[row];
+    const ColumnState &column = m_cells->columns[col];
+    // A card's record comes field by field, each a new cell at its row's end in a column
+    // with nothing to size or keep measured.
+    if (std::size_t(col) == cells.size() && !ref.isEmpty() && !column.sizePending
+        && (row >= int(column.measuredRows) || column.stale)) {
+        cells.emplace_back() = ref;
+        return;
+    }
+    changeCell(row, col, ref);
+}
+
+void Grid::changeCell(int row, int col, CellRef ref)
+{
+    CellRow &cells = m_cells->rows[row];
     const auto cellsBefore = cells.size();
     if (std::size_t(col) >= cellsBefore && ref.isEmpty())
         return; // a cell beyond the row's end is empty already
     if (std::size_t(col) > cellsBefore)
         cells.resize(col + 1);
-    // A card's record comes field by field, each a cell at its row's end.
     CellRef &old = std::size_t(col) == cellsBefore ? cells.emplace_back() : cells[col];
     ColumnState &column = m_cells->columns[col];
     if (column.sizePending)

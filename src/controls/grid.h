@@ -147,6 +147,8 @@ private:
     void checkColumn(int col) const;
     void writeCell(int row, int col, QAnyStringView text);
     void writeCell(int row, int col, CellRef ref);
+    // Any cell's change, keeping its column's size and measurement and the store true.
+    [[gnu::noinline]] void changeCell(int row, int col, CellRef ref);
     void keepMeasured(ColumnState &column, int row, CellRef old, CellRef ref) const;
     void cellWritten();
     qreal measureCell(CellRef ref) const;

@@ -49,7 +49,8 @@ Qt::Alignment cellAlignment(int setting, QStringView text)
 
 void Grid::invalidateLayout()
 {
-    viewport()->update();
+    if (isVisible()) // a grid shown later is painted whole then
+        viewport()->update();
     // Many changes in a row (a row append per line, a column per record) lay out once.
     if (!m_layoutPending) {
         m_layoutPending = true;
