@@ -128,6 +128,19 @@ int daysInMonth(long year, long month)
     return month == 2 && isLeapYear(year) ? 29 : days[month - 1];
 }
 
+// The days from 1970-01-01 to a date of the Gregorian calendar carried back before its
+// start, as QDate counts them: March first, so that a leap day ends its year, in eras of
+// 400 years of 146,097 days.
+qint64 daysFromCivil(qint64 year, long month, long day)
+{
+    year -= month <= 2;
+    const qint64 era = (year >= 0 ? year : year - 399) / 400;
+    const qint64 yearOfEra = year - era * 400;
+    const qint64 dayOfYear = (153 * (month > 2 ? month - 3 : month + 9) + 2) / 5 + day - 1;
+    const qint64 dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+    return era * 146097 + dayOfEra - 719468;
+}
+
 struct YearMonthDay
 {
     long year = 0, month = 0, day = 0;
@@ -401,10 +414,12 @@ std::optional<Value> storedIntegerValue(Kind kind, qint64 stored)
 std::optional<double> dateSerialOf(const char *text)
 {
     const auto date = dateOf(text);
-    if (!date)
+    // A date written month first is read without its day checked: a day its month does
+    // not have, like a year 0, is no date.
+    if (!date || date->year == 0 || date->day < 1
+        || date->day > daysInMonth(date->year, date->month))
         return std::nullopt;
-    return double(
-        platform::DateSerialEpoch.daysTo(QDate(int(date->year), int(date->month), int(date->day))));
+    return double(daysFromCivil(date->year, date->month, date->day) - daysFromCivil(1899, 12, 30));
 }
 
 double fifteenDigits(double stored)

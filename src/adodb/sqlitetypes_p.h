@@ -41,7 +41,7 @@ platform::Value cellValue(Kind kind, const char *text, int length);
 std::optional<platform::Value> storedIntegerValue(Kind kind, qint64 stored);
 
 // The serial of a Date column's cell, read from its text as cellValue reads it (days
-// since 1899-12-30); nothing where the text holds no date.
+// since 1899-12-30); nothing where the text holds no date, or a day that is none.
 std::optional<double> dateSerialOf(const char *text);
 
 // A real as its text of fifteen significant digits reads back, which is what a Double

@@ -49,6 +49,15 @@ private slots:
         QTest::newRow("date, month first")
             << u"DATE"_s << u"'01/31/2024'"_s << Value(QDate(2024, 1, 31));
         QTest::newRow("date, day first") << u"DATE"_s << u"'31/01/2024'"_s << null;
+        QTest::newRow("date, month first, a day the month has not")
+            << u"DATE"_s << u"'02/30/2024'"_s << null;
+        QTest::newRow("date, year 0") << u"DATE"_s << u"'0000-01-01'"_s << null;
+        QTest::newRow("date, leap day")
+            << u"DATE"_s << u"'2000-02-29'"_s << Value(QDate(2000, 2, 29));
+        QTest::newRow("date, before the epoch")
+            << u"DATE"_s << u"'1600-03-01'"_s << Value(QDate(1600, 3, 1));
+        QTest::newRow("date, far ahead")
+            << u"DATE"_s << u"'99999-12-31'"_s << Value(QDate(99999, 12, 31));
         QTest::newRow("date, digits alone") << u"DATE"_s << u"'20240131'"_s << null;
         QTest::newRow("datetime") << u"DATETIME"_s << u"'2024-01-31T13:45:10.123'"_s
                                   << Value(QDateTime(QDate(2024, 1, 31), QTime(13, 45, 10)));
