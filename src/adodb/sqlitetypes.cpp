@@ -141,6 +141,25 @@ qint64 daysFromCivil(qint64 year, long month, long day)
     return era * 146097 + dayOfEra - 719468;
 }
 
+// YYYY-MM-DD and nothing more.
+bool isIsoDate(const char *text)
+{
+    static constexpr char Form[] = "9999-99-99";
+    for (std::size_t i = 0; i + 1 < sizeof Form; ++i) {
+        if (Form[i] == '9' ? !isDigit(text[i]) : text[i] != Form[i])
+            return false;
+    }
+    return text[sizeof Form - 1] == '\0';
+}
+
+long digitsValue(const char *text, int count)
+{
+    long value = 0;
+    for (int i = 0; i < count; ++i)
+        value = value * 10 + (text[i] - '0');
+    return value;
+}
+
 struct YearMonthDay
 {
     long year = 0, month = 0, day = 0;
@@ -151,23 +170,31 @@ struct YearMonthDay
 // starts the date anew.
 std::optional<YearMonthDay> dateOf(const char *text)
 {
-    while (*text && !isDigit(*text))
-        ++text;
     long parts[3] = {};
     int filled = 0;
     char firstSeparator = '\0';
-    while (filled < 3 && isDigit(*text)) {
-        const Number number = readNumber(text);
-        const bool separator = number.after == '-' || number.after == '/';
-        if (separator || number.after == '\0' || filled == 2) {
-            if (filled == 0)
-                firstSeparator = number.after;
-            parts[filled++] = number.value;
-        } else {
-            filled = 0;
-        }
+    if (isIsoDate(text)) { // as SQLite's date functions write it, read at once
+        parts[0] = digitsValue(text, 4);
+        parts[1] = digitsValue(text + 5, 2);
+        parts[2] = digitsValue(text + 8, 2);
+        filled = 3;
+        firstSeparator = '-';
+    } else {
         while (*text && !isDigit(*text))
             ++text;
+        while (filled < 3 && isDigit(*text)) {
+            const Number number = readNumber(text);
+            const bool separator = number.after == '-' || number.after == '/';
+            if (separator || number.after == '\0' || filled == 2) {
+                if (filled == 0)
+                    firstSeparator = number.after;
+                parts[filled++] = number.value;
+            } else {
+                filled = 0;
+            }
+            while (*text && !isDigit(*text))
+                ++text;
+        }
     }
     if (filled < 3)
         return std::nullopt;

@@ -208,6 +208,14 @@ std::optional<RoundedDigits> shortDigits(double magnitude, int precision)
 // quicker than the shortest digits of a double.
 constexpr int MostBinaryPlaces = 10;
 
+// Whether a magnitude is whole, told by a conversion rather than a call to trunc (which
+// the baseline processor has no instruction for); from 2^52 on, a double is whole, and
+// NaN answers true for the caller's bound to refuse.
+bool isWhole(double magnitude)
+{
+    return !(magnitude < 0x1p52) || magnitude == double(qint64(magnitude));
+}
+
 std::optional<int> fewBinaryPlaces(double magnitude, int precision)
 {
     static constexpr double powersOfTen[]
@@ -216,7 +224,7 @@ std::optional<int> fewBinaryPlaces(double magnitude, int precision)
         return std::nullopt;
     double scaled = magnitude;
     for (int places = 0; places <= MostBinaryPlaces && places < precision; ++places) {
-        if (scaled == std::trunc(scaled))
+        if (isWhole(scaled))
             return magnitude < powersOfTen[precision - places] ? std::optional(places)
                                                                : std::nullopt;
         scaled *= 2;

@@ -52,6 +52,7 @@ private slots:
         QTest::newRow("date, month first, a day the month has not")
             << u"DATE"_s << u"'02/30/2024'"_s << null;
         QTest::newRow("date, year 0") << u"DATE"_s << u"'0000-01-01'"_s << null;
+        QTest::newRow("date, month 13") << u"DATE"_s << u"'2024-13-01'"_s << null;
         QTest::newRow("date, leap day")
             << u"DATE"_s << u"'2000-02-29'"_s << Value(QDate(2000, 2, 29));
         QTest::newRow("date, before the epoch")
