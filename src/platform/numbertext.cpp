@@ -5,6 +5,7 @@
 #include "suiteframe/platform/regional_p.h"
 
 #include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -208,28 +209,26 @@ std::optional<RoundedDigits> shortDigits(double magnitude, int precision)
 // quicker than the shortest digits of a double.
 constexpr int MostBinaryPlaces = 10;
 
-// Whether a magnitude is whole, told by a conversion rather than a call to trunc (which
-// the baseline processor has no instruction for); from 2^52 on, a double is whole, and
-// NaN answers true for the caller's bound to refuse.
-bool isWhole(double magnitude)
-{
-    return !(magnitude < 0x1p52) || magnitude == double(qint64(magnitude));
-}
-
+// The places are read off the magnitude in units of 2^-MostBinaryPlaces: their trailing
+// zero bits are the places it does not need. From 2^52 on, a double is whole.
 std::optional<int> fewBinaryPlaces(double magnitude, int precision)
 {
     static constexpr double powersOfTen[]
         = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
     if (precision >= int(std::size(powersOfTen)))
         return std::nullopt;
-    double scaled = magnitude;
-    for (int places = 0; places <= MostBinaryPlaces && places < precision; ++places) {
-        if (isWhole(scaled))
-            return magnitude < powersOfTen[precision - places] ? std::optional(places)
-                                                               : std::nullopt;
-        scaled *= 2;
+    int places = 0;
+    if (magnitude < 0x1p52) { // not NaN, and exact in units below 2^62
+        const double scaled = magnitude * (1 << MostBinaryPlaces);
+        const auto units = quint64(scaled);
+        if (double(units) != scaled)
+            return std::nullopt;
+        if (units != 0)
+            places = MostBinaryPlaces - std::min(std::countr_zero(units), MostBinaryPlaces);
     }
-    return std::nullopt;
+    if (places >= precision || !(magnitude < powersOfTen[precision - places]))
+        return std::nullopt;
+    return places;
 }
 
 // The digits of a magnitude with few binary places, into rounded; false for another.
