@@ -393,25 +393,24 @@ Value Statement::value(int index) const
     if (m_readAhead)
         return m_current[index];
     const sqlitetypes::Kind kind = m_kinds[index];
-    switch (sqlite3_column_type(m_statement, index)) {
+    sqlite3_value *cell = sqlite3_column_value(m_statement, index);
+    switch (sqlite3_value_type(cell)) {
     case SQLITE_INTEGER:
-        if (auto value = sqlitetypes::storedIntegerValue(kind,
-                                                         sqlite3_column_int64(m_statement, index)))
+        if (auto value = sqlitetypes::storedIntegerValue(kind, sqlite3_value_int64(cell)))
             return *std::move(value);
         break;
     case SQLITE_FLOAT:
         if (kind == sqlitetypes::Kind::Double)
-            return Value(sqlitetypes::fifteenDigits(sqlite3_column_double(m_statement, index)));
+            return Value(sqlitetypes::fifteenDigits(sqlite3_value_double(cell)));
         break;
     case SQLITE_BLOB: {
-        const QString text = hexText(sqlite3_column_blob(m_statement, index),
-                                     sqlite3_column_bytes(m_statement, index));
+        const QString text = hexText(sqlite3_value_blob(cell), sqlite3_value_bytes(cell));
         const QByteArray utf8 = text.toUtf8();
         return sqlitetypes::cellValue(kind, utf8.constData(), int(utf8.size()));
     }
     }
-    const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(m_statement, index));
-    return sqlitetypes::cellValue(kind, text, sqlite3_column_bytes(m_statement, index));
+    const auto *text = reinterpret_cast<const char *>(sqlite3_value_text(cell));
+    return sqlitetypes::cellValue(kind, text, sqlite3_value_bytes(cell));
 }
 
 StoredField Statement::storedField(int index) const
@@ -421,15 +420,18 @@ StoredField Statement::storedField(int index) const
     if (!m_onRow || m_readAhead || index < 0 || std::size_t(index) >= m_kinds.size())
         return field;
     const Kind kind = m_kinds[index];
-    switch (sqlite3_column_type(m_statement, index)) {
+    // The cell itself, read through its value: each column call would check the
+    // statement and its index again.
+    sqlite3_value *cell = sqlite3_column_value(m_statement, index);
+    switch (sqlite3_value_type(cell)) {
     case SQLITE_NULL:
         field.kind = StoredField::Kind::Null;
         break;
     case SQLITE_TEXT: {
-        const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(m_statement, index));
+        const auto *text = reinterpret_cast<const char *>(sqlite3_value_text(cell));
         if (kind == Kind::Text) {
             field.kind = StoredField::Kind::Utf8;
-            field.utf8 = QUtf8StringView(text, sqlite3_column_bytes(m_statement, index));
+            field.utf8 = QUtf8StringView(text, sqlite3_value_bytes(cell));
         } else if (kind == Kind::Date) {
             const auto serial = sqlitetypes::dateSerialOf(text);
             field.kind = serial ? StoredField::Kind::Date : StoredField::Kind::Null;
@@ -440,20 +442,20 @@ StoredField Statement::storedField(int index) const
     case SQLITE_INTEGER:
         if (kind == Kind::Integer || kind == Kind::Long) {
             // An Integer or Long value as integerValue makes it; larger ones are decimals.
-            const qint64 whole = sqlite3_column_int64(m_statement, index);
+            const qint64 whole = sqlite3_value_int64(cell);
             if (whole >= INT32_MIN && whole <= INT32_MAX) {
                 field.kind = StoredField::Kind::Whole;
                 field.whole = qint32(whole);
             }
         } else if (kind == Kind::Double) {
             field.kind = StoredField::Kind::Real;
-            field.real = double(sqlite3_column_int64(m_statement, index));
+            field.real = double(sqlite3_value_int64(cell));
         }
         break;
     case SQLITE_FLOAT:
         if (kind == Kind::Double) {
             field.kind = StoredField::Kind::Real;
-            field.real = sqlitetypes::fifteenDigits(sqlite3_column_double(m_statement, index));
+            field.real = sqlitetypes::fifteenDigits(sqlite3_value_double(cell));
         }
         break;
     }
