@@ -119,9 +119,11 @@ std::optional<quint32> decodeWellFormed(QUtf8StringView text, char16_t *out)
 
 using platform::Value;
 
-// A flag, an integer or a whole-day date kept in the reference itself: its kind in two
-// bits, a 29-bit signed payload.
-enum InlineKind : quint32 { InlineBoolean, InlineInteger, InlineLong, InlineDate };
+// A flag, an integer, a number in quarters (whole, halves and quarters: most amounts and
+// quantities) or a whole-day date kept in the reference itself: its kind in two bits, a
+// 29-bit signed payload. Integers of 16 and 32 bits share a kind: a cell's value is kept
+// for its text, which is the same for both.
+enum InlineKind : quint32 { InlineBoolean, InlineWhole, InlineQuarters, InlineDate };
 constexpr int InlinePayloadBits = 29;
 constexpr qint64 InlineLimit = qint64(1) << (InlinePayloadBits - 1);
 
@@ -147,6 +149,17 @@ InlineKind inlineKind(CellRef ref)
 bool isWholeDay(double serial)
 {
     return serial == std::floor(serial);
+}
+
+// The number in quarters where it is a whole number of them, with room in the reference;
+// not -0, whose text may differ from 0's.
+std::optional<CellRef> inQuarters(double number)
+{
+    if (!(std::fabs(number) < 0x1p26) || (number == 0 && std::signbit(number)))
+        return std::nullopt;
+    const double quarters = number * 4;
+    const auto whole = qint64(quarters);
+    return double(whole) == quarters ? inlined(InlineQuarters, whole) : std::nullopt;
 }
 
 quint32 evenBytes(quint32 bytes)
@@ -301,10 +314,10 @@ CellRef CellTextStore::addValue(const Value &value)
     case Value::Type::Boolean:
         return *inlined(InlineBoolean, value.toBoolean() ? 1 : 0);
     case Value::Type::Integer:
-        return *inlined(InlineInteger, value.toInteger());
+        return *inlined(InlineWhole, value.toInteger());
     case Value::Type::Long: {
         const qint32 number = value.toLong();
-        small = inlined(InlineLong, number);
+        small = inlined(InlineWhole, number);
         return small ? *small : addRecordOfValue(Header(type), &number, sizeof number);
     }
     case Value::Type::Single: {
@@ -318,8 +331,10 @@ CellRef CellTextStore::addValue(const Value &value)
         return small ? *small : addRecordOfValue(Header(type), &serial, sizeof serial);
     }
     case Value::Type::Double: {
-        // Amounts of halves and quarters fit a single exactly: half the memory.
         const double number = value.toDouble();
+        if ((small = inQuarters(number)))
+            return *small;
+        // Other numbers a single holds exactly take half the memory.
         if (const float narrow = float(number); double(narrow) == number)
             return addRecordOfValue(FloatPayload | Header(type), &narrow, sizeof narrow);
         return addRecordOfValue(Header(type), &number, sizeof number);
@@ -353,10 +368,10 @@ Value CellTextStore::value(CellRef ref) const
         switch (inlineKind(ref)) {
         case InlineBoolean:
             return Value(payload != 0);
-        case InlineInteger:
-            return Value(qint16(payload));
-        case InlineLong:
+        case InlineWhole:
             return Value(payload);
+        case InlineQuarters:
+            return Value(double(payload) / 4);
         case InlineDate:
             return Value::fromDateSerial(payload);
         }

@@ -18,8 +18,8 @@ namespace controls {
 
 // Where one cell lives in a CellTextStore, in four bytes: a grid of a million records
 // holds eight million of them. Zero is an empty cell. A flag, an integer of up to 29
-// bits or a date without a time of day is kept in the reference itself (InlineFlag);
-// anything else is the place of its record in the store.
+// bits, a number in quarters below 2^26 or a date without a time of day is kept in the
+// reference itself (InlineFlag); anything else is the place of its record in the store.
 struct CellRef
 {
     quint32 bits = 0;

@@ -333,6 +333,10 @@ void tst_Grid::valuesReadAsTheirTexts_data()
     QTest::newRow("single") << Value(1.5f);
     QTest::newRow("double") << Value(0.1 + 0.2);
     QTest::newRow("double a single holds") << Value(-1234567.25);
+    QTest::newRow("double in quarters, the most kept in the reference") << Value(67108863.75);
+    QTest::newRow("double in quarters, the least kept beside it") << Value(67108864.25);
+    QTest::newRow("double, minus zero") << Value(-0.0);
+    QTest::newRow("double in eighths") << Value(0.125);
     QTest::newRow("double a single does not hold") << Value(16777217.0);
     QTest::newRow("date") << Value(QDate(1899, 12, 29));
     QTest::newRow("first date") << Value(QDate(100, 1, 1));
