@@ -593,28 +593,28 @@ void tst_Staff::zhuyinAsAClerkTypesIt_data()
     // method's answer on a loaded machine.
     const auto keys = [](const char *text) { return QString::fromLatin1(text).split(u' '); };
     QTest::newRow("a word committed by Enter, the next Enter moves on")
-        << u"txtName"_s << keys("x u p 6 a o 3 Return (closed) Return") << QString() << u"林美"_s
-        << u"華浙"_s << u"txtHired"_s;
+        << u"txtName"_s << keys("x u p 6 a o 3 (open) Return (closed) Return") << QString()
+        << u"林美"_s << u"華浙"_s << u"txtHired"_s;
     QTest::newRow("Enter mid-syllable is the engine's")
-        << u"txtName"_s << keys("x u Return p 6 Return") << QString() << u"林"_s << u"華浙"_s
+        << u"txtName"_s << keys("x u (open) Return p 6 Return") << QString() << u"林"_s << u"華浙"_s
         << u"txtName"_s;
     QTest::newRow("arrows pick from the open candidate list")
         << u"txtNote"_s << keys("5 k 4 (open) Down 2 Return") << QString() << u"黃𡩋祥"_s << u"浙"_s
         << u"txtNote"_s;
     QTest::newRow("Up while composing is the engine's")
-        << u"txtNote"_s << keys("a o 3 Up Return") << QString() << u"黃𡩋祥"_s << u"美"_s
+        << u"txtNote"_s << keys("a o 3 (open) Up Return") << QString() << u"黃𡩋祥"_s << u"美"_s
         << u"txtNote"_s;
-    QTest::newRow("a selected field replaced") << u"txtName"_s << keys("x u p 6 Return")
+    QTest::newRow("a selected field replaced") << u"txtName"_s << keys("x u p 6 (open) Return")
                                                << QString() << u"林"_s << u"華浙"_s << u"txtName"_s;
     QTest::newRow("English mode") << u"txtNote"_s << keys("shift a b c shift") << QString()
                                   << u"黃𡩋祥"_s << u"abc"_s << u"txtNote"_s;
     QTest::newRow("Alt+S while composing saves what was shown")
-        << u"txtNote"_s << keys("x u p 6 a o 3") << u"alt+s"_s << u"黃𡩋祥"_s << u"林美"_s
+        << u"txtNote"_s << keys("x u p 6 a o 3 (open)") << u"alt+s"_s << u"黃𡩋祥"_s << u"林美"_s
         << QString();
     QTest::newRow("Alt+C while composing clears everything")
-        << u"txtName"_s << keys("x u") << u"alt+c"_s << QString() << QString() << u"txtId"_s;
+        << u"txtName"_s << keys("x u (open)") << u"alt+c"_s << QString() << QString() << u"txtId"_s;
     QTest::newRow("a click into another field while composing")
-        << u"txtName"_s << keys("x u p 6 a o 3") << u"txtNote"_s << u"林美"_s << u"華浙"_s
+        << u"txtName"_s << keys("x u p 6 a o 3 (open)") << u"txtNote"_s << u"林美"_s << u"華浙"_s
         << u"txtNote"_s;
 }
 
