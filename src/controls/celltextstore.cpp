@@ -21,10 +21,14 @@ bool fitsOneByte(QStringView text)
     return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x100; });
 }
 
-// What a UTF-8 text holds: whether it is all ASCII, and how many UTF-16 units it decodes
-// to, one for each character and two for one outside the basic plane (its lead byte from
-// F0). Read eight bytes at a time: the bytes' high bits say which are continuations
-// (10xxxxxx) and which lead four bytes (11110xxx or above).
+bool isContinuation(uchar byte)
+{
+    return (byte & 0xc0) == 0x80;
+}
+
+// What a UTF-8 text holds, read in one pass: whether it is all ASCII, and how many
+// UTF-16 units it decodes to, one for each character and two for one outside the basic
+// plane (its lead byte from F0).
 struct Utf8Shape
 {
     bool ascii;
@@ -33,37 +37,14 @@ struct Utf8Shape
 
 Utf8Shape shapeOf(QUtf8StringView text)
 {
-    constexpr quint64 HighBits = 0x8080808080808080u;
-    quint64 highBitsSeen = 0;
-    quint32 continuations = 0;
-    quint32 fourByteLeads = 0;
-    // The bytes whose high bit is set in marks, summed by a multiplication (a popcount
-    // is a library call on the baseline processor).
-    const auto marked = [](quint64 marks) {
-        return quint32(((marks >> 7) * 0x0101010101010101u) >> 56);
-    };
-    const auto count = [&](quint64 x) {
-        highBitsSeen |= x & HighBits;
-        continuations += marked(x & ~(x << 1) & HighBits);
-        fourByteLeads += marked(x & (x << 1) & (x << 2) & (x << 3) & HighBits);
-    };
-    const char *p = text.data();
-    const char *const end = p + text.size();
-    for (; end - p >= 8; p += 8) {
-        quint64 x;
-        std::memcpy(&x, p, sizeof x);
-        count(x);
+    uchar highBits = 0;
+    quint32 units = 0;
+    for (const char c : text) {
+        const auto byte = uchar(c);
+        highBits |= byte;
+        units += !isContinuation(byte) + (byte >= 0xf0);
     }
-    quint64 tail = 0; // the bytes past the end read as zero: ASCII, counted nowhere
-    for (int shift = 0; p < end; ++p, shift += 8)
-        tail |= quint64(uchar(*p)) << shift;
-    count(tail);
-    return {highBitsSeen == 0, quint32(text.size()) - continuations + fourByteLeads};
-}
-
-bool isContinuation(uchar byte)
-{
-    return (byte & 0xc0) == 0x80;
+    return {(highBits & 0x80) == 0, units};
 }
 
 // Well-formed UTF-8 decoded into UTF-16 at out, a short text at a time far faster than
