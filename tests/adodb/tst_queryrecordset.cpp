@@ -7,7 +7,7 @@
 #include "suiteframe/base/failure.h"
 #include "support/providercauses.h"
 #include "support/runtimeerror.h"
-#include "support/twodatabases.h"
+#include "support/testdatabases.h"
 #include "support/valuemetatype.h"
 
 #include <QTest>
@@ -54,7 +54,7 @@ private:
         return m_databases.connection(database);
     }
 
-    TwoDatabases m_databases;
+    TestDatabases m_databases;
 };
 
 namespace {
@@ -91,12 +91,12 @@ void tst_QueryRecordset::initTestCase()
 {
     QString error;
     QVERIFY2(m_databases.open(&error), qPrintable(error));
-    for (const QString &database : TwoDatabases::Names)
+    for (const QString &database : TestDatabases::Names)
         createTypedTable(connection(database));
-    m_databases.executeOnBoth(QStringLiteral("CREATE TABLE names (id integer, name varchar(100))"));
-    m_databases.executeOnBoth(QStringLiteral("CREATE TABLE keyed (id integer PRIMARY KEY)"));
-    m_databases.executeOnBoth(QStringLiteral("INSERT INTO keyed VALUES (1)"));
-    m_databases.executeOnBoth(QStringLiteral("CREATE TABLE ledger (entry varchar(20))"));
+    m_databases.executeOnEach(QStringLiteral("CREATE TABLE names (id integer, name varchar(100))"));
+    m_databases.executeOnEach(QStringLiteral("CREATE TABLE keyed (id integer PRIMARY KEY)"));
+    m_databases.executeOnEach(QStringLiteral("INSERT INTO keyed VALUES (1)"));
+    m_databases.executeOnEach(QStringLiteral("CREATE TABLE ledger (entry varchar(20))"));
 }
 
 void tst_QueryRecordset::valuesKeepTheirKinds_data()
@@ -105,15 +105,15 @@ void tst_QueryRecordset::valuesKeepTheirKinds_data()
     QTest::addColumn<QString>("column");
     QTest::addColumn<Value>("expected");
 
-    for (const QString &database : TwoDatabases::Names) {
+    for (const QString &database : TestDatabases::Names) {
         const auto row = [&](const char *name) -> QTestData & {
-            return TwoDatabases::newRow(database, QString::fromUtf8(name));
+            return TestDatabases::newRow(database, QString::fromUtf8(name));
         };
         row("smallint") << QStringLiteral("i16") << Value(qint16(-12));
         row("zero integer") << QStringLiteral("i32") << Value(qint32(0));
         row("bigint beyond a double")
             << QStringLiteral("i64") << Value::fromDecimalText(QStringLiteral("9007199254740993"));
-        // SQLite's driver describes its numeric and real columns as double.
+        // The embedded database reads its numeric and real columns as double.
         const bool sqlite = database == u"sqlite"_s;
         row("numeric") << QStringLiteral(
             "dec") << (sqlite ? Value(1234.56) : Value::fromDecimalText(QStringLiteral("1234.56")));
@@ -145,7 +145,7 @@ void tst_QueryRecordset::valuesKeepTheirKinds()
 
 void tst_QueryRecordset::fieldNamesComeFromTheColumns_data()
 {
-    TwoDatabases::addDatabaseRows();
+    TestDatabases::addDatabaseRows();
 }
 
 void tst_QueryRecordset::fieldNamesComeFromTheColumns()
@@ -168,7 +168,7 @@ void tst_QueryRecordset::fieldNamesComeFromTheColumns()
 
 void tst_QueryRecordset::walksForwardToTheEnd_data()
 {
-    TwoDatabases::addDatabaseRows();
+    TestDatabases::addDatabaseRows();
 }
 
 void tst_QueryRecordset::walksForwardToTheEnd()
@@ -191,7 +191,7 @@ void tst_QueryRecordset::walksForwardToTheEnd()
 
 void tst_QueryRecordset::emptyResultStandsAtTheEnd_data()
 {
-    TwoDatabases::addDatabaseRows();
+    TestDatabases::addDatabaseRows();
 }
 
 void tst_QueryRecordset::emptyResultStandsAtTheEnd()
@@ -206,7 +206,7 @@ void tst_QueryRecordset::emptyResultStandsAtTheEnd()
 
 void tst_QueryRecordset::statementWithoutRowsStandsAtTheEnd_data()
 {
-    TwoDatabases::addDatabaseRows();
+    TestDatabases::addDatabaseRows();
 }
 
 void tst_QueryRecordset::statementWithoutRowsStandsAtTheEnd()
@@ -222,14 +222,14 @@ void tst_QueryRecordset::longTextsComeWhole_data()
 {
     QTest::addColumn<QString>("database");
     QTest::addColumn<QString>("text");
-    for (const QString &database : TwoDatabases::Names) {
+    for (const QString &database : TestDatabases::Names) {
         QTest::newRow(qPrintable(database + u": empty"_s)) << database << QString(u""_s);
         QTest::newRow(qPrintable(database + u": 10,000 chinese characters"_s))
             << database << QString(10000, QChar(u'漢'));
     }
-    // Pairs of UTF-16 units, and for SQLite's driver the four bytes of their UTF-8, across
+    // Pairs of UTF-16 units, and for the ANSI driver the four bytes of their UTF-8, across
     // the boundaries of the pieces a long text comes in.
-    for (const QString &database : TwoDatabases::Names) {
+    for (const QString &database : TestDatabases::Names) {
         QTest::newRow(qPrintable(database + u": 70,000 units outside the basic plane"_s))
             << database << QString(u"𠀀"_s).repeated(35000);
         QTest::newRow(qPrintable(database + u": 3,001 units, mixed widths"_s))
@@ -255,9 +255,9 @@ void tst_QueryRecordset::charactersOutsideTheBasicPlaneRoundTrip_data()
     QTest::addColumn<int>("id");
     QTest::addColumn<QString>("text");
     int id = 0;
-    for (const QString &database : TwoDatabases::Names) {
+    for (const QString &database : TestDatabases::Names) {
         const auto row = [&](const char *name, const QString &text) {
-            TwoDatabases::newRow(database, QString::fromUtf8(name)) << ++id << text;
+            TestDatabases::newRow(database, QString::fromUtf8(name)) << ++id << text;
         };
         row("taiwanese name", u"林𠀋"_s);
         row("two in a row", u"𡃁𠀋"_s);
@@ -297,7 +297,7 @@ void tst_QueryRecordset::integersTooLargeForTheirColumnStayWhole()
 
 void tst_QueryRecordset::cellsReadInAnyOrder_data()
 {
-    TwoDatabases::addDatabaseRows();
+    TestDatabases::addDatabaseRows();
 }
 
 void tst_QueryRecordset::cellsReadInAnyOrder()
@@ -316,9 +316,9 @@ void tst_QueryRecordset::parametersMatchOnlyThemselves_data()
     QTest::addColumn<QString>("database");
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QStringList>("found");
-    for (const QString &database : TwoDatabases::Names) {
+    for (const QString &database : TestDatabases::Names) {
         const auto row = [&](const char *name) -> QTestData & {
-            return TwoDatabases::newRow(database, QString::fromUtf8(name));
+            return TestDatabases::newRow(database, QString::fromUtf8(name));
         };
         row("quote and comment") << u"' OR 1=1 --"_s << QStringList{u"' OR 1=1 --"_s};
         row("percent sign") << u"%"_s << QStringList{u"100%"_s};
@@ -367,13 +367,13 @@ void tst_QueryRecordset::transactionsLeaveAllOrNothing_data()
     QTest::addColumn<QString>("database");
     QTest::addColumn<QString>("ending");
     QTest::addColumn<int>("kept"); // of the two entries written
-    for (const QString &database : TwoDatabases::Names) {
+    for (const QString &database : TestDatabases::Names) {
         for (const auto &[ending, kept] : {std::pair(u"commit"_s, 2),
                                            std::pair(u"rollback"_s, 0),
                                            std::pair(u"failure inside the scope"_s, 0),
                                            std::pair(u"connection released"_s, 0),
                                            std::pair(u"connection closed"_s, 0)})
-            TwoDatabases::newRow(database, ending) << ending << kept;
+            TestDatabases::newRow(database, ending) << ending << kept;
     }
 }
 
@@ -425,17 +425,21 @@ void tst_QueryRecordset::failedQueryCarriesDiagnostics_data()
     QTest::addColumn<QString>("cause"); // the question of adodb/errors.h that answers true
     // What another clerk's connection holds in its open transaction meanwhile.
     QTest::addColumn<QString>("held");
-    QTest::newRow("postgres: syntax")
-        << u"postgres"_s << u"SELEC 1"_s << u"42601"_s << u"SELEC"_s << QString() << QString();
-    QTest::newRow("postgres: missing table")
-        << u"postgres"_s << u"SELECT * FROM missing"_s << u"42P01"_s << u"missing"_s
-        << u"no such table"_s << QString();
-    QTest::newRow("postgres: missing column outside the basic plane")
-        << u"postgres"_s << u"SELECT 欄𠀋 FROM typed"_s << u"42703"_s << u"欄𠀋"_s << QString()
-        << QString();
-    QTest::newRow("postgres: duplicate key")
-        << u"postgres"_s << u"INSERT INTO keyed VALUES (1)"_s << u"23505"_s << u"keyed"_s
-        << u"duplicate key"_s << QString();
+    for (const QString &database : TestDatabases::PostgresNames) {
+        const auto row = [&](const char *name) -> QTestData & {
+            return TestDatabases::newRow(database, QString::fromUtf8(name));
+        };
+        row("syntax") << u"SELEC 1"_s << u"42601"_s << u"SELEC"_s << QString() << QString();
+        row("missing table") << u"SELECT * FROM missing"_s << u"42P01"_s << u"missing"_s
+                             << u"no such table"_s << QString();
+        row("missing column outside the basic plane")
+            << u"SELECT 欄𠀋 FROM typed"_s << u"42703"_s << u"欄𠀋"_s << QString() << QString();
+        row("duplicate key") << u"INSERT INTO keyed VALUES (1)"_s << u"23505"_s << u"keyed"_s
+                             << u"duplicate key"_s << QString();
+        row("a row another clerk holds")
+            << u"SELECT * FROM keyed FOR UPDATE NOWAIT"_s << u"55P03"_s << u"keyed"_s << u"locked"_s
+            << u"SELECT * FROM keyed FOR UPDATE"_s;
+    }
     QTest::newRow("sqlite: syntax")
         << u"sqlite"_s << u"SELEC 1"_s << u"HY000"_s << u"SELEC"_s << QString() << QString();
     QTest::newRow("sqlite: missing table")
@@ -447,9 +451,6 @@ void tst_QueryRecordset::failedQueryCarriesDiagnostics_data()
     QTest::newRow("sqlite: duplicate key")
         << u"sqlite"_s << u"INSERT INTO keyed VALUES (1)"_s << u"HY000"_s << u"keyed"_s
         << u"duplicate key"_s << QString();
-    QTest::newRow("postgres: a row another clerk holds")
-        << u"postgres"_s << u"SELECT * FROM keyed FOR UPDATE NOWAIT"_s << u"55P03"_s << u"keyed"_s
-        << u"locked"_s << u"SELECT * FROM keyed FOR UPDATE"_s;
 }
 
 void tst_QueryRecordset::failedQueryCarriesDiagnostics()

@@ -5,7 +5,7 @@
 #include "suiteframe/adodb/queryrecordset.h"
 #include "suiteframe/controls/grid.h"
 #include "suiteframe/controls/panel.h"
-#include "support/twodatabases.h"
+#include "support/testdatabases.h"
 
 using namespace dialogtesting;
 using namespace Qt::StringLiterals;
@@ -61,7 +61,7 @@ private slots:
 private:
     std::unique_ptr<adodb::QueryRecordset> orders(const QString &database);
 
-    TwoDatabases m_databases;
+    TestDatabases m_databases;
     ModalDriver m_driver;
 };
 
@@ -70,7 +70,7 @@ void tst_PickRSTOdbc::initTestCase()
     controls::installFontSubstitutes();
     QString error;
     QVERIFY2(m_databases.open(&error), qPrintable(error));
-    for (const QString &database : TwoDatabases::Names)
+    for (const QString &database : TestDatabases::Names)
         createOrders(m_databases.connection(database));
 }
 
@@ -95,7 +95,7 @@ std::unique_ptr<adodb::QueryRecordset> tst_PickRSTOdbc::orders(const QString &da
 
 void tst_PickRSTOdbc::listsEveryRecordBesideTheFieldNames_data()
 {
-    TwoDatabases::addDatabaseRows();
+    TestDatabases::addDatabaseRows();
 }
 
 void tst_PickRSTOdbc::listsEveryRecordBesideTheFieldNames()

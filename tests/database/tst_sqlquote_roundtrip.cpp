@@ -2,7 +2,7 @@
 // the text SQLQuote was given, less the blanks at both ends.
 #include "suiteframe/adodb/queryrecordset.h"
 #include "suiteframe/base/basBase.h"
-#include "support/twodatabases.h"
+#include "support/testdatabases.h"
 #include "support/valuemetatype.h"
 
 #include <QTest>
@@ -21,7 +21,7 @@ private slots:
     void quotedTextComesBack();
 
 private:
-    TwoDatabases m_databases;
+    TestDatabases m_databases;
     int m_nextId = 0;
 };
 
@@ -29,7 +29,7 @@ void tst_SQLQuoteRoundTrip::initTestCase()
 {
     QString error;
     QVERIFY2(m_databases.open(&error), qPrintable(error));
-    m_databases.executeOnBoth(u"CREATE TABLE quoted (id integer, t text)"_s);
+    m_databases.executeOnEach(u"CREATE TABLE quoted (id integer, t text)"_s);
 }
 
 void tst_SQLQuoteRoundTrip::quotedTextComesBack_data()
@@ -60,9 +60,9 @@ void tst_SQLQuoteRoundTrip::quotedTextComesBack_data()
         {"null", Value::null(), QString()},
         {"10,000 characters", Value(u"  "_s + tenThousand + u"  "_s), tenThousand},
     };
-    for (const QString &database : TwoDatabases::Names) {
+    for (const QString &database : TestDatabases::Names) {
         for (const Case &c : cases)
-            TwoDatabases::newRow(database, QString::fromUtf8(c.name)) << c.value << c.expected;
+            TestDatabases::newRow(database, QString::fromUtf8(c.name)) << c.value << c.expected;
     }
 }
 

@@ -146,7 +146,7 @@ private slots:
                                                         u"SELECT 1"_s}
                                          << Answer::None << 2 << "no connection string in";
         // The database is only read: a missing one is never made, and no connection
-        // string leads the driver manager and SQLite's driver to read it apart.
+        // string can be read two ways.
         const QString sqliteFile = path(u"人員.db"_s);
         const auto query = [](const QString &connection, const QString &sql = u"SELECT 1"_s) {
             return QStringList{u"-c"_s, connection, u"-q"_s, sql};

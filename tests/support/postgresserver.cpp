@@ -147,10 +147,19 @@ void PostgresServer::stop()
 
 QString PostgresServer::connectionString(const QString &user, const QString &password) const
 {
-    QString text = QStringLiteral(
-                       "Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=%1;Database=%2")
+    return connectionString(Driver::Unicode, Database, user, password);
+}
+
+QString PostgresServer::connectionString(Driver driver,
+                                         const QString &database,
+                                         const QString &user,
+                                         const QString &password) const
+{
+    QString text = QStringLiteral("Driver={%1};Server=127.0.0.1;Port=%2;Database=%3")
+                       .arg(driver == Driver::Unicode ? QStringLiteral("PostgreSQL Unicode")
+                                                      : QStringLiteral("PostgreSQL ANSI"))
                        .arg(m_port)
-                       .arg(Database);
+                       .arg(database);
     if (!user.isEmpty())
         text += QStringLiteral(";Uid=") + user;
     if (!password.isEmpty())

@@ -23,9 +23,17 @@ public:
     void stop();
     quint16 port() const { return m_port; }
 
+    // psqlODBC's two drivers: the Unicode one has wide-character calls, the ANSI one none.
+    enum class Driver { Unicode, Ansi };
+
     // A connection string for psqlODBC's Unicode driver; an empty user or password
     // leaves that attribute out.
     QString connectionString(const QString &user = User, const QString &password = Password) const;
+    // The same through the driver, to the database named.
+    QString connectionString(Driver driver,
+                             const QString &database,
+                             const QString &user = User,
+                             const QString &password = Password) const;
 
 private:
     bool run(const QString &program, const QStringList &arguments, QString *error);

@@ -1,5 +1,6 @@
-// The SQLite file and the PostgreSQL server the database tests share.
-#include "support/twodatabases.h"
+// The SQLite file and the PostgreSQL server, through both its drivers, that the database
+// tests share.
+#include "support/testdatabases.h"
 
 #include "suiteframe/adodb/queryrecordset.h"
 #include "suiteframe/base/failure.h"
@@ -18,7 +19,7 @@ std::unique_ptr<adodb::Connection> openConnection(const QString &connectionStrin
 
 } // namespace
 
-bool TwoDatabases::open(QString *error)
+bool TestDatabases::open(QString *error)
 {
     if (!m_dir.isValid()) {
         *error = m_dir.errorString();
@@ -30,31 +31,36 @@ bool TwoDatabases::open(QString *error)
         m_sqlite = openConnection(QStringLiteral("Driver=SQLite3;Database=")
                                   + m_dir.filePath(QStringLiteral("測試資料.db")));
         m_postgresConnection = openConnection(m_postgres.connectionString());
+        m_postgresConnection->Execute(QStringLiteral("CREATE DATABASE ansi"));
+        m_ansiConnection = openConnection(
+            m_postgres.connectionString(PostgresServer::Driver::Ansi, QStringLiteral("ansi")));
     });
     if (failed)
         *error = failed->description;
     return !failed;
 }
 
-adodb::Connection &TwoDatabases::connection(const QString &name)
+adodb::Connection &TestDatabases::connection(const QString &name)
 {
-    return name == Names.first() ? *m_sqlite : *m_postgresConnection;
+    if (name == Names[0])
+        return *m_sqlite;
+    return name == Names[1] ? *m_postgresConnection : *m_ansiConnection;
 }
 
-void TwoDatabases::executeOnBoth(const QString &sql)
+void TestDatabases::executeOnEach(const QString &sql)
 {
     for (const QString &name : Names)
         connection(name).Execute(sql);
 }
 
-void TwoDatabases::addDatabaseRows()
+void TestDatabases::addDatabaseRows()
 {
     QTest::addColumn<QString>("database");
     for (const QString &name : Names)
         QTest::newRow(qPrintable(name)) << name;
 }
 
-QTestData &TwoDatabases::newRow(const QString &database, const QString &name)
+QTestData &TestDatabases::newRow(const QString &database, const QString &name)
 {
     return QTest::newRow(qPrintable(database + QStringLiteral(": ") + name)) << database;
 }

@@ -1,4 +1,4 @@
-// The two databases the tests run their tables of cases on.
+// The databases the tests run their tables of cases on.
 
 #pragma once
 
@@ -13,20 +13,26 @@
 #include <memory>
 
 // An SQLite database, a file with a Chinese name in a temporary folder, and a PostgreSQL
-// server of the test's own, each with one open connection. Cases name them "sqlite" and
-// "postgres".
-class TwoDatabases
+// server of the test's own, each with one open connection; the server also through
+// psqlODBC's ANSI driver, into a database of its own. That driver has no wide-character
+// calls, so every text reaches it as UTF-8 through the narrow ones. Cases name them
+// "sqlite", "postgres" and "postgres-ansi".
+class TestDatabases
 {
 public:
-    static inline const QStringList Names{QStringLiteral("sqlite"), QStringLiteral("postgres")};
+    static inline const QStringList Names{QStringLiteral("sqlite"),
+                                          QStringLiteral("postgres"),
+                                          QStringLiteral("postgres-ansi")};
+    // The two names of the PostgreSQL server, one for each of its drivers.
+    static inline const QStringList PostgresNames{Names[1], Names[2]};
 
     // Starts the server and opens both connections; on failure answers false with the
     // reason.
     bool open(QString *error);
 
     adodb::Connection &connection(const QString &name);
-    // Runs the statement on both databases, SQLite first.
-    void executeOnBoth(const QString &sql);
+    // Runs the statement on each database, in the order of Names.
+    void executeOnEach(const QString &sql);
 
     // The test data column "database" with a row for each database.
     static void addDatabaseRows();
@@ -41,4 +47,5 @@ private:
     PostgresServer m_postgres;
     std::unique_ptr<adodb::Connection> m_sqlite;
     std::unique_ptr<adodb::Connection> m_postgresConnection;
+    std::unique_ptr<adodb::Connection> m_ansiConnection;
 };
