@@ -39,6 +39,7 @@ private slots:
     void opensWithTheCallersString();
     void sqliteFileIsTheNamedOne_data();
     void sqliteFileIsTheNamedOne();
+    void postgresLogInOutsideAscii_data();
     void postgresLogInOutsideAscii();
     void failureLogsOnceAndLeavesAnUnopenedConnection_data();
     void failureLogsOnceAndLeavesAnUnopenedConnection();
@@ -158,19 +159,32 @@ void tst_ConnectADO::sqliteFileIsTheNamedOne()
     QCOMPARE(logRecords(), 0);
 }
 
+void tst_ConnectADO::postgresLogInOutsideAscii_data()
+{
+    // The ANSI driver has no wide-character calls: its log-in goes as UTF-8 through the
+    // narrow call.
+    QTest::addColumn<PostgresServer::Driver>("driver");
+    QTest::addColumn<QString>("user");
+    QTest::newRow("unicode driver") << PostgresServer::Driver::Unicode << u"會計員\U0002000B"_s;
+    QTest::newRow("ansi driver") << PostgresServer::Driver::Ansi << u"出納員\U0002000B"_s;
+}
+
 void tst_ConnectADO::postgresLogInOutsideAscii()
 {
-    const QString user = u"會計員\U0002000B"_s;
+    QFETCH(PostgresServer::Driver, driver);
+    QFETCH(QString, user);
     const QString password = u"密碼-\U0002000B-ü"_s;
     std::unique_ptr<adodb::Connection> admin;
     QVERIFY(basADODB::ConnectADO(Value(m_postgres.connectionString()), admin));
     admin->Execute(u"CREATE ROLE \"%1\" LOGIN PASSWORD '%2'"_s.arg(user, password));
+    const auto logIn = [&](const QString &password) {
+        return Value(m_postgres.connectionString(driver, PostgresServer::Database, user, password));
+    };
 
     std::unique_ptr<adodb::Connection> connection;
-    QVERIFY(basADODB::ConnectADO(Value(m_postgres.connectionString(user, password)), connection));
+    QVERIFY(basADODB::ConnectADO(logIn(password), connection));
     QCOMPARE(connection->Execute(u"SELECT current_user"_s)->fieldValue(0).toText(), user);
-    QVERIFY(
-        !basADODB::ConnectADO(Value(m_postgres.connectionString(user, u"密碼-錯"_s)), connection));
+    QVERIFY(!basADODB::ConnectADO(logIn(u"密碼-錯"_s), connection));
     QCOMPARE(logRecords(), 1);
 }
 
