@@ -7,6 +7,7 @@
 #include "suiteframe/adodb/driverlibrary_p.h"
 #include "suiteframe/adodb/errors.h"
 #include "suiteframe/adodb/odbc_p.h"
+#include "suiteframe/adodb/odbccursor_p.h"
 #include "suiteframe/adodb/queryrecordset.h"
 #include "suiteframe/adodb/sqliteprovider_p.h"
 
@@ -156,7 +157,7 @@ std::unique_ptr<QueryRecordset> Connection::execute(const QString &sql,
     statement->execute(sql, parameters);
     if (RecordsAffected)
         *RecordsAffected = statement->rowCount();
-    return std::make_unique<QueryRecordset>(std::move(statement));
+    return std::make_unique<QueryRecordset>(std::make_unique<odbc::Cursor>(std::move(statement)));
 }
 
 qint32 Connection::BeginTrans()

@@ -3,8 +3,8 @@
 
 #pragma once
 
+#include "suiteframe/adodb/cursor_p.h"
 #include "suiteframe/adodb/errors.h"
-#include "suiteframe/adodb/recordset.h"
 #include "suiteframe/adodb/sqlitetypes_p.h"
 
 #include <QDeadlineTimer>
@@ -87,27 +87,26 @@ private:
 };
 
 // A statement's rows, stepped forward.
-class Statement
+class Statement final : public Cursor
 {
 public:
     // Each step of the statement is bounded by the command's deadline, which starts as
     // the statement is made.
     Statement(std::shared_ptr<Session> session, sqlite3_stmt *statement, qint32 commandTimeout);
-    ~Statement();
+    ~Statement() override;
     Statement(const Statement &) = delete;
     Statement &operator=(const Statement &) = delete;
 
-    bool isOpen() const { return !m_finalized; }
-    int columnCount() const { return int(m_names.size()); }
-    QString columnName(int index) const { return m_names[index]; }
+    bool isOpen() const override { return !m_finalized; }
+    int columnCount() const override { return int(m_names.size()); }
+    QString columnName(int index) const override { return m_names[index]; }
     // Steps to the next row; false at the end, where the statement lets the database go.
-    bool step();
-    // Whether the last step found a row.
-    bool isOnRow() const { return m_onRow; }
-    platform::Value value(int index) const;
+    bool step() override;
+    bool isOnRow() const override { return m_onRow; }
+    platform::Value value(int index) const override;
     // The cell as SQLite holds it where that reads as value() does; Other for rows read
     // ahead and where value() would fail (no row, an index out of range).
-    StoredField storedField(int index) const;
+    StoredField storedField(int index) const override;
     void finalize();
 
 private:
