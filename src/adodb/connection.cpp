@@ -21,27 +21,50 @@ void requireSeconds(qint32 seconds)
         throw invalidArgumentError();
 }
 
+// The database as a "file:" URI that SQLite opens only to read: a path with what a URI
+// reads as escapes escaped, or a URI as given, with its mode parameter now ro.
+QString readOnlyUri(const QString &database)
+{
+    QString uri;
+    QStringList parameters;
+    if (database.startsWith(u"file:", Qt::CaseInsensitive)) {
+        uri = database.section(u'#', 0, 0); // a fragment means nothing to SQLite
+        if (const qsizetype query = uri.indexOf(u'?'); query >= 0) {
+            for (const QString &parameter : uri.mid(query + 1).split(u'&', Qt::SkipEmptyParts))
+                if (!parameter.startsWith(u"mode="))
+                    parameters << parameter;
+            uri.truncate(query);
+        }
+    } else {
+        // SQLite reads a URI's path with %-escapes; a path that starts with two slashes
+        // would name a host.
+        QString path = database;
+        path.replace(u'%', QStringLiteral("%25"))
+            .replace(u'?', QStringLiteral("%3f"))
+            .replace(u'#', QStringLiteral("%23"));
+        while (path.startsWith(QStringLiteral("//")))
+            path.remove(0, 1);
+        uri = QStringLiteral("file:") + path;
+    }
+    parameters << QStringLiteral("mode=ro");
+    return uri + u'?' + parameters.join(u'&');
+}
+
 } // namespace
 
 QString withReadOnlyAccess(const QString &connectionString)
 {
-    const QString database = connectionstring::attribute(connectionString,
-                                                         QStringLiteral("Database"));
-    if (!driverlibrary::isEmbeddedDatabase(connectionString) || database.isEmpty())
+    if (!driverlibrary::isEmbeddedDatabase(connectionString))
         return connectionString;
-    // SQLite reads a URI's path with %-escapes; a path that starts with two slashes would
-    // name a host.
-    QString path = database;
-    path.replace(u'%', QStringLiteral("%25"))
-        .replace(u'?', QStringLiteral("%3f"))
-        .replace(u'#', QStringLiteral("%23"));
-    while (path.startsWith(QStringLiteral("//")))
-        path.remove(0, 1);
+    // The database may come from the string's data source; the string then names it
+    // itself, so that it is the one opened read-only.
+    const QString database = driverlibrary::attributeOrDataSources(connectionString,
+                                                                   QStringLiteral("Database"));
+    if (database.isEmpty())
+        return connectionString;
     return connectionstring::withAttributes(connectionString,
                                             {QStringLiteral("Database"), QStringLiteral("NoCreat")},
-                                            {{QStringLiteral("Database"),
-                                              QStringLiteral("file:") + path
-                                                  + QStringLiteral("?mode=ro")},
+                                            {{QStringLiteral("Database"), readOnlyUri(database)},
                                              {QStringLiteral("NoCreat"), QStringLiteral("1")}});
 }
 
@@ -149,9 +172,12 @@ std::unique_ptr<QueryRecordset> Connection::execute(const QString &sql,
 {
     requireOpen();
     m_errors->clear();
-    if (m_sqlite)
+    if (m_sqlite) {
+        if (m_transactionLevel > 0 && !m_sqlite->inTransaction())
+            m_sqlite->failTransactionEnded();
         return std::make_unique<QueryRecordset>(
             m_sqlite->execute(sql, m_commandTimeout, RecordsAffected, parameters));
+    }
     auto statement = std::make_unique<odbc::Statement>(m_dbc);
     statement->setQueryTimeout(m_commandTimeout);
     statement->execute(sql, parameters);
@@ -188,6 +214,14 @@ void Connection::endTransaction(bool commit)
 {
     requireTransaction();
     m_errors->clear();
+    if (m_sqlite && !m_sqlite->inTransaction()) {
+        // SQLite has ended the transaction itself: nothing is left to roll back, and
+        // nothing can be committed.
+        m_transactionLevel = 0;
+        if (commit)
+            m_sqlite->failTransactionEnded();
+        return;
+    }
     if (m_sqlite)
         m_sqlite->execute(commit ? QStringLiteral("COMMIT") : QStringLiteral("ROLLBACK"),
                           m_commandTimeout,

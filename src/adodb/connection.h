@@ -74,7 +74,10 @@ public:
     // nest), CommitTrans keeps its changes, RollbackTrans undoes them. A commit that
     // fails leaves the transaction open, to be committed again or rolled back. Closing
     // or releasing the connection with a transaction open rolls it back. (Transaction
-    // below does so for a scope.)
+    // below does so for a scope.) Where the embedded database has ended the transaction
+    // itself (a statement in it interrupted by the command's time-out, or failing with
+    // ROLLBACK), no statement runs until RollbackTrans, and CommitTrans fails: nothing of
+    // the transaction was kept.
     qint32 BeginTrans();
     void CommitTrans();
     void RollbackTrans();

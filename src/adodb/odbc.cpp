@@ -418,6 +418,10 @@ void Statement::bind(SQLUSMALLINT marker, const platform::Value &value)
     SQLSMALLINT cType = SQL_C_CHAR;
     SQLSMALLINT sqlType = SQL_VARCHAR;
     SQLLEN length = 0;
+    // A decimal is declared with its digits and those after its point, so that a driver
+    // that honours the declared type keeps its cents.
+    SQLULEN columnSize = 0;
+    SQLSMALLINT decimalDigits = 0;
     const auto fixed = [&](auto number, SQLSMALLINT c, SQLSMALLINT sql) {
         data = QByteArray(reinterpret_cast<const char *>(&number), sizeof number);
         cType = c;
@@ -450,6 +454,12 @@ void Statement::bind(SQLUSMALLINT marker, const platform::Value &value)
                       ? (text.size() == 10 ? SQL_TYPE_DATE : SQL_TYPE_TIMESTAMP)
                   : wide ? SQL_WVARCHAR
                          : SQL_VARCHAR;
+        if (value.type() == Type::Decimal) {
+            const qsizetype point = text.indexOf(u'.');
+            decimalDigits = SQLSMALLINT(point < 0 ? 0 : text.size() - point - 1);
+            columnSize = SQLULEN(
+                std::count_if(text.begin(), text.end(), [](QChar c) { return c.isDigit(); }));
+        }
         if (wide && value.type() == Type::String) {
             data = QByteArray(reinterpret_cast<const char *>(text.utf16()),
                               text.size() * qsizetype(sizeof(char16_t)));
@@ -468,8 +478,8 @@ void Statement::bind(SQLUSMALLINT marker, const platform::Value &value)
                            SQL_PARAM_INPUT,
                            cType,
                            sqlType,
-                           SQLULEN(std::max<SQLLEN>(length, 1)),
-                           0,
+                           columnSize ? columnSize : SQLULEN(std::max<SQLLEN>(length, 1)),
+                           decimalDigits,
                            m_parameterData.back().data(),
                            SQLLEN(m_parameterData.back().size()),
                            &m_parameterLengths.back()));

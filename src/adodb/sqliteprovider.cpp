@@ -47,12 +47,20 @@ bool isSet(const QString &flag)
     return !flag.isEmpty() && QStringLiteral("Yy123456789Tt").contains(flag.front());
 }
 
-// The SQL's statements after the first, blanks and semicolons aside.
-bool hasMoreStatements(const char *tail)
+// Whether the SQL after the first statement holds another one: blanks, semicolons and
+// comments are none, as SQLite prepares them to no statement.
+bool hasMoreStatements(sqlite3 *db, const char *tail)
 {
-    return tail && std::any_of(tail, tail + std::strlen(tail), [](char c) {
-               return c != ';' && c != ' ' && c != '\t' && c != '\r' && c != '\n';
-           });
+    while (tail && *tail) {
+        sqlite3_stmt *next = nullptr;
+        const char *rest = nullptr;
+        const int rc = sqlite3_prepare_v2(db, tail, -1, &next, &rest);
+        sqlite3_finalize(next);
+        if (rc != SQLITE_OK || next || rest == tail)
+            return rc != SQLITE_OK || next;
+        tail = rest;
+    }
+    return false;
 }
 
 QString hexText(const void *bytes, int length)
@@ -91,9 +99,8 @@ Session::Session(const QString &connectionString,
     sqlite3_extended_result_codes(m_db, 1);
     sqlite3_busy_handler(m_db, &Session::onBusy, this);
     sqlite3_progress_handler(m_db, ProgressInstructions, &Session::onProgress, this);
-    // The first statement reads the schema, so that a database another program holds
-    // locked is waited for within the connection's time-out, as a log-in waits for a
-    // server.
+    // A lock another program holds is waited for no longer than the connection's
+    // time-out, as a log-in waits for a server; a command's time-out may end it sooner.
     m_lockWaitSeconds = connectionTimeout;
     QString setUp = isSet(option(u"FKSupport")) ? u"PRAGMA foreign_keys = on;"_s
                                                 : u"PRAGMA foreign_keys = off;"_s;
@@ -107,8 +114,12 @@ Session::Session(const QString &connectionString,
             setUp += QStringLiteral("PRAGMA %1 = %2;").arg(QString::fromUtf16(pragma), value);
     }
     if (const int rc = sqlite3_exec(m_db, setUp.toUtf8().constData(), nullptr, nullptr, nullptr);
-        rc != SQLITE_OK)
-        fail(rc);
+        rc != SQLITE_OK) {
+        // No destructor runs for a constructor that throws: the file is let go here.
+        const Error failure = failureOf(rc);
+        close();
+        failWith(failure);
+    }
 }
 
 Session::~Session()
@@ -127,26 +138,54 @@ void Session::close()
     }
 }
 
+bool Session::inTransaction() const
+{
+    return m_db && !sqlite3_get_autocommit(m_db);
+}
+
 void Session::rollbackQuietly() noexcept
 {
-    if (m_db && !sqlite3_get_autocommit(m_db))
+    if (inTransaction())
         sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
 }
 
-void Session::beginCall(QDeadlineTimer deadline, qint32 timeoutSeconds)
+void Session::failTransactionEnded() const
 {
-    m_deadline = deadline;
+    Error error = record(SQLITE_ERROR,
+                         QStringLiteral("資料庫已自行復原進行中的交易（交易中有敘述失敗），"
+                                        "交易中的變更都沒有存入；請先復原交易再繼續"));
+    error.SQLState = QStringLiteral("25000");
+    failWith(error);
+}
+
+void Session::beginCall(qint32 timeoutSeconds)
+{
     m_timeoutSeconds = timeoutSeconds;
+    m_deadlineStarted = false;
     m_timedOut = false;
 }
 
-// A wait starts at SQLite's first call for a lock: the clock is read then, not at every
-// step of a statement that never waits.
+// A call's time starts when SQLite first calls back in it, for a lock or after its
+// first instructions: the clock is read then, not at every step of a statement.
+QDeadlineTimer Session::deadline()
+{
+    if (!m_deadlineStarted) {
+        m_deadline = deadlineAfter(m_timeoutSeconds);
+        m_deadlineStarted = true;
+    }
+    return m_deadline;
+}
+
+bool Session::deadlinePassed() const
+{
+    return m_timeoutSeconds > 0 && m_deadlineStarted && m_deadline.hasExpired();
+}
+
 int Session::onBusy(void *session, int count)
 {
     auto *self = static_cast<Session *>(session);
     if (count == 0)
-        self->m_busyDeadline = std::min(self->m_deadline, deadlineAfter(self->m_lockWaitSeconds));
+        self->m_busyDeadline = std::min(self->deadline(), deadlineAfter(self->m_lockWaitSeconds));
     if (self->m_busyDeadline.hasExpired())
         return 0;
     std::this_thread::sleep_for(
@@ -158,7 +197,7 @@ int Session::onBusy(void *session, int count)
 int Session::onProgress(void *session)
 {
     auto *self = static_cast<Session *>(session);
-    if (self->m_timeoutSeconds == 0 || !self->m_deadline.hasExpired())
+    if (self->m_timeoutSeconds == 0 || !self->deadline().hasExpired())
         return 0;
     self->m_timedOut = true;
     return 1;
@@ -185,8 +224,7 @@ Error Session::failureOf(int code) const
     // says of it; one that completed is never reported as failed, since only a step's
     // own failure comes here.
     const bool endedByTheCommandsDeadline = ((code & 0xff) == SQLITE_INTERRUPT && m_timedOut)
-                                            || ((code & 0xff) == SQLITE_BUSY && m_timeoutSeconds > 0
-                                                && m_deadline.hasExpired());
+                                            || ((code & 0xff) == SQLITE_BUSY && deadlinePassed());
     Error error = record(code, QString::fromUtf8(sqlite3_errmsg(m_db)));
     if (endedByTheCommandsDeadline) {
         error.SQLState = QStringLiteral("HYT00");
@@ -207,14 +245,14 @@ std::unique_ptr<Statement> Session::execute(const QString &sql,
 {
     if (!m_db)
         throw objectClosedError();
-    beginCall(deadlineAfter(commandTimeout), commandTimeout);
+    beginCall(commandTimeout);
     const QByteArray text = sql.toUtf8();
     sqlite3_stmt *prepared = nullptr;
     const char *tail = nullptr;
     if (const int rc = sqlite3_prepare_v2(m_db, text.constData(), int(text.size()), &prepared, &tail);
         rc != SQLITE_OK)
         fail(rc);
-    if (hasMoreStatements(tail)) {
+    if (hasMoreStatements(m_db, tail)) {
         sqlite3_finalize(prepared);
         throwProviderFailure({record(SQLITE_ERROR, QStringLiteral("一次只能執行一個 SQL 敘述"))},
                              *m_errors,
@@ -223,9 +261,17 @@ std::unique_ptr<Statement> Session::execute(const QString &sql,
     auto statement = std::make_unique<Statement>(shared_from_this(), prepared, commandTimeout);
     bind(prepared, parameters);
     const bool changes = prepared && !sqlite3_stmt_readonly(prepared);
-    const bool hasRow = statement->step();
+    const sqlite3_int64 changedBefore = sqlite3_total_changes64(m_db);
+    // A statement that changes rows and answers some (RETURNING) is read to its end at
+    // once: it then holds no write lock, and the rows it changed are counted.
+    if (statement->step() && changes)
+        statement->readTheRest();
+    // SQLite counts the rows of the last INSERT, UPDATE or DELETE, which a statement of
+    // another kind (CREATE TABLE) leaves as it was.
     if (affected)
-        *affected = changes && !hasRow ? qint32(sqlite3_changes(m_db)) : 0;
+        *affected = changes && sqlite3_total_changes64(m_db) != changedBefore
+                        ? qint32(sqlite3_changes64(m_db))
+                        : 0;
     return statement;
 }
 
@@ -275,7 +321,6 @@ Statement::Statement(std::shared_ptr<Session> session,
     : m_session(std::move(session))
     , m_statement(statement)
     , m_commandTimeout(commandTimeout)
-    , m_deadline(deadlineAfter(commandTimeout))
 {
     m_session->m_statements.push_back(this);
     if (m_statement) {
@@ -328,7 +373,7 @@ bool Statement::step()
 
 int Statement::stepWithinDeadline()
 {
-    m_session->beginCall(m_deadline, m_commandTimeout);
+    m_session->beginCall(m_commandTimeout);
     return sqlite3_step(m_statement);
 }
 
@@ -400,8 +445,8 @@ Value Statement::value(int index) const
             return *std::move(value);
         break;
     case SQLITE_FLOAT:
-        if (kind == sqlitetypes::Kind::Double)
-            return Value(sqlitetypes::fifteenDigits(sqlite3_value_double(cell)));
+        if (auto value = sqlitetypes::storedRealValue(kind, sqlite3_value_double(cell)))
+            return *std::move(value);
         break;
     case SQLITE_BLOB: {
         const QString text = hexText(sqlite3_value_blob(cell), sqlite3_value_bytes(cell));

@@ -48,12 +48,18 @@ public:
     bool isOpen() const { return m_db != nullptr; }
     // Ends the statements still open, then closes the file.
     void close();
+    // Whether a transaction is open. SQLite ends one itself where a statement in it is
+    // interrupted, or fails with ROLLBACK as its way out.
+    bool inTransaction() const;
     // Undoes the transaction open, whatever SQLite answers.
     void rollbackQuietly() noexcept;
+    // Throws the failure of a statement run where the program holds a transaction open
+    // that SQLite has ended itself: it would run on its own, outside the transaction.
+    [[noreturn]] void failTransactionEnded() const;
 
     // Prepares the statement, binds the parameters to its ? markers in order, and runs its
     // first step within commandTimeout seconds (0: no limit); the rows that an INSERT,
-    // UPDATE or DELETE changed go to affected.
+    // UPDATE or DELETE changed go to affected (0 for a statement of any other kind).
     std::unique_ptr<Statement> execute(const QString &sql,
                                        qint32 commandTimeout,
                                        qint32 *affected,
@@ -61,9 +67,12 @@ public:
 
 private:
     friend class Statement;
-    // The handlers' bounds for a call on the database: the command's deadline and time-out,
-    // and a lock waited for until that deadline or a log-in's time-out, whichever is first.
-    void beginCall(QDeadlineTimer deadline, qint32 timeoutSeconds);
+    // The handlers' bounds for a call on the database: the command's time-out from the
+    // call's start, and a lock waited for until then or a log-in's time-out, whichever is
+    // first.
+    void beginCall(qint32 timeoutSeconds);
+    QDeadlineTimer deadline();
+    bool deadlinePassed() const;
     static int onBusy(void *session, int count);
     static int onProgress(void *session);
     static Error record(int code, const QString &description);
@@ -76,8 +85,9 @@ private:
     sqlite3 *m_db = nullptr;
     QStringList m_secrets;
     std::shared_ptr<Errors> m_errors;
-    // The command's deadline, and the end of a wait for a lock another program holds:
-    // no later than the command's, nor than a log-in's time-out from the wait's start.
+    // The call's deadline once started, and the end of a wait for a lock another program
+    // holds: no later than the call's, nor than a log-in's time-out from the wait's start.
+    bool m_deadlineStarted = false;
     QDeadlineTimer m_deadline = QDeadlineTimer(QDeadlineTimer::Forever);
     QDeadlineTimer m_busyDeadline = QDeadlineTimer(QDeadlineTimer::Forever);
     qint32 m_lockWaitSeconds = 0;
@@ -90,8 +100,8 @@ private:
 class Statement final : public Cursor
 {
 public:
-    // Each step of the statement is bounded by the command's deadline, which starts as
-    // the statement is made.
+    // Each step of the statement takes no longer than the command's time-out: the time the
+    // program spends between steps is its own.
     Statement(std::shared_ptr<Session> session, sqlite3_stmt *statement, qint32 commandTimeout);
     ~Statement() override;
     Statement(const Statement &) = delete;
@@ -108,6 +118,9 @@ public:
     // ahead and where value() would fail (no row, an index out of range).
     StoredField storedField(int index) const override;
     void finalize();
+    // Reads the rows from the current one to the end, letting the database go; the
+    // statement then answers them as it steps.
+    void readTheRest();
 
 private:
     // One step of SQLite's, bounded by this statement's deadline.
@@ -118,12 +131,10 @@ private:
     // loop, the rest of the rows are read and the statement lets the database go: a
     // recordset left open must not make another program's save wait.
     void letGoWhenIdle();
-    void readTheRest();
 
     std::shared_ptr<Session> m_session;
     sqlite3_stmt *m_statement;
     qint32 m_commandTimeout;
-    QDeadlineTimer m_deadline;
     bool m_described = false;
     bool m_onRow = false;
     bool m_finalized = false;

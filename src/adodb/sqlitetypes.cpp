@@ -13,7 +13,9 @@
 
 #include <array>
 #include <cerrno>
+#include <charconv>
 #include <clocale>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <locale.h>
@@ -275,7 +277,7 @@ std::optional<QDateTime> timestampOf(const char *text)
     const auto fractionOf = [](const char *from) {
         long value = 0;
         int count = 0;
-        for (; isDigit(*from) && count < 10; ++from, ++count)
+        for (; isDigit(*from) && count < 9; ++from, ++count)
             value = value * 10 + (*from - '0');
         for (; count < 9; ++count)
             value *= 10;
@@ -436,6 +438,26 @@ std::optional<Value> storedIntegerValue(Kind kind, qint64 stored)
         break;
     }
     return std::nullopt;
+}
+
+std::optional<Value> storedRealValue(Kind kind, double stored)
+{
+    if (kind == Kind::Double)
+        return Value(fifteenDigits(stored));
+    // SQLite writes a real from 1e15 on with an exponent ("1.0e+20"), whose digits before
+    // the point are not the number's whole part; an integer column reads that part.
+    if ((kind != Kind::Integer && kind != Kind::Long) || !std::isfinite(stored)
+        || std::fabs(stored) < 1e15)
+        return std::nullopt;
+    const double whole = std::trunc(stored);
+    if (std::fabs(whole) < 0x1p63)
+        return integerValue(kind, qint64(whole));
+    char digits[400];
+    const auto written = std::to_chars(std::begin(digits),
+                                       std::end(digits),
+                                       whole,
+                                       std::chars_format::fixed);
+    return Value::fromDecimalText(QString::fromLatin1(digits, written.ptr - digits));
 }
 
 std::optional<double> dateSerialOf(const char *text)

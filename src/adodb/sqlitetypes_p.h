@@ -40,6 +40,11 @@ platform::Value cellValue(Kind kind, const char *text, int length);
 // for a kind that reads the text itself (dates and times).
 std::optional<platform::Value> storedIntegerValue(Kind kind, qint64 stored);
 
+// The same for a cell SQLite holds as a real, read without its text where that text
+// would not read as the real: a Double column's real (fifteenDigits), and an integer
+// column's real from 1e15 on, which is written with an exponent. Nothing for the rest.
+std::optional<platform::Value> storedRealValue(Kind kind, double stored);
+
 // The serial of a Date column's cell, read from its text as cellValue reads it (days
 // since 1899-12-30); nothing where the text holds no date, or a day that is none.
 std::optional<double> dateSerialOf(const char *text);

@@ -8,13 +8,25 @@
 #include "support/providercauses.h"
 #include "support/runtimeerror.h"
 
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 
 #include <functional>
 
 using namespace Qt::StringLiterals;
+
+namespace {
+
+qsizetype openFiles()
+{
+    return QDir(u"/proc/self/fd"_s).entryList(QDir::Files | QDir::System).size();
+}
+
+} // namespace
 
 class tst_Connection : public QObject
 {
@@ -34,7 +46,8 @@ private slots:
     void diagnosticsNeverCarryThePassword();
     void commandTimeoutEndsALongQuery_data();
     void commandTimeoutEndsALongQuery();
-    void zeroCommandTimeoutLetsAQueryRun();
+    void queriesWithinTheirTimeOutRun_data();
+    void queriesWithinTheirTimeOutRun();
     void serverEndingTheSessionIsAConnectionLost();
     void closeClosesTheRecordsets();
     void recordsetOutlivesAReleasedConnection();
@@ -196,6 +209,14 @@ void tst_Connection::diagnosticsNeverCarryThePassword_data()
     QTest::newRow("postgres, wrong password")
         << m_postgres.connectionString(PostgresServer::User, u"Wrong-Secret-9"_s)
         << u"Wrong-Secret-9"_s;
+    // The file opens; its set-up then fails.
+    QFile notADatabase(m_dir.filePath(u"不是資料庫.db"_s));
+    QVERIFY(notADatabase.open(QIODevice::WriteOnly));
+    notADatabase.write(QByteArray(4096, 'x'));
+    QTest::newRow("sqlite, not a database")
+        << u"Driver=SQLite3;Database=%1;JournalMode=WAL;Pwd=Unused-Secret-3"_s.arg(
+               notADatabase.fileName())
+        << u"Unused-Secret-3"_s;
 }
 
 void tst_Connection::diagnosticsNeverCarryThePassword()
@@ -205,7 +226,9 @@ void tst_Connection::diagnosticsNeverCarryThePassword()
 
     adodb::Connection connection;
     connection.setConnectionString(connectionString);
+    const qsizetype filesOpen = openFiles();
     const std::optional<failure::Failure> error = failure::capture([&] { connection.Open(); });
+    QCOMPARE(openFiles(), filesOpen); // a failed Open keeps nothing open
     const qint32 number = error ? error->number : 0;
     const QString description = error ? error->description : QString();
     QCOMPARE(number, adodb::AdoError::ProviderFailure);
@@ -257,12 +280,40 @@ void tst_Connection::serverEndingTheSessionIsAConnectionLost()
     QVERIFY2(hasOnlyCause(clerk.Errors(), u"connection lost"_s), qPrintable(description));
 }
 
-void tst_Connection::zeroCommandTimeoutLetsAQueryRun()
+void tst_Connection::queriesWithinTheirTimeOutRun_data()
 {
-    auto connection = openPostgres();
-    connection->setCommandTimeout(0);
-    auto records = connection->Execute(u"SELECT pg_sleep(1.5), 7 AS seven"_s);
-    QCOMPARE(records->fieldValue(1).toLong(), 7);
+    QTest::addColumn<QString>("connectionString");
+    QTest::addColumn<qint32>("commandTimeout");
+    QTest::addColumn<QString>("query");
+    QTest::addColumn<int>("pauseAfterTheFirstRow"); // ms of the program's own
+    QTest::addColumn<int>("rows");
+    QTest::newRow("postgres, no limit")
+        << m_postgres.connectionString() << 0 << u"SELECT pg_sleep(1.5)"_s << 0 << 1;
+    // Each step has the command's time; the program's pause between two is its own.
+    QTest::newRow("sqlite, a pause between steps")
+        << u"Driver=SQLite3;Database="_s + m_dir.filePath(u"讀取.db"_s) << 1
+        << u"WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c WHERE x < 100000) "
+           "SELECT x FROM c"_s
+        << 1500 << 100000;
+}
+
+void tst_Connection::queriesWithinTheirTimeOutRun()
+{
+    QFETCH(QString, connectionString);
+    QFETCH(qint32, commandTimeout);
+    QFETCH(QString, query);
+    QFETCH(int, pauseAfterTheFirstRow);
+    QFETCH(int, rows);
+    adodb::Connection connection;
+    connection.setConnectionString(connectionString);
+    connection.Open();
+    connection.setCommandTimeout(commandTimeout);
+    auto records = connection.Execute(query);
+    QThread::msleep(pauseAfterTheFirstRow);
+    int read = 0;
+    for (; !records->isEOF(); records->MoveNext())
+        ++read;
+    QCOMPARE(read, rows);
 }
 
 void tst_Connection::closeClosesTheRecordsets()

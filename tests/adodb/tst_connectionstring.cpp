@@ -1,4 +1,6 @@
-// Masking of connection-string secrets in messages, at the edges fuzzing found.
+// Masking of connection-string secrets in messages, at the edges fuzzing found, and the
+// embedded database told by its driver.
+#include "suiteframe/adodb/connection.h"
 #include "suiteframe/adodb/connectionstring_p.h"
 #include "suiteframe/adodb/driverlibrary_p.h"
 
@@ -43,26 +45,38 @@ private slots:
     }
 
     // The embedded database opens through SQLite's own library for every name its ODBC
-    // driver has been given, whether that driver is installed or not.
+    // driver has been given, whether that driver is installed or not; a reader opens
+    // that same database read-only.
     void embeddedDatabaseByItsDriver_data()
     {
         QTest::addColumn<QString>("connectionString");
         QTest::addColumn<bool>("embedded");
-        QTest::newRow("registered name") << "Driver=SQLite3;Database=/tmp/a.db" << true;
-        QTest::newRow("braced, other case") << "DRIVER={sqlite3};Database=a.db" << true;
-        QTest::newRow("the Windows name") << "Driver={SQLite3 ODBC Driver};Database=a.db" << true;
+        QTest::addColumn<QString>("readOnly"); // the Database a reader opens
+        QTest::newRow("registered name")
+            << "Driver=SQLite3;Database=/tmp/a.db" << true << "file:/tmp/a.db?mode=ro";
+        QTest::newRow("braced, other case")
+            << "DRIVER={sqlite3};Database=a#1?.db" << true << "file:a%231%3f.db?mode=ro";
+        QTest::newRow("the Windows name")
+            << "Driver={SQLite3 ODBC Driver};Database=a.db" << true << "file:a.db?mode=ro";
         QTest::newRow("library path")
-            << "Driver=/usr/lib/x86_64-linux-gnu/odbc/libsqlite3odbc.so;Database=a.db" << true;
-        QTest::newRow("data source of the driver") << "DSN=人事;Uid=u" << true;
-        QTest::newRow("SQLite 2 is another driver") << "Driver=SQLite;Database=a.db" << false;
-        QTest::newRow("PostgreSQL") << "Driver={PostgreSQL Unicode};Server=h" << false;
-        QTest::newRow("data source of another driver") << "DSN=客戶" << false;
+            << "Driver=/usr/lib/x86_64-linux-gnu/odbc/libsqlite3odbc.so;Database=a.db" << true
+            << "file:a.db?mode=ro";
+        QTest::newRow("a URI of its own")
+            << "Driver=SQLite3;Database=file:/tmp/a.db?mode=rwc&cache=private#x" << true
+            << "file:/tmp/a.db?cache=private&mode=ro";
+        QTest::newRow("data source of the driver")
+            << "DSN=人事;Uid=u" << true << "file:/tmp/staff.db?mode=ro";
+        QTest::newRow("SQLite 2 is another driver")
+            << "Driver=SQLite;Database=a.db" << false << "a.db";
+        QTest::newRow("PostgreSQL") << "Driver={PostgreSQL Unicode};Server=h" << false << "";
+        QTest::newRow("data source of another driver") << "DSN=客戶" << false << "";
     }
 
     void embeddedDatabaseByItsDriver()
     {
         QFETCH(QString, connectionString);
         QFETCH(bool, embedded);
+        QFETCH(QString, readOnly);
         QTemporaryDir home;
         QFile sources(home.filePath(QStringLiteral(".odbc.ini")));
         QVERIFY(sources.open(QIODevice::WriteOnly));
@@ -72,8 +86,10 @@ private slots:
         // The driver manager reads the user's data sources from the file ODBCINI names.
         qputenv("ODBCINI", QFile::encodeName(sources.fileName()));
         const bool found = adodb::driverlibrary::isEmbeddedDatabase(connectionString);
+        const QString reader = adodb::withReadOnlyAccess(connectionString);
         qunsetenv("ODBCINI");
         QCOMPARE(found, embedded);
+        QCOMPARE(connectionstring::attribute(reader, QStringLiteral("Database")), readOnly);
     }
 };
 

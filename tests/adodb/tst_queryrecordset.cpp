@@ -32,8 +32,8 @@ private slots:
     void walksForwardToTheEnd();
     void emptyResultStandsAtTheEnd_data();
     void emptyResultStandsAtTheEnd();
-    void statementWithoutRowsStandsAtTheEnd_data();
-    void statementWithoutRowsStandsAtTheEnd();
+    void changesCountTheirRows_data();
+    void changesCountTheirRows();
     void longTextsComeWhole_data();
     void longTextsComeWhole();
     void charactersOutsideTheBasicPlaneRoundTrip_data();
@@ -204,18 +204,41 @@ void tst_QueryRecordset::emptyResultStandsAtTheEnd()
     QCOMPARE(records->fieldName(1), QStringLiteral("txt"));
 }
 
-void tst_QueryRecordset::statementWithoutRowsStandsAtTheEnd_data()
+void tst_QueryRecordset::changesCountTheirRows_data()
 {
-    TestDatabases::addDatabaseRows();
+    QTest::addColumn<QString>("database");
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<qint32>("affected");
+    QTest::addColumn<int>("rows");
+    for (const QString &database : TestDatabases::Names) {
+        const auto row = [&](const char *name) -> QTestData & {
+            return TestDatabases::newRow(database, QString::fromUtf8(name));
+        };
+        row("update of no row") << u"UPDATE typed SET i32 = 0 WHERE id = -1"_s << 0 << 0;
+        row("update, then a comment")
+            << u"UPDATE typed SET i32 = i32 WHERE id = 1; -- 註 𡩋"_s << 1 << 0;
+        row("update answering its rows")
+            << u"UPDATE typed SET i32 = i32 WHERE id > 0 RETURNING id"_s << 2 << 2;
+    }
+    // The count of the last update is not that of a statement that changes no rows.
+    TestDatabases::newRow(u"sqlite"_s, u"table made after an update"_s)
+        << u"CREATE TABLE IF NOT EXISTS typed (id integer)"_s << 0 << 0;
 }
 
-void tst_QueryRecordset::statementWithoutRowsStandsAtTheEnd()
+void tst_QueryRecordset::changesCountTheirRows()
 {
     QFETCH(QString, database);
-    auto records = connection(database).Execute(
-        QStringLiteral("UPDATE typed SET i32 = 0 WHERE id = -1"));
-    QVERIFY(records->isEOF());
-    QCOMPARE(records->fieldCount(), 0);
+    QFETCH(QString, sql);
+    QFETCH(qint32, affected);
+    QFETCH(int, rows);
+    connection(database).Execute(u"UPDATE typed SET i32 = i32"_s);
+    qint32 counted = -2;
+    auto records = connection(database).Execute(sql, &counted);
+    int read = 0;
+    for (; !records->isEOF(); records->MoveNext())
+        ++read;
+    QCOMPARE(read, rows);
+    QCOMPARE(counted, affected);
 }
 
 void tst_QueryRecordset::longTextsComeWhole_data()
@@ -375,6 +398,9 @@ void tst_QueryRecordset::transactionsLeaveAllOrNothing_data()
                                            std::pair(u"connection closed"_s, 0)})
             TestDatabases::newRow(database, ending) << ending << kept;
     }
+    // SQLite rolls the whole transaction back for a statement that fails so.
+    TestDatabases::newRow(u"sqlite"_s, u"ended by the database"_s)
+        << u"ended by the database"_s << 0;
 }
 
 // Two entries written in a transaction of a connection of its own, ended each way; the
@@ -392,7 +418,17 @@ void tst_QueryRecordset::transactionsLeaveAllOrNothing()
         own->Execute(u"INSERT INTO ledger VALUES ('入帳 𡩋')"_s);
         own->Execute(u"INSERT INTO ledger VALUES ('出帳')"_s);
     };
-    if (ending == u"failure inside the scope"_s) {
+    if (ending == u"ended by the database"_s) {
+        own->BeginTrans();
+        writeBoth();
+        QVERIFY(
+            failure::capture([&] { own->Execute(u"INSERT OR ROLLBACK INTO keyed VALUES (1)"_s); }));
+        // Nothing runs as if the transaction were open, nor by itself outside it.
+        QVERIFY(failure::capture([&] { own->Execute(u"INSERT INTO ledger VALUES ('之後')"_s); }));
+        own->RollbackTrans();
+        QCOMPARE(own->BeginTrans(), 1);
+        own->RollbackTrans();
+    } else if (ending == u"failure inside the scope"_s) {
         const auto failed = failure::capture([&] {
             adodb::Transaction transaction(*own);
             writeBoth();

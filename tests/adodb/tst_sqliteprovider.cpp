@@ -31,6 +31,11 @@ private slots:
                                           << Value::fromDecimalText(u"9223372036854775807"_s);
         QTest::newRow("integer, 32 bits")
             << u"INTEGER"_s << u"-2147483648"_s << Value(qint32(-2147483648));
+        // SQLite keeps these as reals, written with an exponent: "1.0e+15".
+        QTest::newRow("integer, real with an exponent")
+            << u"INTEGER"_s << u"1e15"_s << Value::fromDecimalText(u"1000000000000000"_s);
+        QTest::newRow("integer, real past 64 bits")
+            << u"INTEGER"_s << u"-1e20"_s << Value::fromDecimalText(u"-100000000000000000000"_s);
         QTest::newRow("integer, past 32 bits")
             << u"INTEGER"_s << u"2147483648"_s << Value::fromDecimalText(u"2147483648"_s);
         QTest::newRow("smallint") << u"SMALLINT"_s << u"7"_s << Value(qint16(7));
@@ -64,6 +69,9 @@ private slots:
                                   << Value(QDateTime(QDate(2024, 1, 31), QTime(13, 45, 10)));
         QTest::newRow("datetime, date alone") << u"DATETIME"_s << u"'2024-01-31'"_s
                                               << Value(QDateTime(QDate(2024, 1, 31), QTime(0, 0)));
+        QTest::newRow("datetime, ten digits of fraction")
+            << u"DATETIME"_s << u"'2024-01-31 13:45:10.1234567890'"_s
+            << Value(QDateTime(QDate(2024, 1, 31), QTime(13, 45, 10, 123)));
         QTest::newRow("datetime, past midnight")
             << u"DATETIME"_s << u"'2024-01-31 24:00:00'"_s << null;
         QTest::newRow("time") << u"TIME"_s << u"'13:45:10'"_s
