@@ -8,8 +8,10 @@
 #include "staffdatabase.h"
 #include "staffwindow.h"
 
+#include <suiteframe/adodb/command.h>
 #include <suiteframe/adodb/connection.h>
 #include <suiteframe/adodb/queryrecordset.h>
+#include <suiteframe/base/failure.h>
 #include <suiteframe/database/basADODB.h>
 #include <suiteframe/dialogs/frmSure.h>
 
@@ -41,14 +43,20 @@ void answerNextDialog(const QString &picture, bool ok, std::function<void()> nex
     });
 }
 
-// Another clerk's save of the record, straight into the database.
+// Another clerk's save of the record, straight into the database; a failure is reported,
+// since the picture of the conflict would show none.
 void anotherClerkSaves(const QString &id)
 {
     std::unique_ptr<adodb::Connection> connection;
-    if (basADODB::ConnectADO(platform::Value(staff::embeddedConnectionString()), connection))
-        connection->Execute(QStringLiteral("UPDATE staff SET salary = 53000, "
-                                           "version = version + 1 WHERE id = '%1'")
-                                .arg(id));
+    if (!basADODB::ConnectADO(platform::Value(staff::embeddedConnectionString()), connection))
+        return;
+    failure::report(QStringLiteral("anotherClerkSaves"), [&] {
+        adodb::Command save(*connection,
+                            QStringLiteral("UPDATE staff SET salary = 53000, "
+                                           "version = version + 1 WHERE id = ?"));
+        save.appendParameter(platform::Value(id));
+        save.Execute();
+    });
 }
 
 class CaptureWindow : public StaffWindow

@@ -13,6 +13,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QStandardPaths>
 
 #include <cmath>
@@ -70,14 +71,22 @@ bool isEmpty(adodb::Connection &connection)
     return count->fieldValue(0).toLong() == 0;
 }
 
-// Tables made before records had versions get the column now.
-void addRowVersions(adodb::Connection &connection)
+// The names of the staff table's columns, in lower case; none where there is no table.
+// Nothing is asked of the table but its columns, which any clerk's account may read.
+std::optional<QStringList> staffColumns(adodb::Connection &connection)
 {
-    const bool versioned = !failure::capture(
-        [&] { connection.Execute(QStringLiteral("SELECT version FROM staff WHERE 1 = 0")); });
-    if (!versioned)
-        connection.Execute(
-            QStringLiteral("ALTER TABLE staff ADD COLUMN version INTEGER NOT NULL DEFAULT 0"));
+    std::unique_ptr<adodb::QueryRecordset> probe;
+    if (const auto failed = failure::capture([&] {
+            probe = connection.Execute(QStringLiteral("SELECT * FROM staff WHERE 1 = 0"));
+        })) {
+        if (adodb::isNoSuchTable(connection.Errors()))
+            return std::nullopt;
+        throw platform::RuntimeError(failed->number, failed->description);
+    }
+    QStringList columns;
+    for (int i = 0; i < probe->fieldCount(); ++i)
+        columns << probe->fieldName(i).toLower();
+    return columns;
 }
 
 bool mayWrite(const QFileInfo &file)
@@ -168,14 +177,23 @@ EmbeddedState embeddedState()
 
 void prepareDatabase(adodb::Connection &connection, bool withSamples)
 {
-    connection.Execute(QString::fromUtf16(CreateTable));
-    addRowVersions(connection);
+    // A table is made, or a column added, only where it is missing: a clerk's account on a
+    // server may read and write the table without the right to create anything.
+    const std::optional<QStringList> columns = staffColumns(connection);
+    if (!columns)
+        connection.Execute(QString::fromUtf16(CreateTable));
+    else if (!columns->contains(QStringLiteral("version"))) // made before records had versions
+        connection.Execute(
+            QStringLiteral("ALTER TABLE staff ADD COLUMN version INTEGER NOT NULL DEFAULT 0"));
     if (!withSamples || !isEmpty(connection))
         return;
+    // All of them or none: a table left with some would never get the rest.
+    adodb::Transaction transaction(connection);
     for (const char16_t *row : SampleRows)
         connection.Execute(
             QStringLiteral("INSERT INTO staff (id, name, hired, salary, note) VALUES (%1)")
                 .arg(QString::fromUtf16(row)));
+    transaction.commit();
 }
 
 std::optional<Record> findRecord(adodb::Connection &connection, const QString &id)
@@ -198,16 +216,21 @@ std::optional<Record> findRecord(adodb::Connection &connection, const QString &i
     return record;
 }
 
-void insertRecord(adodb::Connection &connection, const Record &record)
+qint32 insertRecord(adodb::Connection &connection, const Record &record)
 {
+    // A record deleted and added again must not take a version a clerk may still hold
+    // from before, or that clerk's save would replace it unseen: versions start anywhere.
+    const auto version = qint32(QRandomGenerator::global()->bounded(1, 1 << 30));
     run(connection,
         QStringLiteral("INSERT INTO staff (id, name, hired, salary, note, version) "
-                       "VALUES (?, ?, ?, ?, ?, 0)"),
+                       "VALUES (?, ?, ?, ?, ?, ?)"),
         {Value(record.id),
          Value(record.name),
          dateOrNull(record.hired),
          salaryOrNull(record.salaryCents),
-         textOrNull(record.note)});
+         textOrNull(record.note),
+         Value(version)});
+    return version;
 }
 
 bool updateRecord(adodb::Connection &connection, const Record &record)

@@ -42,12 +42,13 @@ enum class EmbeddedState {
 EmbeddedState embeddedState();
 
 // Creates the table where it is missing, gives an older one its row versions, and,
-// when asked, fills an empty one with the sample records.
+// when asked, fills an empty one with the sample records, all or none.
 void prepareDatabase(adodb::Connection &connection, bool withSamples);
 
 // The record of the identifier, if there is one.
 std::optional<Record> findRecord(adodb::Connection &connection, const QString &id);
-void insertRecord(adodb::Connection &connection, const Record &record);
+// Adds the record; answers the version it now has.
+qint32 insertRecord(adodb::Connection &connection, const Record &record);
 // Saves the record only if it still has the version that was loaded; answers whether
 // it did. The saved record has the next version.
 bool updateRecord(adodb::Connection &connection, const Record &record);

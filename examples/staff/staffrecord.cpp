@@ -28,13 +28,16 @@ qsizetype characters(const QString &text)
 
 std::optional<qint64> readSalary(const QString &text)
 {
-    // NUMERIC(10, 2): eight digits before the point, two after.
-    static const QRegularExpression amount(QStringLiteral("^(\\d{1,8})(?:\\.(\\d{1,2}))?$"));
-    const auto match = amount.match(halfWidth(text).remove(u','));
-    if (!match.hasMatch())
+    // NUMERIC(10, 2): eight digits before the point, two after. Commas may part the
+    // thousands, and only them: "52000,5" is a slip, not 520005.
+    static const QRegularExpression amount(
+        QStringLiteral("^(\\d{1,3}(?:,\\d{3})+|\\d+)(?:\\.(\\d{1,2}))?$"));
+    const auto match = amount.match(halfWidth(text));
+    const QString whole = match.captured(1).remove(u',');
+    if (!match.hasMatch() || whole.size() > 8)
         return std::nullopt;
     const QString cents = match.captured(2).leftJustified(2, u'0');
-    return match.captured(1).toLongLong() * 100 + cents.toLongLong();
+    return whole.toLongLong() * 100 + cents.toLongLong();
 }
 
 Problem problem(Field field, const QString &message)
@@ -71,7 +74,10 @@ QString otherCalendarText(const QDate &date, Calendar calendar)
 
 std::optional<QDate> readDate(const QString &text, Calendar calendar)
 {
-    static const QRegularExpression roc(QStringLiteral("^(\\d{1,3})[/-](\\d{1,2})[/-](\\d{1,2})$"));
+    // A year before the Republic's first is written with a minus sign, as the frame's date
+    // display writes it: 1905 is -6.
+    static const QRegularExpression roc(
+        QStringLiteral("^(-?\\d{1,3})[/-](\\d{1,2})[/-](\\d{1,2})$"));
     static const QRegularExpression gregorian(
         QStringLiteral("^(\\d{4})[/-](\\d{1,2})[/-](\\d{1,2})$"));
     const auto match = (calendar == Calendar::Roc ? roc : gregorian).match(halfWidth(text));
@@ -81,7 +87,7 @@ std::optional<QDate> readDate(const QString &text, Calendar calendar)
     if (calendar == Calendar::Roc)
         year += RocYearOffset;
     const QDate date(year, match.captured(2).toInt(), match.captured(3).toInt());
-    if (!date.isValid() || (calendar == Calendar::Roc && year <= RocYearOffset))
+    if (!date.isValid())
         return std::nullopt;
     return date;
 }

@@ -40,6 +40,12 @@ constexpr double FieldHeight = 360;
 // record stays in view.
 constexpr int ShownCharacters = 30;
 
+// A statement, and so a save that waits for another clerk's lock, takes no longer than
+// this: a server would otherwise wait for as long as the other clerk holds the row. The
+// embedded database ends a wait for a lock sooner, at the connection's time-out (10 s),
+// and tells it as a lock.
+constexpr qint32 CommandSeconds = 15;
+
 // The list of a confirmation holds its five rows in view with room to spare at this
 // size; at the default 12 points only four and a half.
 constexpr float CardFontSize = 10.0f;
@@ -60,9 +66,15 @@ public:
     BusyPointer &operator=(const BusyPointer &) = delete;
 };
 
+// Cut between characters, never inside one outside the basic plane (𡩋).
 QString shortened(const QString &text)
 {
-    return text.size() <= ShownCharacters ? text : text.left(ShownCharacters - 1) + u'…';
+    const QList<uint> characters = text.toUcs4();
+    if (characters.size() <= ShownCharacters)
+        return text;
+    return QString::fromUcs4(reinterpret_cast<const char32_t *>(characters.constData()),
+                             ShownCharacters - 1)
+           + u'…';
 }
 
 } // namespace
@@ -170,8 +182,12 @@ bool StaffWindow::openDatabase()
             return false;
         connectionString = staff::embeddedConnectionString();
     }
-    const BusyPointer busy;
-    if (!basADODB::ConnectADO(Value(connectionString), m_connection)) {
+    bool connected = false;
+    {
+        const BusyPointer busy;
+        connected = basADODB::ConnectADO(Value(connectionString), m_connection);
+    }
+    if (!connected) {
         showMessage(QStringLiteral("無法連接資料庫"));
         tell(m_embeddedDatabase.isEmpty()
                  ? QStringLiteral("無法連接資料庫。請檢查 %1 的 [Database] ConnectionString；"
@@ -182,14 +198,17 @@ bool StaffWindow::openDatabase()
              windowTitle());
         return false;
     }
+    m_connection->setCommandTimeout(CommandSeconds);
     if (m_readOnly) {
         showMessage(QStringLiteral("資料庫是唯讀的：只能查詢"));
         tell(QStringLiteral("資料庫 %1 是唯讀的：可以查詢，不能存檔。").arg(m_embeddedDatabase),
              windowTitle());
         return true;
     }
-    if (const auto refusal = failure::capture(
-            [&] { staff::prepareDatabase(*m_connection, withSamples); })) {
+    if (const auto refusal = failure::capture([&] {
+            const BusyPointer busy;
+            staff::prepareDatabase(*m_connection, withSamples);
+        })) {
         tellRefusal(QStringLiteral("fmStaff_InitForm"), *refusal, QStringLiteral("開啟資料表"));
         return false;
     }
@@ -307,17 +326,36 @@ void StaffWindow::loadRecord(const QString &id)
         tellRefusal(QStringLiteral("fmStaff_loadRecord"), *refusal, QStringLiteral("載入資料"));
         return;
     }
-    if (record)
-        showRecord(*record);
+    if (!record) { // deleted since it was listed, or since the last start
+        tell(QStringLiteral("找不到員工編號 %1 的資料，可能已被別人刪除。畫面上的資料沒有變動。")
+                 .arg(id),
+             QStringLiteral("載入資料"));
+        return;
+    }
+    showRecord(*record);
+}
+
+staff::Entry StaffWindow::entryOf(const staff::Record &record) const
+{
+    return {record.id,
+            record.name,
+            staff::dateText(record.hired, m_calendar),
+            staff::salaryText(record.salaryCents),
+            record.note};
+}
+
+void StaffWindow::showEntry(const staff::Entry &entry)
+{
+    txtId->setText(entry.id);
+    txtName->setText(entry.name);
+    txtHired->setText(entry.hired);
+    txtSalary->setText(entry.salary);
+    txtNote->setText(entry.note);
 }
 
 void StaffWindow::showRecord(const staff::Record &record)
 {
-    txtId->setText(record.id);
-    txtName->setText(record.name);
-    txtHired->setText(staff::dateText(record.hired, m_calendar));
-    txtSalary->setText(staff::salaryText(record.salaryCents));
-    txtNote->setText(record.note);
+    showEntry(entryOf(record));
     m_loaded = record;
     m_shown = entry();
     rememberLastId(record.id);
@@ -378,7 +416,7 @@ void StaffWindow::save(staff::Record record, bool isNew)
     if (const auto refusal = failure::capture([&] {
             const BusyPointer busy;
             if (isNew)
-                staff::insertRecord(*m_connection, record);
+                record.version = staff::insertRecord(*m_connection, record);
             saved = isNew || staff::updateRecord(*m_connection, record);
         })) {
         tellRefusal(QStringLiteral("fmStaff_cmdSave_Click"), *refusal, QStringLiteral("存檔"));
@@ -422,9 +460,10 @@ bool StaffWindow::confirmSave(const staff::Record &record, bool isNew)
                           Value(u"取消"));
 }
 
-// Another clerk saved or deleted the record after it was loaded: what they saved is
-// shown beside what this clerk typed, which stays in the fields. Keeping it makes the
-// next save replace theirs, knowingly.
+// Another clerk saved or deleted the record after it was loaded: the fields this clerk
+// changed are shown beside what the other saved, and stay in the fields. Keeping them
+// puts them over the other clerk's record, whose other fields come in as they were
+// saved; the next save stores the two together.
 void StaffWindow::tellConflict(const staff::Record &mine)
 {
     std::optional<staff::Record> theirs;
@@ -441,34 +480,51 @@ void StaffWindow::tellConflict(const staff::Record &mine)
         m_loaded.reset();
         return;
     }
+    const staff::Entry typed = entry();
+    const staff::Entry loaded = m_shown;
+    const staff::Entry saved = entryOf(*theirs);
+    struct Column
+    {
+        const char16_t *caption;
+        QString staff::Entry::*text;
+    };
+    const Column columns[] = {{u"姓名", &staff::Entry::name},
+                              {u"到職日", &staff::Entry::hired},
+                              {u"月薪", &staff::Entry::salary},
+                              {u"備註", &staff::Entry::note}};
+    const auto changed = [&](const Column &column) {
+        return typed.*column.text != loaded.*column.text;
+    };
     dialogs::FrmSure &dialog = dialogs::frmSure();
     dialog.ClearMsgFrom();
     showsEveryRow(dialog, 1);
-    dialog.AddLine(Value(QStringLiteral("欄位\t您輸入的\t別人存的")));
-    dialog.AddLine(
-        Value(QStringLiteral("姓名\t%1\t%2").arg(shortened(mine.name), shortened(theirs->name))));
-    dialog.AddLine(Value(QStringLiteral("到職日\t%1\t%2")
-                             .arg(staff::dateText(mine.hired, m_calendar),
-                                  staff::dateText(theirs->hired, m_calendar))));
-    dialog.AddLine(Value(
-        QStringLiteral("月薪\t%1\t%2")
-            .arg(staff::salaryText(mine.salaryCents), staff::salaryText(theirs->salaryCents))));
-    dialog.AddLine(
-        Value(QStringLiteral("備註\t%1\t%2").arg(shortened(mine.note), shortened(theirs->note))));
+    dialog.AddLine(Value(QStringLiteral("欄位\t您改的\t別人存的")));
+    for (const Column &column : columns)
+        dialog.AddLine(Value(
+            QStringLiteral("%1\t%2\t%3")
+                .arg(QString::fromUtf16(column.caption),
+                     changed(column) ? shortened(typed.*column.text) : QStringLiteral("（沒改）"),
+                     shortened(saved.*column.text))));
     if (dialog.SHOWMSG(Value(QStringLiteral(
                                  "員工編號 %1 在您載入後已被別人修改並存檔，您的修改沒有存入。"
-                                 "要改看別人存的內容，還是保留您輸入的？")
+                                 "要改看別人存的內容，還是把您改的欄位放到別人存的內容上？")
                                  .arg(mine.id)),
                        Value(u"存檔"),
                        Value(u"Y"),
                        nullptr,
                        Value(u"看別人的"),
-                       Value(u"保留我的"))) {
+                       Value(u"保留我改的"))) {
         showRecord(*theirs);
         return;
     }
-    m_loaded = theirs;
-    showMessage(QStringLiteral("再按存檔，會以您輸入的內容取代別人存的"));
+    showRecord(*theirs);
+    staff::Entry merged = saved;
+    for (const Column &column : columns) {
+        if (changed(column))
+            merged.*column.text = typed.*column.text;
+    }
+    showEntry(merged);
+    showMessage(QStringLiteral("您改的欄位已放到別人存的內容上；再按存檔才會存入"));
 }
 
 // A failure of the database told in the clerk's words; its own text goes to the log.
@@ -516,13 +572,17 @@ staff::Entry StaffWindow::entry() const
     return {txtId->text(), txtName->text(), txtHired->text(), txtSalary->text(), txtNote->text()};
 }
 
-// The number and the name are also what 查詢 looks for: typed alone they edit nothing,
-// but a changed name of the loaded record does.
+// The number and the name are also what 查詢 looks for: either typed alone edits
+// nothing. A changed name of the loaded record is an edit, and so are a number and a
+// name typed together, which is a new record.
 bool StaffWindow::hasUnsavedEdits() const
 {
     const staff::Entry now = entry();
+    const bool sameNumber = now.id == m_shown.id;
+    const bool newNumberAndName = !sameNumber && now.name != m_shown.name
+                                  && !now.id.trimmed().isEmpty() && !now.name.trimmed().isEmpty();
     return now.hired != m_shown.hired || now.salary != m_shown.salary || now.note != m_shown.note
-           || (m_loaded && now.id == m_shown.id && now.name != m_shown.name);
+           || (m_loaded && sameNumber && now.name != m_shown.name) || newNumberAndName;
 }
 
 bool StaffWindow::mayDiscardEdits(const QString &question)

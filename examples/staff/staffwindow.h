@@ -31,8 +31,8 @@ struct Failure;
 //
 // A record is changed only after it was loaded, and only while nobody else has saved
 // it since: a number that names a record not loaded is refused, and a record that
-// another clerk saved in the meantime is shown beside what this clerk typed, which
-// stays on the screen. Ending the program with edits not saved asks first.
+// another clerk saved in the meantime is shown beside the fields this clerk changed,
+// which stay on the screen. Ending the program with edits not saved asks first.
 class StaffWindow : public frame::FmMain
 {
 public:
@@ -68,6 +68,8 @@ private:
     bool openEmbeddedDatabase(bool *withSamples);
     bool databaseReachable(const QString &action);
     void loadRecord(const QString &id);
+    staff::Entry entryOf(const staff::Record &record) const;
+    void showEntry(const staff::Entry &entry);
     void showRecord(const staff::Record &record);
     void save(staff::Record record, bool isNew);
     static void showsEveryRow(dialogs::FrmSure &dialog, int headingRows);

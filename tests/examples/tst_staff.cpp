@@ -150,8 +150,10 @@ private slots:
     void numberOfAnotherRecordIsNeverOverwritten();
     void twoClerksOnOneRecordLoseNothing_data();
     void twoClerksOnOneRecordLoseNothing();
+    void lockedDatabaseIsToldAndNothingTypedIsLost_data();
     void lockedDatabaseIsToldAndNothingTypedIsLost();
     void missingOrReadOnlyDatabaseIsTold();
+    void exitWithUnsavedEditsAsksFirst_data();
     void exitWithUnsavedEditsAsksFirst();
     void zhuyinAsAClerkTypesIt_data();
     void zhuyinAsAClerkTypesIt();
@@ -326,6 +328,7 @@ void tst_Staff::inputIsCheckedBeforeAsking_data()
     QTest::newRow("no such day") << u"txtHired"_s << u"2026/02/30"_s << u"到職日請以西元年"_s;
     QTest::newRow("negative salary") << u"txtSalary"_s << u"-1"_s << u"月薪請輸入 0 到"_s;
     QTest::newRow("salary in thousandths") << u"txtSalary"_s << u"1.234"_s << u"月薪請輸入"_s;
+    QTest::newRow("comma as a decimal point") << u"txtSalary"_s << u"52000,5"_s << u"月薪請輸入"_s;
     QTest::newRow("note of 201 characters")
         << u"txtNote"_s << QString(201, u'註') << u"備註最多 200 個字"_s;
 }
@@ -368,6 +371,9 @@ void tst_Staff::savedAsTypedInTheCalendarShown_data()
                          << "2026-12-10|52000.5"_ba;
     QTest::newRow("ROC in full-width digits")
         << u"CCMMDD"_s << u"１１５／１／２"_s << u"６１０００"_s << "2026-01-02|61000"_ba;
+    // As the window shows a date before the Republic, and as it reads it back.
+    QTest::newRow("ROC, before the first year")
+        << u"CC/MM/DD"_s << u"-6/03/01"_s << u"1,234,567.8"_s << "1905-03-01|1234567.8"_ba;
 }
 
 void tst_Staff::savedAsTypedInTheCalendarShown()
@@ -412,7 +418,8 @@ void tst_Staff::twoClerksOnOneRecordLoseNothing_data()
 }
 
 // Both load A002; the first saves a salary, then the second a note. The second is shown
-// what the first saved, keeps what it typed, and replaces it only with a second save.
+// what the first saved beside the field it changed, keeps that field over the first's
+// record, and stores both changes only with a second save.
 void tst_Staff::twoClerksOnOneRecordLoseNothing()
 {
     QFETCH(bool, postgres);
@@ -442,27 +449,51 @@ void tst_Staff::twoClerksOnOneRecordLoseNothing()
         QCOMPARE(clerk.shown().size(), 2);
         QVERIFY2(clerk.shown().at(1).message.contains(u"已被別人修改並存檔"_s),
                  qPrintable(clerk.shown().at(1).message));
-        QVERIFY(clerk.shown().at(1).lines.contains(u"月薪\t45000\t46000"_s));
+        QVERIFY(clerk.shown().at(1).lines.contains(u"月薪\t（沒改）\t46000"_s));
+        QVERIFY(clerk.shown().at(1).lines.contains(u"備註\t請假中\t"_s));
     }
     QCOMPARE(record(), "46000|");
     QCOMPARE(second->txtNote->text(), u"請假中"_s);
+    QCOMPARE(second->txtSalary->text(), u"46000"_s);
 
     {
         const Clerk clerk({true});
         clickButton(second->cmdSave);
     }
-    QCOMPARE(record(), "45000|請假中");
+    QCOMPARE(record(), "46000|請假中");
     first->close();
     second->close();
 }
 
+void tst_Staff::lockedDatabaseIsToldAndNothingTypedIsLost_data()
+{
+    QTest::addColumn<bool>("postgres");
+    QTest::addColumn<QByteArray>("providerWords"); // the provider's own, in the log
+    QTest::newRow("sqlite, another program holds the file") << false << "database is locked"_ba;
+    QTest::newRow("postgres, another session holds the row") << true << "57014"_ba;
+}
+
+// The save waits a bounded time, then says why; what was typed stays, and the save goes
+// through once the other lets go.
 void tst_Staff::lockedDatabaseIsToldAndNothingTypedIsLost()
 {
+    QFETCH(bool, postgres);
+    QFETCH(QByteArray, providerWords);
+    if (postgres)
+        usePostgres();
     auto window = start();
     load(*window, u"A003"_s);
     type(window->txtSalary, u"60000"_s);
     LockingShell otherProgram;
-    QVERIFY(otherProgram.lock(m_database, -1));
+    adodb::Connection otherSession;
+    if (postgres) {
+        otherSession.setConnectionString(m_postgres.connectionString());
+        otherSession.Open();
+        otherSession.BeginTrans();
+        otherSession.Execute(u"UPDATE staff SET note = note WHERE id = 'A003'"_s);
+    } else {
+        QVERIFY(otherProgram.lock(m_database, -1));
+    }
     {
         const Clerk clerk({true});
         clickButton(window->cmdSave);
@@ -473,13 +504,19 @@ void tst_Staff::lockedDatabaseIsToldAndNothingTypedIsLost()
     QCOMPARE(window->txtSalary->text(), u"60000"_s);
     QFile log(basBase::LogFilePath);
     QVERIFY(log.open(QIODevice::ReadOnly));
-    QVERIFY(log.readAll().contains("database is locked")); // the provider's own words
-    otherProgram.release();
+    QVERIFY(log.readAll().contains(providerWords));
+    if (postgres)
+        otherSession.RollbackTrans();
+    else
+        otherProgram.release();
     {
         const Clerk clerk({true});
         clickButton(window->cmdSave);
     }
-    QCOMPARE(onDisk(u"SELECT salary FROM staff WHERE id = 'A003'"_s), "60000");
+    if (postgres)
+        QCOMPARE(postgresRecord(u"A003"_s), u"60000|會計課"_s);
+    else
+        QCOMPARE(onDisk(u"SELECT salary FROM staff WHERE id = 'A003'"_s), "60000");
     window->close();
 }
 
@@ -551,11 +588,28 @@ void tst_Staff::missingOrReadOnlyDatabaseIsTold()
     QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
+void tst_Staff::exitWithUnsavedEditsAsksFirst_data()
+{
+    QTest::addColumn<QString>("loaded"); // none: a new record
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("loaded record, note changed") << u"A001"_s << u"txtNote"_s << u"未存的備註"_s;
+    // Number and name are all a new record needs.
+    QTest::newRow("new record, number and name") << QString() << u"txtName"_s << u"新同事"_s;
+}
+
 void tst_Staff::exitWithUnsavedEditsAsksFirst()
 {
+    QFETCH(QString, loaded);
+    QFETCH(QString, field);
+    QFETCH(QString, text);
     auto window = start();
-    load(*window, u"A001"_s);
-    type(window->txtNote, u"未存的備註"_s);
+    if (loaded.isEmpty())
+        startNew(*window, u"B009"_s, QString());
+    else
+        load(*window, loaded);
+    auto *edited = window->findChild<QLineEdit *>(field);
+    type(edited, text);
     {
         const Clerk clerk({false, false});
         window->close();
@@ -564,7 +618,7 @@ void tst_Staff::exitWithUnsavedEditsAsksFirst()
         QVERIFY(clerk.shown().first().message.contains(u"尚未存檔的修改"_s));
     }
     QVERIFY(window->isVisible());
-    QCOMPARE(window->txtNote->text(), u"未存的備註"_s);
+    QCOMPARE(edited->text(), text);
     {
         const Clerk clerk({true});
         window->close();
