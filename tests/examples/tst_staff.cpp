@@ -150,6 +150,8 @@ private slots:
     void numberOfAnotherRecordIsNeverOverwritten();
     void twoClerksOnOneRecordLoseNothing_data();
     void twoClerksOnOneRecordLoseNothing();
+    void recordAddedAgainIsNeverOverwrittenUnseen();
+    void clerkWithoutTheRightToCreateStartsQuietly();
     void lockedDatabaseIsToldAndNothingTypedIsLost_data();
     void lockedDatabaseIsToldAndNothingTypedIsLost();
     void missingOrReadOnlyDatabaseIsTold();
@@ -463,6 +465,63 @@ void tst_Staff::twoClerksOnOneRecordLoseNothing()
     QCOMPARE(record(), "46000|請假中");
     first->close();
     second->close();
+}
+
+// A record deleted and added again while a clerk still holds it from before: that clerk's
+// save is stopped as another's, never written over the new record unseen.
+void tst_Staff::recordAddedAgainIsNeverOverwrittenUnseen()
+{
+    auto first = start();
+    auto second = start();
+    load(*first, u"A002"_s);
+    load(*second, u"A002"_s);
+    onDisk(u"DELETE FROM staff WHERE id = 'A002'"_s);
+    type(second->txtNote, u"新的 A002"_s);
+    {
+        const Clerk clerk({true, true});
+        clickButton(second->cmdSave); // told it was deleted
+        clickButton(second->cmdSave); // adds it again
+        QCOMPARE(clerk.shown().size(), 3);
+    }
+    type(first->txtSalary, u"47000"_s);
+    {
+        const Clerk clerk({true, true});
+        clickButton(first->cmdSave);
+        QCOMPARE(clerk.shown().size(), 2);
+        QVERIFY(clerk.shown().at(1).message.contains(u"已被別人修改並存檔"_s));
+    }
+    QCOMPARE(onDisk(u"SELECT salary || '|' || note FROM staff WHERE id = 'A002'"_s),
+             "45000|新的 A002");
+    first->close();
+    second->close();
+}
+
+// A clerk's account on a server that may read and write the table, and create nothing,
+// as PostgreSQL gives ordinary accounts: the program starts on it without a word.
+void tst_Staff::clerkWithoutTheRightToCreateStartsQuietly()
+{
+    usePostgres();
+    start()->close(); // the administrator's first start makes the table
+    adodb::Connection administrator;
+    administrator.setConnectionString(m_postgres.connectionString());
+    administrator.Open();
+    administrator.Execute(u"DROP ROLE IF EXISTS clerk_only"_s);
+    administrator.Execute(u"CREATE ROLE clerk_only LOGIN PASSWORD 'Clerk-Pw-7'"_s);
+    administrator.Execute(u"REVOKE CREATE ON SCHEMA public FROM PUBLIC"_s);
+    administrator.Execute(u"GRANT SELECT, INSERT, UPDATE ON staff TO clerk_only"_s);
+    basBase::WriteIniValue(staff::iniFilePath(),
+                           u"Database"_s,
+                           u"ConnectionString"_s,
+                           m_postgres.connectionString(u"clerk_only"_s, u"Clerk-Pw-7"_s));
+    std::unique_ptr<StaffWindow> window;
+    {
+        const Clerk clerk;
+        window = start();
+        QCOMPARE(clerk.messages(), QStringList());
+    }
+    load(*window, u"A002"_s);
+    QCOMPARE(window->txtName->text(), u"陳美玲"_s);
+    window->close();
 }
 
 void tst_Staff::lockedDatabaseIsToldAndNothingTypedIsLost_data()
