@@ -6,6 +6,7 @@
 #include "staffdatabase.h"
 
 #include <suiteframe/adodb/connection.h>
+#include <suiteframe/adodb/memoryrecordset.h>
 #include <suiteframe/adodb/queryrecordset.h>
 #include <suiteframe/base/basBase.h>
 #include <suiteframe/base/failure.h>
@@ -282,13 +283,13 @@ void StaffWindow::cmdQuery_Click()
     failure::report(QStringLiteral("fmStaff_cmdQuery_Click"), [this] {
         if (!databaseReachable(QStringLiteral("查詢")))
             return;
-        std::unique_ptr<adodb::QueryRecordset> records;
+        std::unique_ptr<adodb::MemoryRecordset> records;
         if (const auto refusal = failure::capture([&] {
                 const BusyPointer busy;
-                records = staff::listRecords(*m_connection,
-                                             FieldsOfAListing,
-                                             txtId->text(),
-                                             txtName->text());
+                records = shownAsTheFields(*staff::listRecords(*m_connection,
+                                                               FieldsOfAListing,
+                                                               txtId->text(),
+                                                               txtName->text()));
             })) {
             tellRefusal(QStringLiteral("fmStaff_cmdQuery_Click"), *refusal, QStringLiteral("查詢"));
             return;
@@ -314,6 +315,28 @@ void StaffWindow::cmdQuery_Click()
                                 .arg(id)))
             loadRecord(id);
     });
+}
+
+// The records with their dates as the fields show them, in the window's calendar; the
+// card would show the system's Gregorian short date. A listing of staff is short enough
+// to hold whole.
+std::unique_ptr<adodb::MemoryRecordset> StaffWindow::shownAsTheFields(adodb::Recordset &records) const
+{
+    QStringList names;
+    for (int i = 0; i < records.fieldCount(); ++i)
+        names << records.fieldName(i);
+    auto shown = std::make_unique<adodb::MemoryRecordset>(names);
+    for (; !records.isEOF(); records.MoveNext()) {
+        std::vector<Value> values;
+        for (int i = 0; i < names.size(); ++i) {
+            const Value value = records.fieldValue(i);
+            values.push_back(value.type() == Value::Type::Date
+                                 ? Value(staff::dateText(value.toDate().date(), m_calendar))
+                                 : value);
+        }
+        shown->addRecord(values);
+    }
+    return shown;
 }
 
 void StaffWindow::loadRecord(const QString &id)

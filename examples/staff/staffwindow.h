@@ -16,7 +16,9 @@ class QPushButton;
 
 namespace adodb {
 class Connection;
-}
+class MemoryRecordset;
+class Recordset;
+} // namespace adodb
 namespace dialogs {
 class FrmSure;
 }
@@ -67,6 +69,7 @@ private:
     bool openDatabase();
     bool openEmbeddedDatabase(bool *withSamples);
     bool databaseReachable(const QString &action);
+    std::unique_ptr<adodb::MemoryRecordset> shownAsTheFields(adodb::Recordset &records) const;
     void loadRecord(const QString &id);
     staff::Entry entryOf(const staff::Record &record) const;
     void showEntry(const staff::Entry &entry);

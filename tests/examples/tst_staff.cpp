@@ -277,13 +277,22 @@ void tst_Staff::cardLoadsThePickedRecord_data()
     QTest::addColumn<int>("column");
     QTest::addColumn<QString>("loaded");
     QTest::addColumn<bool>("byEnter"); // 查詢 pressed by Enter as it has the focus
+    QTest::addColumn<QString>("dateFormat");
+    QTest::addColumn<QString>("hiredRow"); // the card's row of dates, where it is checked
 
     QTest::newRow("every record, the third picked")
-        << QString() << QString() << 3 << u"A003"_s << false;
-    QTest::newRow("number in lower case") << u"a004"_s << QString() << 1 << u"A004"_s << false;
-    QTest::newRow("part of a name, by Enter") << QString() << u"美"_s << 1 << u"A002"_s << true;
+        << QString() << QString() << 3 << u"A003"_s << false << QString()
+        << u"到職日\t1905/03/01\t1912/01/01\t1988/07/15\t2011/10/10\t"_s;
+    QTest::newRow("every record in the ROC calendar")
+        << QString() << QString() << 1 << u"A001"_s << false << u"CC/MM/DD"_s
+        << u"到職日\t-6/03/01\t1/01/01\t77/07/15\t100/10/10\t"_s;
+    QTest::newRow("number in lower case")
+        << u"a004"_s << QString() << 1 << u"A004"_s << false << QString() << QString();
+    QTest::newRow("part of a name, by Enter")
+        << QString() << u"美"_s << 1 << u"A002"_s << true << QString() << QString();
     // The % and _ that a clerk types are the characters themselves.
-    QTest::newRow("percent sign in a name") << QString() << u"%"_s << 0 << QString() << false;
+    QTest::newRow("percent sign in a name")
+        << QString() << u"%"_s << 0 << QString() << false << QString() << QString();
 }
 
 void tst_Staff::cardLoadsThePickedRecord()
@@ -293,6 +302,9 @@ void tst_Staff::cardLoadsThePickedRecord()
     QFETCH(int, column);
     QFETCH(QString, loaded);
     QFETCH(bool, byEnter);
+    QFETCH(QString, dateFormat);
+    QFETCH(QString, hiredRow);
+    basBase::DateDispFormat = dateFormat;
     auto window = start();
     clickButton(window->cmdClear);
     type(window->txtId, id);
@@ -305,6 +317,9 @@ void tst_Staff::cardLoadsThePickedRecord()
         clickButton(window->cmdQuery);
     }
     QCOMPARE(clerk.shown().size(), 1);
+    if (!hiredRow.isEmpty())
+        QVERIFY2(clerk.shown().first().lines.contains(hiredRow),
+                 qPrintable(clerk.shown().first().lines.join(u'\n')));
     if (loaded.isEmpty()) {
         QCOMPARE(clerk.messages(), QStringList{u"查無符合的資料。"_s});
     } else {
