@@ -29,6 +29,8 @@ class QueryRecordset;
 class Command
 {
 public:
+    // The command runs on the connection, which must outlive it; a connection closed
+    // meanwhile answers the error of a closed object.
     Command(Connection &activeConnection, const QString &commandText);
 
     const QString &CommandText() const { return m_commandText; }
