@@ -187,13 +187,18 @@ void prepareDatabase(adodb::Connection &connection, bool withSamples)
             QStringLiteral("ALTER TABLE staff ADD COLUMN version INTEGER NOT NULL DEFAULT 0"));
     if (!withSamples || !isEmpty(connection))
         return;
-    // All of them or none: a table left with some would never get the rest.
-    adodb::Transaction transaction(connection);
-    for (const char16_t *row : SampleRows)
-        connection.Execute(
-            QStringLiteral("INSERT INTO staff (id, name, hired, salary, note) VALUES (%1)")
-                .arg(QString::fromUtf16(row)));
-    transaction.commit();
+    // All of them or none: a table left with some would never get the rest. A clerk
+    // starting at the same moment may have added them first, which is as good.
+    const auto failed = failure::capture([&] {
+        adodb::Transaction transaction(connection);
+        for (const char16_t *row : SampleRows)
+            connection.Execute(
+                QStringLiteral("INSERT INTO staff (id, name, hired, salary, note) VALUES (%1)")
+                    .arg(QString::fromUtf16(row)));
+        transaction.commit();
+    });
+    if (failed && !adodb::isDuplicateKey(connection.Errors()))
+        throw platform::RuntimeError(failed->number, failed->description);
 }
 
 std::optional<Record> findRecord(adodb::Connection &connection, const QString &id)
