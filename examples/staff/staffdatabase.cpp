@@ -71,18 +71,26 @@ bool isEmpty(adodb::Connection &connection)
     return count->fieldValue(0).toLong() == 0;
 }
 
+// Runs the step and answers whether it ran to its end. A failure whose cause the
+// question names is an answer, not a failure; any other is thrown on.
+template<typename Step>
+bool ranUnless(adodb::Connection &connection, bool (*cause)(const adodb::Errors &), Step step)
+{
+    const auto failed = failure::capture(step);
+    if (failed && !cause(connection.Errors()))
+        throw platform::RuntimeError(failed->number, failed->description);
+    return !failed;
+}
+
 // The names of the staff table's columns, in lower case; none where there is no table.
 // Nothing is asked of the table but its columns, which any clerk's account may read.
 std::optional<QStringList> staffColumns(adodb::Connection &connection)
 {
     std::unique_ptr<adodb::QueryRecordset> probe;
-    if (const auto failed = failure::capture([&] {
+    if (!ranUnless(connection, adodb::isNoSuchTable, [&] {
             probe = connection.Execute(QStringLiteral("SELECT * FROM staff WHERE 1 = 0"));
-        })) {
-        if (adodb::isNoSuchTable(connection.Errors()))
-            return std::nullopt;
-        throw platform::RuntimeError(failed->number, failed->description);
-    }
+        }))
+        return std::nullopt;
     QStringList columns;
     for (int i = 0; i < probe->fieldCount(); ++i)
         columns << probe->fieldName(i).toLower();
@@ -189,7 +197,7 @@ void prepareDatabase(adodb::Connection &connection, bool withSamples)
         return;
     // All of them or none: a table left with some would never get the rest. A clerk
     // starting at the same moment may have added them first, which is as good.
-    const auto failed = failure::capture([&] {
+    ranUnless(connection, adodb::isDuplicateKey, [&] {
         adodb::Transaction transaction(connection);
         for (const char16_t *row : SampleRows)
             connection.Execute(
@@ -197,8 +205,6 @@ void prepareDatabase(adodb::Connection &connection, bool withSamples)
                     .arg(QString::fromUtf16(row)));
         transaction.commit();
     });
-    if (failed && !adodb::isDuplicateKey(connection.Errors()))
-        throw platform::RuntimeError(failed->number, failed->description);
 }
 
 std::optional<Record> findRecord(adodb::Connection &connection, const QString &id)

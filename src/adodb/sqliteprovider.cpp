@@ -56,8 +56,10 @@ bool hasMoreStatements(sqlite3 *db, const char *tail)
         const char *rest = nullptr;
         const int rc = sqlite3_prepare_v2(db, tail, -1, &next, &rest);
         sqlite3_finalize(next);
-        if (rc != SQLITE_OK || next || rest == tail)
-            return rc != SQLITE_OK || next;
+        if (rc != SQLITE_OK || next)
+            return true;
+        if (rest == tail)
+            return false;
         tail = rest;
     }
     return false;

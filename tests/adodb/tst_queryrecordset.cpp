@@ -106,9 +106,7 @@ void tst_QueryRecordset::valuesKeepTheirKinds_data()
     QTest::addColumn<Value>("expected");
 
     for (const QString &database : TestDatabases::Names) {
-        const auto row = [&](const char *name) -> QTestData & {
-            return TestDatabases::newRow(database, QString::fromUtf8(name));
-        };
+        const auto row = TestDatabases::rowsFor(database);
         row("smallint") << QStringLiteral("i16") << Value(qint16(-12));
         row("zero integer") << QStringLiteral("i32") << Value(qint32(0));
         row("bigint beyond a double")
@@ -211,9 +209,7 @@ void tst_QueryRecordset::changesCountTheirRows_data()
     QTest::addColumn<qint32>("affected");
     QTest::addColumn<int>("rows");
     for (const QString &database : TestDatabases::Names) {
-        const auto row = [&](const char *name) -> QTestData & {
-            return TestDatabases::newRow(database, QString::fromUtf8(name));
-        };
+        const auto row = TestDatabases::rowsFor(database);
         row("update of no row") << u"UPDATE typed SET i32 = 0 WHERE id = -1"_s << 0 << 0;
         row("update, then a comment")
             << u"UPDATE typed SET i32 = i32 WHERE id = 1; -- 註 𡩋"_s << 1 << 0;
@@ -340,9 +336,7 @@ void tst_QueryRecordset::parametersMatchOnlyThemselves_data()
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QStringList>("found");
     for (const QString &database : TestDatabases::Names) {
-        const auto row = [&](const char *name) -> QTestData & {
-            return TestDatabases::newRow(database, QString::fromUtf8(name));
-        };
+        const auto row = TestDatabases::rowsFor(database);
         row("quote and comment") << u"' OR 1=1 --"_s << QStringList{u"' OR 1=1 --"_s};
         row("percent sign") << u"%"_s << QStringList{u"100%"_s};
         row("underscore") << u"_"_s << QStringList{u"a_b"_s};
@@ -462,9 +456,7 @@ void tst_QueryRecordset::failedQueryCarriesDiagnostics_data()
     // What another clerk's connection holds in its open transaction meanwhile.
     QTest::addColumn<QString>("held");
     for (const QString &database : TestDatabases::PostgresNames) {
-        const auto row = [&](const char *name) -> QTestData & {
-            return TestDatabases::newRow(database, QString::fromUtf8(name));
-        };
+        const auto row = TestDatabases::rowsFor(database);
         row("syntax") << u"SELEC 1"_s << u"42601"_s << u"SELEC"_s << QString() << QString();
         row("missing table") << u"SELECT * FROM missing"_s << u"42P01"_s << u"missing"_s
                              << u"no such table"_s << QString();

@@ -39,6 +39,13 @@ public:
     // A row of a table whose first column is "database": named after the database and
     // the case, the database filled in.
     static QTestData &newRow(const QString &database, const QString &name);
+    // The same as a function of the case's name alone: rowsFor(database)("case").
+    static auto rowsFor(const QString &database)
+    {
+        return [database](const char *name) -> QTestData & {
+            return newRow(database, QString::fromUtf8(name));
+        };
+    }
 
 private:
     // Declared in this order so that the connections close before the server stops
