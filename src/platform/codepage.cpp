@@ -41,14 +41,37 @@ bool opens(const QString &to, const QString &from)
     return true;
 }
 
-// Whether iconv converts both ways between the name and the Unicode forms used here.
-// Asking iconv loads its conversion modules, so each name is asked once.
+// Whether the code page writes ASCII as ASCII, one byte each, as the settings files,
+// the log and the suite's texts take for granted: "[", "=", ";" and line ends are
+// found as bytes. UTF-16, UTF-7 and EBCDIC do not.
+bool keepsAscii(const QString &iconvName)
+{
+    const iconv_t cd = iconv_open(iconvName.toLatin1().constData(), "ASCII");
+    if (cd == reinterpret_cast<iconv_t>(-1))
+        return false;
+    QByteArray ascii = "\t\n\r";
+    for (char c = ' '; c < 0x7F; ++c)
+        ascii += c;
+    char written[512];
+    char *in = ascii.data(), *out = written;
+    size_t inLeft = size_t(ascii.size()), outLeft = sizeof written;
+    const bool converted = iconv(cd, &in, &inLeft, &out, &outLeft) != size_t(-1)
+                           && iconv(cd, nullptr, nullptr, &out, &outLeft) != size_t(-1);
+    iconv_close(cd);
+    return converted && QByteArrayView(written, out - written) == ascii;
+}
+
+// Whether iconv converts both ways between the name and the Unicode forms used here,
+// writing ASCII as it is. A name is a code page's alone: iconv's suffixes ("//IGNORE",
+// "//TRANSLIT") would drop or alter characters without telling. Asking iconv loads its
+// conversion modules, so each name is asked once.
 bool isKnown(State &s, const QString &iconvName)
 {
     auto it = s.known.constFind(iconvName);
     if (it == s.known.constEnd()) {
-        const bool known = !iconvName.isEmpty() && opens(QStringLiteral("UTF-16LE"), iconvName)
-                           && opens(iconvName, QStringLiteral("UTF-32LE"));
+        const bool known = !iconvName.isEmpty() && !iconvName.contains(u'/')
+                           && opens(QStringLiteral("UTF-16LE"), iconvName)
+                           && opens(iconvName, QStringLiteral("UTF-32LE")) && keepsAscii(iconvName);
         it = s.known.insert(iconvName, known);
     }
     return *it;
@@ -320,6 +343,15 @@ QString toUnicode(const QByteArray &bytes, const QString &iconvName)
 QByteArray fromUnicode(const QString &text)
 {
     return encodeIn(text, name(), nullptr);
+}
+
+std::optional<QByteArray> fromUnicodeWhole(const QString &text)
+{
+    QString lost;
+    QByteArray bytes = encodeIn(text, name(), &lost);
+    if (!lost.isEmpty())
+        return std::nullopt;
+    return bytes;
 }
 
 QString toUnicode(const QByteArray &bytes)

@@ -58,7 +58,17 @@ int size(const Area &area)
 
 bool isCodePage950(const char *iconvName)
 {
-    for (const char *name : {"CP950", "MS950", "WINDOWS-950", "BIG5-CP950"}) {
+    // iconv reads Big5 and code page 950 by one table, so a file of the Windows machines
+    // named Big5 by any of its names keeps its user-defined characters too.
+    for (const char *name : {"CP950",
+                             "MS950",
+                             "WINDOWS-950",
+                             "BIG5-CP950",
+                             "BIG5",
+                             "BIG-5",
+                             "BIG-FIVE",
+                             "BIGFIVE",
+                             "CN-BIG5"}) {
         if (QByteArrayView(iconvName).compare(name, Qt::CaseInsensitive) == 0)
             return true;
     }

@@ -15,7 +15,8 @@
 //   8140–8DFE ↔ U+EEB8–U+F6B0,  C6A1–C8FE ↔ U+F6B1–U+F848.
 namespace platform::codepage950 {
 
-// Whether the iconv name is code page 950, whose user-defined areas are mapped here.
+// Whether the iconv name is code page 950, or Big5 by one of its names, whose
+// user-defined areas are mapped here.
 bool isCodePage950(const char *iconvName);
 
 bool isLeadByte(unsigned char byte);

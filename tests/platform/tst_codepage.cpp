@@ -45,6 +45,8 @@ private slots:
         userDefined("CP950 user-defined C8FE", 0xF848, "\xC8\xFE");
         QTest::newRow("CP950 name with a user-defined character")
             << "CP950" << QStringLiteral("林\uE000明") << QByteArray("\xAA\x4C\xFA\x40\xA9\xFA");
+        QTest::newRow("Big5 name with a user-defined character")
+            << "BIG5" << QStringLiteral("林\uF848明") << QByteArray("\xAA\x4C\xC8\xFE\xA9\xFA");
     }
 
     // Every code of each user-defined area reads as the next Private Use Area character
@@ -94,12 +96,18 @@ private slots:
         QCOMPARE(codepage::toUnicode(bytes), text);
     }
 
-    // A name iconv does not know would empty every conversion: it never comes in force.
+    // A name iconv does not know would empty every conversion, and one that writes ASCII
+    // otherwise would garble every file: neither comes in force.
     void unknownNamesAreRefused_data()
     {
         QTest::addColumn<QString>("name");
         QTest::newRow("misspelt") << "CP9500";
         QTest::newRow("no such name") << "X-NO-SUCH-CODEPAGE";
+        // Known to iconv, but ASCII would not be written as ASCII, nor be found in a file.
+        QTest::newRow("UTF-16") << "UTF-16LE";
+        QTest::newRow("UTF-7") << "UTF-7";
+        QTest::newRow("EBCDIC") << "IBM037";
+        QTest::newRow("with a suffix that drops characters untold") << "CP950//IGNORE";
     }
 
     void unknownNamesAreRefused()
@@ -163,9 +171,12 @@ private slots:
         QCOMPARE(codepage::toUnicode(QByteArray("a\xB0")), QStringLiteral("a\uFFFD"));
         // A pair the converter does not know is one character: its trail byte neither
         // shows on its own nor takes the next byte with it.
-        codepage::setName(QStringLiteral("CP950"));
-        QCOMPARE(codepage::toUnicode(QByteArray("\xA3\xC0x")), QStringLiteral("\uFFFDx"));
-        QCOMPARE(codepage::toUnicode(QByteArray("a\xB0")), QStringLiteral("a\uFFFD"));
+        for (const QString &name : {QStringLiteral("CP950"), QStringLiteral("BIG5")}) {
+            codepage::setName(name);
+            QCOMPARE(codepage::toUnicode(QByteArray("\xA3\xC0\xA4\x40x")),
+                     QStringLiteral("\uFFFD一x"));
+            QCOMPARE(codepage::toUnicode(QByteArray("a\xB0")), QStringLiteral("a\uFFFD"));
+        }
     }
 };
 
