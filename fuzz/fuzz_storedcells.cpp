@@ -68,8 +68,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     FuzzInput input(data, size);
     const QString text = QString::fromUtf8(input.rest());
-    const QString everyColumn = u"SELECT v, v, v, v, v, v, v, v, v, v, v, v, v FROM (SELECT %1 AS v)"_s;
-    for (const QString &stored : {u"?"_s, u"CAST(? AS BLOB)"_s, u"CAST(? AS REAL)"_s, u"CAST(? AS INTEGER)"_s})
+    const QString everyColumn
+        = u"SELECT v, v, v, v, v, v, v, v, v, v, v, v, v FROM (SELECT %1 AS v)"_s;
+    for (const QString &stored :
+         {u"?"_s, u"CAST(? AS BLOB)"_s, u"CAST(? AS REAL)"_s, u"CAST(? AS INTEGER)"_s})
         store(u"INSERT INTO cells "_s + everyColumn.arg(stored), text);
 
     // The last two columns have no declared type: their kinds come from the first row.

@@ -72,9 +72,12 @@ QString DBDateDisp(const platform::Value &date,
 QString ReadIniValue(const QString &filePath, const QString &section, const QString &key);
 // Sets the key in the section of the INI file to the value, creating file, section and
 // key as needed and keeping every other line as it was. The file is replaced
-// atomically, under a lock against other writers. A section, key or value holding a CR
-// or LF is refused with RuntimeError 5; otherwise whether the write succeeded is not
-// reported. No failure handler of its own: failures go to the caller.
+// atomically, under a lock against other writers. Refused with RuntimeError 5: a value
+// holding a CR or LF, and a section or key the file would not give back (one holding a
+// line break, a section holding "]", a key holding "=" or starting with ";" or "[", or
+// a name with characters the code page cannot hold, which would become "?" and name
+// another key); otherwise whether the write succeeded is not reported. No failure
+// handler of its own: failures go to the caller.
 void WriteIniValue(const QString &filePath,
                    const QString &section,
                    const QString &key,

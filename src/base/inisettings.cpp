@@ -19,9 +19,28 @@ namespace {
 // 127 bytes, the function ending it with a NUL within the 128.
 constexpr qsizetype ReadBufferSize = 128;
 
-bool holdsLineBreak(const QString &text)
+[[noreturn]] void refuseToWrite(const QString &what, const QString &why)
 {
-    return text.contains(u'\r') || text.contains(u'\n');
+    throw platform::RuntimeError(platform::ErrorNumber::InvalidProcedureCall,
+                                 QStringLiteral("設定檔的%1無法寫入：%2").arg(what, why));
+}
+
+// The name's bytes, where the file would give the name back: not where it would end
+// early or read as something else (why not), nor where the code page cannot hold one
+// of its characters, which would be written "?" and so name another key ("𡩋" and "😀"
+// alike).
+QByteArray writableName(const QString &kind,
+                        const QString &name,
+                        bool readsBack,
+                        const QString &whyNot)
+{
+    const QString what = QStringLiteral("%1「%2」").arg(kind, name);
+    const std::optional<QByteArray> bytes = platform::codepage::fromUnicodeWhole(name);
+    if (!bytes)
+        refuseToWrite(what, QStringLiteral("有字碼頁無法存放的字"));
+    if (!readsBack)
+        refuseToWrite(what, whyNot);
+    return *bytes;
 }
 
 } // namespace
@@ -30,9 +49,14 @@ QString ReadIniValue(const QString &filePath, const QString &section, const QStr
 {
     QString result;
     failure::skip([&] {
+        // A name the code page cannot hold is in none of its files.
+        const auto sectionBytes = platform::codepage::fromUnicodeWhole(section);
+        const auto keyBytes = platform::codepage::fromUnicodeWhole(key);
+        if (!sectionBytes || !keyBytes)
+            return;
         std::array<char, ReadBufferSize> buffer{};
-        platform::privateprofile::getPrivateProfileString(platform::codepage::fromUnicode(section),
-                                                          platform::codepage::fromUnicode(key),
+        platform::privateprofile::getPrivateProfileString(*sectionBytes,
+                                                          *keyBytes,
                                                           QByteArray(),
                                                           buffer,
                                                           filePath);
@@ -48,14 +72,23 @@ void WriteIniValue(const QString &filePath,
                    const QString &key,
                    const QString &value)
 {
-    // A line break would end the entry early and start lines of its own in the file.
-    if (holdsLineBreak(section) || holdsLineBreak(key) || holdsLineBreak(value))
-        throw platform::RuntimeError(platform::ErrorNumber::InvalidProcedureCall);
+    using namespace platform::privateprofile;
+    const QByteArray sectionName = writableName(QStringLiteral("區段"),
+                                                section,
+                                                isWritableSectionName(section),
+                                                QStringLiteral("含有換行或「]」"));
+    const QByteArray keyName = writableName(QStringLiteral("鍵"),
+                                            key,
+                                            isWritableKeyName(key),
+                                            QStringLiteral("含有換行或「=」，或以「;」「[」開頭"));
+    // A line break would end the value early and start lines of its own in the file.
+    if (value.contains(u'\r') || value.contains(u'\n'))
+        refuseToWrite(QStringLiteral("值"), QStringLiteral("含有換行"));
     // Whether the write succeeded is not reported, as the platform's flag never was.
-    platform::privateprofile::writePrivateProfileString(platform::codepage::fromUnicode(section),
-                                                        platform::codepage::fromUnicode(key),
-                                                        platform::codepage::fromUnicode(value),
-                                                        filePath);
+    writePrivateProfileString(sectionName,
+                              keyName,
+                              platform::codepage::fromUnicode(value),
+                              filePath);
 }
 
 } // namespace basBase

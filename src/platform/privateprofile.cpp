@@ -55,9 +55,9 @@ QString nameParameter(const QByteArray &bytes)
     return codepage::toUnicode(trimSpaces(cString(bytes)));
 }
 
-bool holdsLineBreak(const QByteArray &bytes)
+bool holdsLineBreak(QStringView text)
 {
-    return bytes.contains('\r') || bytes.contains('\n');
+    return text.contains(u'\r') || text.contains(u'\n');
 }
 
 // --- Lines of the file ---------------------------------------------------------------
@@ -367,6 +367,18 @@ private:
 
 } // namespace
 
+bool isWritableSectionName(QStringView name)
+{
+    return !holdsLineBreak(name) && !name.contains(u']');
+}
+
+bool isWritableKeyName(QStringView name)
+{
+    const QStringView trimmed = trimProfileWhitespace(name);
+    return !holdsLineBreak(name) && !name.contains(u'=') && !trimmed.startsWith(u';')
+           && !trimmed.startsWith(u'[');
+}
+
 qsizetype getPrivateProfileString(const QByteArray &section,
                                   const QByteArray &key,
                                   const QByteArray &defaultValue,
@@ -399,9 +411,14 @@ qsizetype getPrivateProfileString(const QByteArray &section,
 
 QString wholeProfileString(const QString &section, const QString &key, const QString &filePath)
 {
+    // A name the code page cannot hold is in none of its files.
+    const std::optional<QByteArray> sectionName = codepage::fromUnicodeWhole(section);
+    const std::optional<QByteArray> keyName = codepage::fromUnicodeWhole(key);
+    if (!sectionName || !keyName)
+        return QString();
     std::vector<char> buffer(32768);
-    const qsizetype length = getPrivateProfileString(codepage::fromUnicode(section),
-                                                     codepage::fromUnicode(key),
+    const qsizetype length = getPrivateProfileString(*sectionName,
+                                                     *keyName,
                                                      QByteArray(),
                                                      buffer,
                                                      filePath);
@@ -416,8 +433,10 @@ bool writePrivateProfileString(const QByteArray &section,
     const QByteArray sectionName = trimSpaces(cString(section));
     const QByteArray keyName = trimSpaces(cString(key));
     const QByteArray text = cString(value);
-    if (!regularfile::nativePath(filePath) || holdsLineBreak(sectionName) || holdsLineBreak(keyName)
-        || holdsLineBreak(text))
+    if (!regularfile::nativePath(filePath)
+        || !isWritableSectionName(codepage::toUnicode(sectionName))
+        || !isWritableKeyName(codepage::toUnicode(keyName)) || text.contains('\r')
+        || text.contains('\n'))
         return false;
 
     const WriterLock lock(filePath);

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringView>
 
 #include <span>
 
@@ -24,6 +25,14 @@
 // The file is parsed as text, so a trail byte of a double-byte character (']' is one
 // in Big5) never ends a name.
 namespace platform::privateprofile {
+
+// Whether a section of the name, once written, would be found again: a name holding a
+// line break or "]" would not, since its heading line would end early.
+bool isWritableSectionName(QStringView name);
+// Whether a key of the name, once written, would be found again: a name holding a line
+// break or "=", or starting with ";" or "[" (blanks aside), would end early or be read
+// as a comment or a section.
+bool isWritableKeyName(QStringView name);
 
 // Copies the value of the key in the section of the file into the buffer, followed by
 // a NUL byte, and answers the number of bytes copied without the NUL. Only a regular
@@ -57,8 +66,9 @@ QString wholeProfileString(const QString &section, const QString &key, const QSt
 //
 // Answers false, leaving the file as it was, when the path is empty or holds a NUL
 // character, when the file has no write permission or cannot be read or replaced whole
-// (a missing folder is not created), or when a name or the value holds a CR or LF byte
-// (which would add lines to the file). The lock file is open to every user who may read
+// (a missing folder is not created), when the section or the key is a name that would
+// not be found again (isWritableSectionName, isWritableKeyName), or when the value
+// holds a CR or LF byte (which would add lines to the file). The lock file is open to every user who may read
 // it, and the replaced file keeps its mode and group, so users of one group share a file.
 //
 // In a folder that other users may write, the file and its lock file are reached as

@@ -59,8 +59,8 @@ private slots:
     void writeKeepsEveryOtherLine();
     void writtenValueReadsBack_data();
     void writtenValueReadsBack();
-    void writeRefusesLineBreaks_data();
-    void writeRefusesLineBreaks();
+    void writeRefusesWhatWouldNotReadBack_data();
+    void writeRefusesWhatWouldNotReadBack();
     void writeLeavesNoFileBeside();
     void writeIntoAMissingFolderFailsQuietly();
     void writeFollowsOwnLinksToWhatExists_data();
@@ -236,6 +236,12 @@ void tst_IniFile::readsAsTheWindowsProgramsDo_data()
         "S",
         "k",
         u"?x"_qs); // one character for the pair, through the buffer of code page bytes
+    row("big5 key the code page cannot hold finds no other",
+        big5,
+        "[S]\r\n?=another's\r\n",
+        "S",
+        u"𡩋"_qs,
+        "");
     row("big5 value of 64 characters",
         big5,
         "[S]\r\nk=" + QByteArray(BIG5_MIDDLE).repeated(64) + "\r\n",
@@ -488,30 +494,61 @@ void tst_IniFile::writtenValueReadsBack()
              QStringLiteral("x"));
 }
 
-void tst_IniFile::writeRefusesLineBreaks_data()
+void tst_IniFile::writeRefusesWhatWouldNotReadBack_data()
 {
+    QTest::addColumn<QString>("codePage");
     QTest::addColumn<QString>("section");
     QTest::addColumn<QString>("key");
     QTest::addColumn<QString>("value");
 
-    QTest::newRow("lf in section") << "S\n[T]"
+    QTest::newRow("lf in section") << ""
+                                   << "S\n[T]"
                                    << "k"
                                    << "v";
-    QTest::newRow("cr in key") << "S"
+    QTest::newRow("cr in key") << ""
+                               << "S"
                                << "k\rj"
                                << "v";
-    QTest::newRow("cr lf in value") << "S"
+    QTest::newRow("cr lf in value") << ""
+                                    << "S"
                                     << "k"
                                     << "v\r\n[T]\r\nj=w";
+    QTest::newRow("bracket in section") << ""
+                                        << "a]b"
+                                        << "k"
+                                        << "v";
+    QTest::newRow("equals in key") << ""
+                                   << "S"
+                                   << "x=y"
+                                   << "v";
+    QTest::newRow("key read as a comment") << ""
+                                           << "S"
+                                           << " ;c"
+                                           << "v";
+    QTest::newRow("key read as a section") << ""
+                                           << "S"
+                                           << "[T]"
+                                           << "v";
+    // Written "?", it would be the key "?" of the file.
+    QTest::newRow("key the code page cannot hold") << "CP950"
+                                                   << "S"
+                                                   << "𡩋"
+                                                   << "v";
+    QTest::newRow("section the code page cannot hold") << "BIG5"
+                                                       << "😀"
+                                                       << "k"
+                                                       << "v";
 }
 
-void tst_IniFile::writeRefusesLineBreaks()
+void tst_IniFile::writeRefusesWhatWouldNotReadBack()
 {
+    QFETCH(QString, codePage);
     QFETCH(QString, section);
     QFETCH(QString, key);
     QFETCH(QString, value);
+    platform::codepage::setName(codePage);
 
-    const QByteArray before("[S]\r\nk=old\r\n");
+    const QByteArray before("[S]\r\n?=old\r\n");
     writeBytes(before);
     QCOMPARE(errorNumberOf([&] { WriteIniValue(path(), section, key, value); }),
              platform::ErrorNumber::InvalidProcedureCall);
