@@ -54,16 +54,20 @@ bool mayWrite(const sharedfolder::Location &location, int old)
 }
 
 // The new file takes the old one's mode and group, so that every user who could read
-// and write it before still can, whatever the writer's umask and primary group.
+// and write it before still can, whatever the writer's umask and primary group. It was
+// made open to the writer alone, and the group is set before the mode, so that nobody
+// who could not read the old file opens the new one meanwhile. A group the writer is no
+// member of stays the writer's own, which then gets what everyone else gets.
 void keepModeAndGroup(int old, int newFile)
 {
     struct stat status
     {};
     if (::fstat(old, &status) != 0)
         return;
-    ::fchmod(newFile, status.st_mode & 07777 & ~mode_t(S_ISUID | S_ISGID));
+    mode_t mode = status.st_mode & 07777 & ~mode_t(S_ISUID | S_ISGID);
     if (::fchown(newFile, uid_t(-1), status.st_gid) != 0)
-        return; // a group the writer is no member of stays the writer's own
+        mode = (mode & ~mode_t(S_IRWXG)) | ((mode & S_IRWXO) << 3);
+    ::fchmod(newFile, mode);
 }
 
 bool syncDescriptor(int fd)
@@ -89,9 +93,9 @@ bool syncFolder(int folder)
 class TemporaryFile
 {
 public:
-    explicit TemporaryFile(const sharedfolder::Location &target)
+    TemporaryFile(const sharedfolder::Location &target, mode_t mode)
         : m_folder(target.folder.get())
-        , m_file(createDraft(m_folder, target.name + TemporarySuffix, &m_name))
+        , m_file(createDraft(m_folder, target.name + TemporarySuffix, mode, &m_name))
     {
         if (!m_file.isOpen())
             m_name.clear();
@@ -136,15 +140,19 @@ private:
 
 bool replace(const sharedfolder::Location &location, int old, const QByteArray &content)
 {
-    if (old >= 0 ? !mayWrite(location, old) : location.throughLink)
+    if (old >= 0 ? !mayWrite(location, old) : location.namedByLink)
         return false;
-    TemporaryFile file(location);
+    // The old file's successor opens to the writer alone until it has the old one's mode.
+    TemporaryFile file(location, old >= 0 ? 0600 : 0666);
     if (!file.isOpen())
         return false;
     if (old >= 0)
         keepModeAndGroup(old, file.descriptor());
-    return file.writeAndSync(content) && file.renameTo(location.name)
-           && syncFolder(location.folder.get());
+    if (!file.writeAndSync(content) || !file.renameTo(location.name))
+        return false;
+    // Replaced: a folder that cannot be synced leaves the entry to the next sync.
+    syncFolder(location.folder.get());
+    return true;
 }
 
 void removeAbandoned(const sharedfolder::Location &location)
@@ -152,14 +160,14 @@ void removeAbandoned(const sharedfolder::Location &location)
     removeUnheldDrafts(location.folder.get(), location.name + TemporarySuffix);
 }
 
-Descriptor createDraft(int folder, const QByteArray &prefix, QByteArray *name)
+Descriptor createDraft(int folder, const QByteArray &prefix, mode_t mode, QByteArray *name)
 {
     for (int attempt = 0; attempt < 100; ++attempt) {
         *name = prefix + randomName();
         Descriptor draft(::openat(folder,
                                   name->constData(),
                                   O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW | O_NOCTTY,
-                                  0666));
+                                  mode));
         if (draft.isOpen()) {
             ::flock(draft.get(), LOCK_EX | LOCK_NB);
             return draft;

@@ -266,17 +266,21 @@ void setEntry(QByteArrayList &lines,
 class WriterLock
 {
 public:
-    explicit WriterLock(const QString &filePath)
-        : m_location(sharedfolder::locate(filePath + QStringLiteral(".lock")))
+    // The lock file is beside the file itself, wherever the path to it led, so that
+    // writers who reach the file by different paths take one lock.
+    explicit WriterLock(const sharedfolder::Location &file)
+        : m_location{sharedfolder::Descriptor(::fcntl(file.folder.get(), F_DUPFD_CLOEXEC, 0)),
+                     file.name + ".lock",
+                     file.path + QStringLiteral(".lock")}
         , m_deadline(sharedfolder::lockDeadline())
     {
-        if (!m_location)
+        if (!m_location.folder.isOpen())
             return;
         for (;;) {
             sharedfolder::Descriptor file = openLockFile();
             if (!file.isOpen())
                 return;
-            sharedfolder::lock(file.get(), m_location->path, m_deadline);
+            sharedfolder::lock(file.get(), m_location.path, m_deadline);
             if (isStillInFolder(file.get())) {
                 m_file = std::move(file);
                 return;
@@ -287,7 +291,7 @@ public:
     ~WriterLock()
     {
         if (m_file.isOpen())
-            ::unlinkat(folder(), m_location->name.constData(), 0);
+            ::unlinkat(folder(), m_location.name.constData(), 0);
     }
 
     WriterLock(const WriterLock &) = delete;
@@ -306,7 +310,7 @@ public:
     }
 
 private:
-    int folder() const { return m_location->folder.get(); }
+    int folder() const { return m_location.folder.get(); }
 
     // flock() needs no write access, so every user who may read the lock file can take
     // the lock. A missing lock file is made readable by all before it appears under its
@@ -316,12 +320,13 @@ private:
     sharedfolder::Descriptor openLockFile() const
     {
         while (std::chrono::steady_clock::now() < m_deadline) {
-            sharedfolder::Descriptor file = sharedfolder::openFile(*m_location, O_RDONLY);
-            if (file.isOpen() || errno != ENOENT || m_location->throughLink)
+            sharedfolder::Descriptor file = sharedfolder::openFile(m_location, O_RDONLY);
+            if (file.isOpen() || errno != ENOENT)
                 return file;
             QByteArray draft;
             const sharedfolder::Descriptor created = filereplacement::createDraft(folder(),
                                                                                   draftPrefix(),
+                                                                                  0666,
                                                                                   &draft);
             if (!created.isOpen())
                 return sharedfolder::Descriptor();
@@ -333,16 +338,16 @@ private:
             if (!again)
                 return sharedfolder::Descriptor();
         }
-        throw sharedfolder::lockWaitEnded(m_location->path);
+        throw sharedfolder::lockWaitEnded(m_location.path);
     }
 
-    QByteArray draftPrefix() const { return m_location->name + QByteArrayLiteral(".tmp-"); }
+    QByteArray draftPrefix() const { return m_location.name + QByteArrayLiteral(".tmp-"); }
 
     // A file system that cannot rename without replacing gets a second link instead,
     // which the draft's removal takes away again at once.
     bool nameDraft(const QByteArray &draft) const
     {
-        const char *name = m_location->name.constData();
+        const char *name = m_location.name.constData();
         if (::renameat2(folder(), draft.constData(), folder(), name, RENAME_NOREPLACE) == 0)
             return true;
         return errno == EINVAL && ::linkat(folder(), draft.constData(), folder(), name, 0) == 0;
@@ -355,12 +360,12 @@ private:
         struct stat current
         {};
         return ::fstat(fd, &held) == 0
-               && ::fstatat(folder(), m_location->name.constData(), &current, AT_SYMLINK_NOFOLLOW)
+               && ::fstatat(folder(), m_location.name.constData(), &current, AT_SYMLINK_NOFOLLOW)
                       == 0
                && held.st_dev == current.st_dev && held.st_ino == current.st_ino;
     }
 
-    std::optional<sharedfolder::Location> m_location;
+    sharedfolder::Location m_location;
     std::chrono::steady_clock::time_point m_deadline;
     sharedfolder::Descriptor m_file;
 };
@@ -439,11 +444,11 @@ bool writePrivateProfileString(const QByteArray &section,
         || text.contains('\n'))
         return false;
 
-    const WriterLock lock(filePath);
-    if (!lock.isHeld())
-        return false;
     const std::optional<sharedfolder::Location> location = sharedfolder::locate(filePath);
     if (!location)
+        return false;
+    const WriterLock lock(*location);
+    if (!lock.isHeld())
         return false;
     const sharedfolder::Descriptor existing = sharedfolder::openFile(*location, O_RDONLY);
     if (!existing.isOpen() && errno != ENOENT)

@@ -76,6 +76,8 @@ std::optional<QByteArray> readAll(int fd)
             return std::nullopt;
         }
         content.append(buffer, qsizetype(got));
+        if (content.size() > LargestFile)
+            return std::nullopt;
     }
 }
 

@@ -17,11 +17,16 @@ namespace platform::regularfile {
 // which the system calls would cut short and so take for another file.
 std::optional<QByteArray> nativePath(const QString &path);
 
-// The whole content of the regular file; nothing when it is missing, unreadable or no
-// regular file.
+// The most a file read whole may hold. Settings files hold a few kilobytes; one of
+// many gigabytes (a sparse file planted in a shared folder) would take all memory.
+inline constexpr qsizetype LargestFile = 16 * 1024 * 1024;
+
+// The whole content of the regular file; nothing when it is missing, unreadable, no
+// regular file or larger than LargestFile.
 std::optional<QByteArray> read(const QString &path);
 
-// The rest of the open file's content, from where it stands; nothing when a read fails.
+// The rest of the open file's content, from where it stands; nothing when a read fails
+// or it is larger than LargestFile.
 std::optional<QByteArray> readAll(int fd);
 
 // Appends the bytes after the file's last byte, whole or not at all, creating the file

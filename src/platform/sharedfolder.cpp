@@ -7,6 +7,7 @@
 #include "suiteframe/platform/regularfile_p.h"
 #include "suiteframe/platform/runtimeerror.h"
 
+#include <QDir>
 #include <QFile>
 
 #include <algorithm>
@@ -21,6 +22,7 @@
 #include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace platform::sharedfolder {
@@ -51,15 +53,26 @@ bool statusOf(int fd, struct stat *status)
     return ::fstat(fd, status) == 0;
 }
 
-// Users other than the owner may add and remove entries in the folder.
-bool othersMayWrite(const struct stat &folder)
+// This process's user, or root: nobody else whose choice of a path could aim it at this
+// user's files.
+bool isTrustedUser(uid_t user)
 {
-    return (folder.st_mode & (S_IWGRP | S_IWOTH)) != 0;
+    return user == ::geteuid() || user == 0;
 }
 
+// Only a trusted user may add and remove entries in the folder: its owner may always
+// give others the right, or take it back.
+bool onlyTrustedMayWrite(const struct stat &folder)
+{
+    return isTrustedUser(folder.st_uid) && (folder.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+}
+
+// A link is followed where a trusted user made it, or where nobody else could have put
+// it in its folder. The owner of the folder is no exception: a clerk's own folder in the
+// shared one is hers to plant in.
 bool isTrustedLink(const struct stat &link, const struct stat &folder)
 {
-    return !othersMayWrite(folder) || link.st_uid == ::geteuid() || link.st_uid == folder.st_uid;
+    return isTrustedUser(link.st_uid) || onlyTrustedMayWrite(folder);
 }
 
 std::deque<QByteArray> componentsOf(const QByteArray &path)
@@ -72,10 +85,12 @@ std::deque<QByteArray> componentsOf(const QByteArray &path)
     return components;
 }
 
-QByteArray linkTarget(int linkFd)
+// The target of the link named in the folder; of the link open as folder where the
+// name is empty.
+QByteArray linkTarget(int folder, const char *name)
 {
     QByteArray target(PATH_MAX, Qt::Uninitialized);
-    const ssize_t length = ::readlinkat(linkFd, "", target.data(), size_t(target.size()));
+    const ssize_t length = ::readlinkat(folder, name, target.data(), size_t(target.size()));
     if (length < 0 || length >= target.size())
         return QByteArray();
     target.truncate(length);
@@ -111,7 +126,7 @@ public:
         return true;
     }
 
-    Location location() && { return {std::move(m_folder), m_left.front(), m_path, m_throughLink}; }
+    Location location() && { return {std::move(m_folder), m_left.front(), m_path, m_namedByLink}; }
 
 private:
     bool isLink(const QByteArray &name) const
@@ -138,6 +153,10 @@ private:
         }
         if (!S_ISLNK(status.st_mode))
             return false;
+        // A link in the place of the file names it; one in the place of a folder only
+        // leads to the folder.
+        if (m_left.empty())
+            m_namedByLink = true;
         follow(next.get(), status);
         return true;
     }
@@ -154,14 +173,13 @@ private:
                                   "不會跟隨它寫入"));
         if (++m_linksFollowed > MostLinksFollowed)
             refuse(m_path, QStringLiteral("路徑中的符號連結太多層"));
-        const QByteArray target = linkTarget(linkFd);
+        const QByteArray target = linkTarget(linkFd, "");
         if (target.isEmpty())
             refuse(m_path, QStringLiteral("無法讀出路徑中符號連結的目標"));
         std::deque<QByteArray> components = componentsOf(target);
         m_left.insert(m_left.begin(), components.begin(), components.end());
         if (target.startsWith('/'))
             m_folder = openPath(AT_FDCWD, "/");
-        m_throughLink = true;
         if (m_left.empty())
             m_left.push_back(QByteArrayLiteral("."));
     }
@@ -170,7 +188,7 @@ private:
     std::deque<QByteArray> m_left;
     Descriptor m_folder;
     int m_linksFollowed = 0;
-    bool m_throughLink = false;
+    bool m_namedByLink = false;
 };
 
 void requireSingleRegularFile(int fd, const QString &path)
@@ -187,19 +205,40 @@ void requireSingleRegularFile(int fd, const QString &path)
         refuse(path, QStringLiteral("它有 %1 個硬連結，可能指向別人的檔案").arg(status.st_nlink));
 }
 
-// The folder's writers other than this process's user and root.
-void addWritersOf(const struct stat &status, bool isFolder, Writers &writers)
+// Whether the file or folder has an access list beyond its mode's bits.
+bool hasAccessList(const QByteArray &path)
 {
-    const uid_t me = ::geteuid();
-    if (status.st_uid != me && status.st_uid != 0 && (status.st_mode & S_IWUSR))
+    return ::lgetxattr(path.constData(), "system.posix_acl_access", nullptr, 0) > 0;
+}
+
+// Who other than trusted users may change the file, or the folder's entries: its owner,
+// who may give herself the right whenever she likes, and the group and everyone as the
+// mode lets them.
+void addWritersOf(const QByteArray &path, const struct stat &status, bool isFolder, Writers &writers)
+{
+    if (!isTrustedUser(status.st_uid))
         writers.users.push_back(status.st_uid);
     // In a sticky folder others may add entries, but not replace this user's.
     if (isFolder && (status.st_mode & S_ISVTX))
         return;
+    // With an access list the group's bits are the most that any user or group listed
+    // may do; who they are is not read here, so everyone counts.
+    if ((status.st_mode & S_IWGRP) && hasAccessList(path))
+        writers.everyone = true;
     if ((status.st_mode & S_IWGRP) && status.st_gid != 0)
         writers.groups.push_back(status.st_gid);
     if (status.st_mode & S_IWOTH)
         writers.everyone = true;
+}
+
+QByteArray joined(const QByteArray &folder, const QByteArray &name)
+{
+    return folder.endsWith('/') ? folder + name : folder + '/' + name;
+}
+
+QByteArray parentOf(const QByteArray &folder)
+{
+    return folder.left(std::max<qsizetype>(folder.lastIndexOf('/'), 1));
 }
 
 bool isMemberOf(uid_t user, gid_t groupId)
@@ -259,7 +298,7 @@ std::optional<Location> locate(const QString &path)
 
 Descriptor openFile(const Location &location, int flags)
 {
-    if (location.throughLink)
+    if (location.namedByLink)
         flags &= ~O_CREAT;
     Descriptor file(retryingOnInterrupt([&] {
         return ::openat(location.folder.get(),
@@ -310,25 +349,53 @@ void lock(int fd, const QString &path, std::chrono::steady_clock::time_point dea
     }
 }
 
+// The path is walked as the kernel walks it, a component at a time from the root: the
+// writers of every folder whose entry is looked up could have put another entry there,
+// a link or a folder of their own, so the folders that hold links count as much as the
+// file's own. What cannot be looked at counts as open to everyone.
 Writers othersWhoMayWrite(const QString &path)
 {
     Writers writers;
     QByteArray native = QFile::encodeName(path);
-    struct stat status
-    {};
-    if (::stat(native.constData(), &status) != 0)
-        return writers;
-    addWritersOf(status, false, writers);
-    // Every folder above may have the file replaced by those who may write it.
-    char resolved[PATH_MAX];
-    if (!::realpath(native.constData(), resolved))
-        return writers;
-    native = resolved;
-    while (native.size() > 1) {
-        native.truncate(std::max<qsizetype>(native.lastIndexOf('/'), 1));
-        if (::stat(native.constData(), &status) == 0)
-            addWritersOf(status, true, writers);
+    if (!native.startsWith('/'))
+        native = QFile::encodeName(QDir::currentPath()) + '/' + native;
+    std::deque<QByteArray> left = componentsOf(native);
+    QByteArray folder = QByteArrayLiteral("/");
+    int linksFollowed = 0;
+    while (!left.empty()) {
+        const QByteArray name = left.front();
+        left.pop_front();
+        struct stat status
+        {};
+        if (::lstat(folder.constData(), &status) != 0)
+            break;
+        addWritersOf(folder, status, true, writers);
+        if (name == "..") {
+            folder = parentOf(folder);
+            continue;
+        }
+        const QByteArray entry = joined(folder, name);
+        if (::lstat(entry.constData(), &status) != 0)
+            break;
+        if (S_ISLNK(status.st_mode)) {
+            const QByteArray target = linkTarget(AT_FDCWD, entry.constData());
+            if (target.isEmpty() || ++linksFollowed > MostLinksFollowed)
+                break;
+            const std::deque<QByteArray> components = componentsOf(target);
+            left.insert(left.begin(), components.begin(), components.end());
+            if (target.startsWith('/'))
+                folder = QByteArrayLiteral("/");
+            continue;
+        }
+        if (left.empty()) {
+            addWritersOf(entry, status, false, writers);
+            return writers;
+        }
+        if (!S_ISDIR(status.st_mode))
+            break;
+        folder = entry;
     }
+    writers.everyone = true;
     return writers;
 }
 
@@ -347,8 +414,7 @@ bool mayAllWriteFolder(const Writers &writers, const QString &folder)
         return groupMayWrite && g == status.st_gid;
     });
     const bool usersMay = std::all_of(writers.users.cbegin(), writers.users.cend(), [&](uid_t u) {
-        return (u == status.st_uid && (status.st_mode & S_IWUSR))
-               || (groupMayWrite && isMemberOf(u, status.st_gid));
+        return u == status.st_uid || (groupMayWrite && isMemberOf(u, status.st_gid));
     });
     return groupsMay && usersMay;
 }

@@ -17,12 +17,12 @@
 // her own files or to wait without end. So the files the system writes or locks are
 // reached by walking their path a component at a time, each one opened without
 // following a link:
-//   - a symbolic link is followed only where its owner is this process's user or the
-//     owner of its folder, or where nobody but the folder's owner may write that
-//     folder (the kernel's rule for sticky folders, applied to every folder others
-//     may write); the check is made on the link that was opened, so a link swapped in
-//     after the check is never followed;
-//   - a link whose target is missing is never followed to create a file;
+//   - a symbolic link is followed only where its owner is this process's user or root,
+//     or where nobody else may write its folder (a folder owned by another user is
+//     hers to plant in, whatever its mode says now); the check is made on the link that
+//     was opened, so a link swapped in after the check is never followed;
+//   - a link in the place of the file whose target is missing is never followed to
+//     create a file (a link in the place of a folder leads to a folder that exists);
 //   - the file opened must be a regular file with no other link;
 //   - a lock is waited for at most LockWaitSeconds.
 // A refusal throws RuntimeError (PermissionDenied) whose description names the file
@@ -68,7 +68,8 @@ struct Location
     Descriptor folder;
     QByteArray name;
     QString path;             // the path as given, for messages
-    bool throughLink = false; // a symbolic link was followed to get here
+    bool namedByLink = false; // the name is a symbolic link's target, the path's own
+                              // last component having been a link
 };
 
 // Walks the path to the folder of its file. Nothing for a path holding NUL, a missing
@@ -77,7 +78,7 @@ std::optional<Location> locate(const QString &path);
 
 // Opens the file at the location with the flags (O_RDONLY, O_WRONLY, O_APPEND, O_CREAT
 // …), never following a link, never waiting on a FIFO, and creating a missing file only
-// where no link was followed to it. Answers an invalid descriptor for an ordinary
+// where no link named it. Answers an invalid descriptor for an ordinary
 // failure (errno tells); throws where the file is no regular file or has more than one
 // link, or a link was swapped in meanwhile.
 Descriptor openFile(const Location &location, int flags);
@@ -94,8 +95,11 @@ void lock(int fd, const QString &path);
 void lock(int fd, const QString &path, std::chrono::steady_clock::time_point deadline);
 
 // Whether the path's file may hold settings that other users could not have chosen:
-// the file and every folder above it are writable only by this process's user or root.
-// Otherwise, which of them may: the users and groups, or everyone.
+// the file and every folder its path passes through, those that hold links included,
+// are writable only by this process's user or root. Otherwise, which of them may: the
+// users and groups, or everyone. An owner counts as a writer whatever the mode says,
+// since she may change it; a path that cannot be walked to its end counts as open to
+// everyone.
 struct Writers
 {
     std::vector<uid_t> users;

@@ -591,27 +591,35 @@ void tst_IniFile::writeIntoAMissingFolderFailsQuietly()
 
 void tst_IniFile::writeFollowsOwnLinksToWhatExists_data()
 {
+    QTest::addColumn<bool>("folderLinked");
     QTest::addColumn<bool>("targetExists");
-    QTest::newRow("link to a settings file elsewhere") << true;
-    QTest::newRow("link to a file not there") << false;
+    QTest::newRow("link to a settings file elsewhere") << false << true;
+    QTest::newRow("link to a file not there") << false << false;
+    QTest::newRow("linked folder, settings there") << true << true;
+    QTest::newRow("linked folder, settings not there yet") << true << false;
 }
 
 // A user's own link to her settings file elsewhere is written through and stays a link;
-// a link to nothing is never followed to make a file.
+// a link to nothing is never followed to make a file. A link to a folder leads to a
+// folder, where the file is written or made as in any other.
 void tst_IniFile::writeFollowsOwnLinksToWhatExists()
 {
+    QFETCH(bool, folderLinked);
     QFETCH(bool, targetExists);
     QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("elsewhere")));
     const QString target = path(QStringLiteral("elsewhere/real.ini"));
     if (targetExists)
         writeBytes("[S]\r\nk=old\r\n", QStringLiteral("elsewhere/real.ini"));
-    QVERIFY(QFile::link(target, path()));
+    const QString written = folderLinked ? path(QStringLiteral("linked/real.ini")) : path();
+    QVERIFY(folderLinked
+                ? QFile::link(path(QStringLiteral("elsewhere")), path(QStringLiteral("linked")))
+                : QFile::link(target, path()));
 
-    WriteIniValue(path(), QStringLiteral("S"), QStringLiteral("k"), QStringLiteral("new"));
+    WriteIniValue(written, QStringLiteral("S"), QStringLiteral("k"), QStringLiteral("new"));
 
-    QVERIFY(QFileInfo(path()).isSymLink());
-    QCOMPARE(QFile::exists(target), targetExists);
-    if (targetExists)
+    QVERIFY(QFileInfo(folderLinked ? path(QStringLiteral("linked")) : path()).isSymLink());
+    QCOMPARE(QFile::exists(target), targetExists || folderLinked);
+    if (targetExists || folderLinked)
         QCOMPARE(readBytes(QStringLiteral("elsewhere/real.ini")), QByteArray("[S]\r\nk=new\r\n"));
 }
 

@@ -1,8 +1,8 @@
 // Two clerks of one group sharing a folder for the suite's settings files and error
-// log (group-writable, setgid, not sticky): what the one plants there (symbolic and
-// hard links to the other's files, FIFOs, held locks, a link swapped in while the
-// other writes, a settings file naming her files) never leads the other's program to
-// write her files or to wait without end. Two real users are made by the test, which
+// log (group-writable, setgid, not sticky): what the one plants there or in folders of
+// her own (symbolic and hard links to the other's files, FIFOs, held locks, a link
+// swapped in while the other writes, a settings file naming her files, read-only or not)
+// never leads the other's program to write her files or to wait without end. Two real users are made by the test, which
 // needs root for them, and removed again.
 
 #include "suiteframe/base/basBase.h"
@@ -44,6 +44,9 @@ enum class Plant {
     HeldLock,             // a regular file that the planter holds an flock() on
     SwapWhileWriting,     // a regular settings file, swapped for a link as she writes
     SettingsNamingVictim, // a shared settings file whose LogFilePath names her file
+    LinkFromHerFolder,    // a symbolic link to the victim's file, in a folder of the planter's
+    HerReadOnlySettings,  // settings naming the victim's file, read-only in a read-only
+                          // folder of the planter's (her home, say) outside the shared one
 };
 
 // What the victim's program does.
@@ -163,6 +166,7 @@ void tst_SharedFolder::init()
 {
     m_shared = m_dir.filePath(u"共用 𠀋"_s);
     QDir(m_shared).removeRecursively();
+    QDir(m_dir.filePath(u"她的家"_s)).removeRecursively();
     QDir(m_victimHome).removeRecursively();
     QVERIFY(QDir().mkpath(m_shared) && QDir().mkpath(m_victimHome + u"/.ssh"_s));
     QVERIFY(::chown(QFile::encodeName(m_shared).constData(), 0, m_office) == 0);
@@ -218,6 +222,14 @@ void tst_SharedFolder::plantedFilesReachNoOtherClerk_data()
         << Plant::SwapWhileWriting << u"staff.ini"_s << u".profile"_s << Act::WriteIniValue;
     QTest::newRow("shared settings name ~/.profile as the log")
         << Plant::SettingsNamingVictim << u"suiteframe.ini"_s << u".profile"_s << Act::ReportError;
+    QTest::newRow("log linked to ~/.profile from a folder of hers")
+        << Plant::LinkFromHerFolder << u"她的/error.log"_s << u".profile"_s << Act::ReportError;
+    QTest::newRow("settings linked to ~/.ssh/authorized_keys from a folder of hers")
+        << Plant::LinkFromHerFolder << u"她的/staff.ini"_s << u".ssh/authorized_keys"_s
+        << Act::WriteIniValue;
+    QTest::newRow("her read-only settings name ~/.profile as the log")
+        << Plant::HerReadOnlySettings << u"../她的家/suiteframe.ini"_s << u".profile"_s
+        << Act::ReportError;
 }
 
 void tst_SharedFolder::plantedFilesReachNoOtherClerk()
@@ -246,7 +258,9 @@ void tst_SharedFolder::plantedFilesReachNoOtherClerk()
         return;
     }
     // She is told which file and why; the record she reported is in her own log.
-    const QString named = plant == Plant::SettingsNamingVictim ? u"LogFilePath"_s : shared(name);
+    const bool settingsPlanted = plant == Plant::SettingsNamingVictim
+                                 || plant == Plant::HerReadOnlySettings;
+    const QString named = settingsPlanted ? u"LogFilePath"_s : shared(name);
     QVERIFY2(said.contains(named), qPrintable(said));
     if (act != Act::WriteIniValue)
         QVERIFY2(contentOf(victimFile(u".local/state/suiteframe/error.log"_s))
@@ -297,6 +311,35 @@ void tst_SharedFolder::plant(Plant plant, const QString &name, const QString &ta
         ::close(ready[1]);
         QCOMPARE(drain(ready[0]), u"held"_s);
         ::close(ready[0]);
+        break;
+    }
+    case Plant::LinkFromHerFolder:
+        QCOMPARE(exitCodeOf(startAsUser(m_planter.user,
+                                        m_office,
+                                        [&] {
+                                            const QByteArray folder = native.left(
+                                                native.lastIndexOf('/'));
+                                            return ::mkdir(folder, 0755) == 0
+                                                       ? ::symlink(targetPath, native)
+                                                       : 1;
+                                        })),
+                 0);
+        break;
+    case Plant::HerReadOnlySettings: {
+        const QByteArray folder = native.left(native.lastIndexOf('/'));
+        QVERIFY(::mkdir(folder, 0755) == 0 && ::chown(folder, m_planter.user, m_office) == 0);
+        QCOMPARE(exitCodeOf(
+                     startAsUser(m_planter.user,
+                                 m_office,
+                                 [&] {
+                                     QFile file(path);
+                                     if (!file.open(QIODevice::WriteOnly))
+                                         return 1;
+                                     file.write("[basBase]\r\nLogFilePath=" + targetPath + "\r\n");
+                                     file.close();
+                                     return ::chmod(native, 0444) == 0 ? ::chmod(folder, 0555) : 1;
+                                 })),
+                 0);
         break;
     }
     case Plant::SwapWhileWriting:
@@ -373,12 +416,12 @@ QString tst_SharedFolder::actAsVictim(Act act, const QString &name, bool *ended)
         qputenv("HOME", QFile::encodeName(m_victimHome));
         qputenv("XDG_STATE_HOME", QFile::encodeName(victimFile(u".local/state"_s)));
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(victimFile(u".config"_s)));
-        const bool sharedSettings = name == u"suiteframe.ini"_s;
+        const bool sharedSettings = name.endsWith(u"suiteframe.ini"_s);
         qputenv("SUITEFRAME_SETTINGS",
                 QFile::encodeName(sharedSettings ? path : victimFile(u"none.ini"_s)));
         const DesktopCapture desktop;
         QStringList notices = basBase::startup::applySettings();
-        if (name == u"error.log"_s)
+        if (name.endsWith(u"error.log"_s))
             basBase::LogFilePath = path;
         const auto failed = failure::capture([&] {
             if (act == Act::WriteIniValue) {

@@ -9,6 +9,8 @@
 #include <QTest>
 
 #include <sys/stat.h>
+
+#include <tuple>
 #include <unistd.h>
 
 class tst_StartupSettings : public QObject
@@ -82,35 +84,56 @@ private slots:
 
     // A settings file others may write names a log only where they could write it
     // themselves; otherwise the default stays and the user is told, naming the setting.
+    // The owner of a file may write it whatever its mode says, and whoever may write the
+    // folder of a link on the way may put another link there.
     void logPathTrustedAsFarAsItsWriters_data()
     {
+        QTest::addColumn<int>("settingsOwner");
         QTest::addColumn<int>("settingsMode");
+        QTest::addColumn<bool>("linkedFromTheGroupsFolder");
         QTest::addColumn<int>("logFolderMode");
         QTest::addColumn<bool>("kept");
-        QTest::newRow("settings of the user's own, any log folder") << 0644 << 0755 << true;
-        QTest::newRow("group's settings, log folder the group writes") << 0664 << 0775 << true;
-        QTest::newRow("group's settings, log folder closed to it") << 0664 << 0755 << false;
-        QTest::newRow("everyone's settings, log folder the group writes") << 0666 << 0775 << false;
+        const int root = 0;
+        const int another = 65534; // nobody
+        QTest::newRow("settings of the user's own, any log folder")
+            << root << 0644 << false << 0755 << true;
+        QTest::newRow("group's settings, log folder the group writes")
+            << root << 0664 << false << 0775 << true;
+        QTest::newRow("group's settings, log folder closed to it")
+            << root << 0664 << false << 0755 << false;
+        QTest::newRow("everyone's settings, log folder the group writes")
+            << root << 0666 << false << 0775 << false;
+        QTest::newRow("another user's settings, read-only")
+            << another << 0444 << false << 0755 << false;
+        QTest::newRow("the user's own settings, through a link in the group's folder")
+            << root << 0644 << true << 0755 << false;
     }
 
     void logPathTrustedAsFarAsItsWriters()
     {
         if (::geteuid() != 0)
             QSKIP("needs root to give the files a group of another user's");
+        QFETCH(int, settingsOwner);
         QFETCH(int, settingsMode);
+        QFETCH(bool, linkedFromTheGroupsFolder);
         QFETCH(int, logFolderMode);
         QFETCH(bool, kept);
         const gid_t group = 65534; // nogroup: users other than the tests' own
         const QString folder = m_dir.filePath(QStringLiteral("共用記錄"));
         const QString file = m_dir.filePath(QStringLiteral("共用設定.ini"));
-        QVERIFY(QDir().mkpath(folder));
+        const QString linkFolder = m_dir.filePath(QStringLiteral("共用連結"));
+        QVERIFY(QDir().mkpath(folder) && QDir().mkpath(linkFolder));
         writeSettings(QStringLiteral("[basBase]\r\nLogFilePath=%1/error.log\r\n").arg(folder), file);
-        for (const auto &[path, mode] :
-             {std::pair(folder, logFolderMode), std::pair(file, settingsMode)}) {
-            QCOMPARE(::chown(QFile::encodeName(path).constData(), 0, group), 0);
+        const QString link = linkFolder + QStringLiteral("/設定.ini");
+        QFile::remove(link);
+        QVERIFY(QFile::link(file, link));
+        for (const auto &[path, owner, mode] : {std::tuple(folder, 0, logFolderMode),
+                                                std::tuple(file, settingsOwner, settingsMode),
+                                                std::tuple(linkFolder, 0, 0775)}) {
+            QCOMPARE(::chown(QFile::encodeName(path).constData(), uid_t(owner), group), 0);
             QCOMPARE(::chmod(QFile::encodeName(path).constData(), mode_t(mode)), 0);
         }
-        qputenv("SUITEFRAME_SETTINGS", file.toUtf8());
+        qputenv("SUITEFRAME_SETTINGS", (linkedFromTheGroupsFolder ? link : file).toUtf8());
 
         const QStringList notices = basBase::startup::applySettings();
 
