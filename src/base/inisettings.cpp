@@ -34,7 +34,9 @@ QByteArray writableName(const QString &kind,
                         bool readsBack,
                         const QString &whyNot)
 {
-    const QString what = QStringLiteral("%1「%2」").arg(kind, name);
+    // Its line breaks would start lines of their own in the log record and the box.
+    const QString shown = QString(name).replace(u'\r', u' ').replace(u'\n', u' ');
+    const QString what = QStringLiteral("%1「%2」").arg(kind, shown);
     const std::optional<QByteArray> bytes = platform::codepage::fromUnicodeWhole(name);
     if (!bytes)
         refuseToWrite(what, QStringLiteral("有字碼頁無法存放的字"));

@@ -271,10 +271,29 @@ QString decode950(const QByteArray &bytes, const QString &source)
     return text + decode(bytes.mid(runStart), source, oneCodePage950Character);
 }
 
+// The halves of characters cut apart, which no code page holds.
+QString unpairedSurrogates(QStringView text)
+{
+    QString unpaired;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const bool paired = text[i].isHighSurrogate() && i + 1 < text.size()
+                            && text[i + 1].isLowSurrogate();
+        if (paired)
+            ++i;
+        else if (text[i].isSurrogate())
+            unpaired += text[i];
+    }
+    return unpaired;
+}
+
 QByteArray encodeIn(const QString &text, const QString &iconvName, QString *lost)
 {
-    if (isUtf8(iconvName))
-        return text.toUtf8(); // holds every character
+    if (isUtf8(iconvName)) {
+        // Holds every character; half of one is written "?".
+        if (lost)
+            *lost += unpairedSurrogates(text);
+        return text.toUtf8();
+    }
     if (codepage950::isCodePage950(iconvName.toLatin1().constData()))
         return encode950(text, iconvName, lost);
     return encode(text, iconvName, lost);

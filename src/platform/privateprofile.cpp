@@ -372,16 +372,31 @@ private:
 
 } // namespace
 
+namespace {
+
+// A name loses its outer spaces as it is written, and its outer tabs as well as it is
+// read: one with a tab at either end would never be found again.
+bool keepsItsEnds(QStringView name)
+{
+    while (name.startsWith(u' '))
+        name = name.mid(1);
+    while (name.endsWith(u' '))
+        name.chop(1);
+    return trimProfileWhitespace(name).size() == name.size();
+}
+
+} // namespace
+
 bool isWritableSectionName(QStringView name)
 {
-    return !holdsLineBreak(name) && !name.contains(u']');
+    return !holdsLineBreak(name) && !name.contains(u']') && keepsItsEnds(name);
 }
 
 bool isWritableKeyName(QStringView name)
 {
     const QStringView trimmed = trimProfileWhitespace(name);
     return !holdsLineBreak(name) && !name.contains(u'=') && !trimmed.startsWith(u';')
-           && !trimmed.startsWith(u'[');
+           && !trimmed.startsWith(u'[') && keepsItsEnds(name);
 }
 
 qsizetype getPrivateProfileString(const QByteArray &section,

@@ -27,11 +27,12 @@
 namespace platform::privateprofile {
 
 // Whether a section of the name, once written, would be found again: a name holding a
-// line break or "]" would not, since its heading line would end early.
+// line break or "]" would not, since its heading line would end early, nor one with a
+// tab at either end, which the reading trims and the writing does not.
 bool isWritableSectionName(QStringView name);
 // Whether a key of the name, once written, would be found again: a name holding a line
 // break or "=", or starting with ";" or "[" (blanks aside), would end early or be read
-// as a comment or a section.
+// as a comment or a section; nor would one with a tab at either end.
 bool isWritableKeyName(QStringView name);
 
 // Copies the value of the key in the section of the file into the buffer, followed by

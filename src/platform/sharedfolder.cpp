@@ -205,10 +205,12 @@ void requireSingleRegularFile(int fd, const QString &path)
         refuse(path, QStringLiteral("它有 %1 個硬連結，可能指向別人的檔案").arg(status.st_nlink));
 }
 
-// Whether the file or folder has an access list beyond its mode's bits.
+// Whether the file or folder has an access list beyond its mode's bits: a POSIX one, or
+// the NFS 4 one of a network share.
 bool hasAccessList(const QByteArray &path)
 {
-    return ::lgetxattr(path.constData(), "system.posix_acl_access", nullptr, 0) > 0;
+    return ::lgetxattr(path.constData(), "system.posix_acl_access", nullptr, 0) > 0
+           || ::lgetxattr(path.constData(), "system.nfs4_acl", nullptr, 0) > 0;
 }
 
 // Who other than trusted users may change the file, or the folder's entries: its owner,
@@ -365,19 +367,23 @@ Writers othersWhoMayWrite(const QString &path)
     while (!left.empty()) {
         const QByteArray name = left.front();
         left.pop_front();
+        // Nobody changes where a folder's ".." leads.
+        if (name == "..") {
+            folder = parentOf(folder);
+            continue;
+        }
         struct stat status
         {};
         if (::lstat(folder.constData(), &status) != 0)
             break;
         addWritersOf(folder, status, true, writers);
-        if (name == "..") {
-            folder = parentOf(folder);
-            continue;
-        }
         const QByteArray entry = joined(folder, name);
         if (::lstat(entry.constData(), &status) != 0)
             break;
         if (S_ISLNK(status.st_mode)) {
+            // Its owner may put another in its place, a sticky folder notwithstanding.
+            if (!isTrustedUser(status.st_uid))
+                writers.users.push_back(status.st_uid);
             const QByteArray target = linkTarget(AT_FDCWD, entry.constData());
             if (target.isEmpty() || ++linksFollowed > MostLinksFollowed)
                 break;

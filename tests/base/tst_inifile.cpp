@@ -529,6 +529,15 @@ void tst_IniFile::writeRefusesWhatWouldNotReadBack_data()
                                            << "S"
                                            << "[T]"
                                            << "v";
+    // Read, the tab is trimmed; written, it is not: the key would never be found.
+    QTest::newRow("tab before key") << ""
+                                    << "S"
+                                    << "\tk"
+                                    << "v";
+    QTest::newRow("vertical tab after section") << ""
+                                                << "S\v"
+                                                << "k"
+                                                << "v";
     // Written "?", it would be the key "?" of the file.
     QTest::newRow("key the code page cannot hold") << "CP950"
                                                    << "S"

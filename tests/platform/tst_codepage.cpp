@@ -142,6 +142,9 @@ private slots:
             << QStringLiteral("😀");
         QTest::newRow("UTF-8 holds everything")
             << "UTF-8" << QStringLiteral("𡩋😀") << QStringLiteral("𡩋😀").toUtf8() << QString();
+        QTest::newRow("UTF-8, half of a character cut from the rest")
+            << "UTF-8" << QString(QChar(0xD840)) + QStringLiteral("a") << QByteArray("?a")
+            << QString(QChar(0xD840));
     }
 
     void aCodePageForOneConversion()
