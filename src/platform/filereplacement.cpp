@@ -136,12 +136,31 @@ private:
     Descriptor m_file;
 };
 
+// In a sticky folder only a file's owner, the folder's and root may rename over it: a
+// shared settings file another clerk made there could be written by the group, but
+// never replaced, and the setting would be lost without a word.
+void requireReplaceable(const sharedfolder::Location &location, int old)
+{
+    struct stat file
+    {};
+    struct stat folder
+    {};
+    const uid_t me = ::geteuid();
+    if (::fstat(old, &file) != 0 || ::fstat(location.folder.get(), &folder) != 0 || me == 0
+        || !(folder.st_mode & S_ISVTX) || file.st_uid == me || folder.st_uid == me)
+        return;
+    sharedfolder::refuse(location.path,
+                         QStringLiteral("資料夾設有黏著位元（sticky），只有檔案的擁有者能替換它"));
+}
+
 } // namespace
 
 bool replace(const sharedfolder::Location &location, int old, const QByteArray &content)
 {
     if (old >= 0 ? !mayWrite(location, old) : location.namedByLink)
         return false;
+    if (old >= 0)
+        requireReplaceable(location, old);
     // The old file's successor opens to the writer alone until it has the old one's mode.
     TemporaryFile file(location, old >= 0 ? 0600 : 0666);
     if (!file.isOpen())

@@ -22,7 +22,9 @@ namespace platform::filereplacement {
 // written. A missing file is made only where no link named it. Answers false, leaving
 // the file and its folder as they were, when the existing file may not be written by
 // this process, or when creating, writing, syncing, closing or renaming the new file
-// fails; once renamed, it is replaced.
+// fails; once renamed, it is replaced. Throws the refusal of platform/sharedfolder_p.h,
+// the file as it was, where the folder is sticky and the file another user's, which
+// only she may replace.
 bool replace(const sharedfolder::Location &location, int old, const QByteArray &content);
 
 // Removes the temporary files that writers killed in the middle of replace() left

@@ -74,8 +74,9 @@ QString wholeProfileString(const QString &section, const QString &key, const QSt
 //
 // In a folder that other users may write, the file and its lock file are reached as
 // platform/sharedfolder_p.h says: a link another user planted, a file that is not
-// regular or has several links, or another writer's lock held past the bound throws
-// RuntimeError naming the file and the reason, the file left as it was.
+// regular or has several links, another writer's lock held past the bound, or another
+// user's file in a sticky folder (which only she may replace) throws RuntimeError naming
+// the file and the reason, the file left as it was.
 bool writePrivateProfileString(const QByteArray &section,
                                const QByteArray &key,
                                const QByteArray &value,

@@ -32,12 +32,6 @@ namespace {
 // As many links as the kernel follows in one path.
 constexpr int MostLinksFollowed = 40;
 
-[[noreturn]] void refuse(const QString &path, const QString &why)
-{
-    throw RuntimeError(ErrorNumber::PermissionDenied,
-                       QStringLiteral("拒絕寫入 %1：%2").arg(path, why));
-}
-
 template<typename Call>
 int retryingOnInterrupt(Call &&call)
 {
@@ -261,6 +255,12 @@ bool isMemberOf(uid_t user, gid_t groupId)
 }
 
 } // namespace
+
+void refuse(const QString &path, const QString &why)
+{
+    throw RuntimeError(ErrorNumber::PermissionDenied,
+                       QStringLiteral("拒絕寫入 %1：%2").arg(path, why));
+}
 
 Descriptor::~Descriptor()
 {

@@ -83,6 +83,9 @@ std::optional<Location> locate(const QString &path);
 // link, or a link was swapped in meanwhile.
 Descriptor openFile(const Location &location, int flags);
 
+// Throws the refusal to write the file at path (PermissionDenied), naming it and why.
+[[noreturn]] void refuse(const QString &path, const QString &why);
+
 // The failure of a wait for a lock on the file at path that reached its deadline.
 RuntimeError lockWaitEnded(const QString &path);
 

@@ -2,7 +2,8 @@
 // log (group-writable, setgid, not sticky): what the one plants there or in folders of
 // her own (symbolic and hard links to the other's files, FIFOs, held locks, a link
 // swapped in while the other writes, a settings file naming her files, read-only or not)
-// never leads the other's program to write her files or to wait without end. Two real users are made by the test, which
+// never leads the other's program to write her files, to wait without end, or to lose
+// a setting without a word. Two real users are made by the test, which
 // needs root for them, and removed again.
 
 #include "suiteframe/base/basBase.h"
@@ -47,6 +48,8 @@ enum class Plant {
     LinkFromHerFolder,    // a symbolic link to the victim's file, in a folder of the planter's
     HerReadOnlySettings,  // settings naming the victim's file, read-only in a read-only
                           // folder of the planter's (her home, say) outside the shared one
+    HersInStickyFolder,   // a settings file the group may write, the planter's, the shared
+                          // folder made sticky: the victim may write it but not replace it
 };
 
 // What the victim's program does.
@@ -227,6 +230,8 @@ void tst_SharedFolder::plantedFilesReachNoOtherClerk_data()
     QTest::newRow("settings linked to ~/.ssh/authorized_keys from a folder of hers")
         << Plant::LinkFromHerFolder << u"她的/staff.ini"_s << u".ssh/authorized_keys"_s
         << Act::WriteIniValue;
+    QTest::newRow("settings of hers the group writes, in a sticky folder")
+        << Plant::HersInStickyFolder << u"staff.ini"_s << QString() << Act::WriteIniValue;
     QTest::newRow("her read-only settings name ~/.profile as the log")
         << Plant::HerReadOnlySettings << u"../她的家/suiteframe.ini"_s << u".profile"_s
         << Act::ReportError;
@@ -342,6 +347,21 @@ void tst_SharedFolder::plant(Plant plant, const QString &name, const QString &ta
                  0);
         break;
     }
+    case Plant::HersInStickyFolder:
+        QVERIFY(::chmod(QFile::encodeName(m_shared).constData(), 03775) == 0);
+        QCOMPARE(exitCodeOf(
+                     startAsUser(m_planter.user,
+                                 m_office,
+                                 [&] {
+                                     ::umask(002);
+                                     QFile file(path);
+                                     return file.open(QIODevice::WriteOnly)
+                                                    && file.write("[Staff]\r\nLastId=A000\r\n") > 0
+                                                ? 0
+                                                : 1;
+                                 })),
+                 0);
+        break;
     case Plant::SwapWhileWriting:
         startSwapper(name, target);
         break;
