@@ -44,7 +44,8 @@ confirms; the second button, the close box and Escape decline.
       --cancel=TEXT      the second button's caption (default 取消)
   -s, --short            the short window, when nothing is listed
   -l, --lines=FILE       message lines from FILE, or standard input for -: one line
-                         a row, tabs between its cells, in the code page
+                         a row, tabs between its cells, in the code page; a regular
+                         file, at most 16 MB
   -q, --query=SQL        list the records of the SQL statement as a card
   -c, --connection=TEXT  the database's connection string, in ODBC syntax
   -i, --ini=FILE         read the connection string from the INI file FILE,
@@ -149,6 +150,13 @@ QString usageProblem(const QCommandLineParser &parser, const Request &request)
     if ((parser.isSet(QStringLiteral("section")) || parser.isSet(QStringLiteral("key")))
         && !parser.isSet(QStringLiteral("ini")))
         return QStringLiteral("--section and --key go with --ini");
+    for (const QString &name : {QStringLiteral("lines"),
+                                QStringLiteral("query"),
+                                QStringLiteral("connection"),
+                                QStringLiteral("ini")}) {
+        if (parser.isSet(name) && parser.value(name).isEmpty())
+            return QStringLiteral("--%1 takes a value, not an empty text").arg(name);
+    }
     if (parser.isSet(QStringLiteral("lines")) && parser.isSet(QStringLiteral("query")))
         return QStringLiteral(
             "--lines and --query cannot be combined: the dialog lists one or the other");
@@ -217,22 +225,37 @@ Parsed parse(const QStringList &arguments, QIODevice &output, QIODevice &error)
     return {request, Confirmed};
 }
 
+// The most message lines a file may hold: far more than anyone reads in a dialog, and a
+// bound, so that /dev/zero or an endless pipe ends with its cause, not all memory taken.
+constexpr qint64 LargestLinesFile = 16 * 1024 * 1024;
+
 // The bytes of the named file, or of input for "-"; the empty optional, with the
-// reason in problem, where they cannot be read.
+// reason in problem, where they cannot be read. Only a regular file is opened: a FIFO
+// without a writer would hold the command before any window shows.
 std::optional<QByteArray> readBytes(const QString &path, QIODevice &input, QString &problem)
 {
-    if (path == u"-")
-        return input.readAll();
-    if (QFileInfo(path).isDir()) {
-        problem = QStringLiteral("cannot read %1: it is a folder").arg(path);
-        return std::nullopt;
-    }
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        problem = QStringLiteral("cannot read %1: %2").arg(path, file.errorString());
+    if (path != u"-") {
+        const QFileInfo info(path);
+        if (info.isDir())
+            problem = QStringLiteral("cannot read %1: it is a folder").arg(path);
+        else if (info.exists() && !info.isFile())
+            problem = QStringLiteral("cannot read %1: it is no regular file (a FIFO or a device)")
+                          .arg(path);
+        else if (!file.open(QIODevice::ReadOnly))
+            problem = QStringLiteral("cannot read %1: %2").arg(path, file.errorString());
+        if (!problem.isEmpty())
+            return std::nullopt;
+    }
+    QIODevice &source = path == u"-" ? input : file;
+    QByteArray bytes = source.read(LargestLinesFile + 1);
+    if (bytes.size() > LargestLinesFile) {
+        problem = QStringLiteral("cannot read %1: it holds more than %2 MB of lines")
+                      .arg(path)
+                      .arg(LargestLinesFile / (1024 * 1024));
         return std::nullopt;
     }
-    return file.readAll();
+    return bytes;
 }
 
 // One message line a line of the text; CR LF line ends as LF, and no line after the
@@ -350,7 +373,11 @@ int main(int argc, char **argv)
     const Parsed parsed = parse(arguments, output, error);
     if (!parsed.request)
         return parsed.status;
-    const std::unique_ptr<QApplication> application = openDisplay(argc, argv);
+    // The arguments are the command's alone: Qt would take a message or a title such as
+    // "-platform" or "-style" for its own options.
+    int qtArgc = 1;
+    char *qtArgv[] = {argv[0], nullptr};
+    const std::unique_ptr<QApplication> application = openDisplay(qtArgc, qtArgv);
     setProgram(frameProgram(Name));
     startUp();
     return show(*parsed.request, input, error);

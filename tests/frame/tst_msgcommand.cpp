@@ -13,6 +13,8 @@
 #include <QBuffer>
 #include <QTemporaryDir>
 
+#include <sys/stat.h>
+
 using namespace dialogtesting;
 namespace msgcommand = frame::msgcommand;
 using namespace Qt::StringLiterals;
@@ -132,6 +134,18 @@ private slots:
             << QStringList{u"-l"_s, missing} << Answer::None << 2 << "cannot read " + missing;
         QTest::newRow("lines file a folder")
             << QStringList{u"-l"_s, folder} << Answer::None << 2 << "it is a folder";
+        // Opened, a FIFO without a writer would hold the command before any window.
+        const QString fifo = path(u"管道"_s);
+        QVERIFY(QFile::exists(fifo) || ::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
+        QTest::newRow("lines file a FIFO")
+            << QStringList{u"-l"_s, fifo} << Answer::None << 2 << "no regular file";
+        QTest::newRow("lines file endless")
+            << QStringList{u"-l"_s, u"/dev/zero"_s} << Answer::None << 2 << "no regular file";
+        QTest::newRow("empty query") << QStringList{u"-c"_s, m_sqlite, u"-q"_s, QString()}
+                                     << Answer::None << 2 << "--query takes a value";
+        QTest::newRow("empty connection string")
+            << QStringList{u"-c"_s, QString(), u"-q"_s, u"SELECT 1"_s} << Answer::None << 2
+            << "--connection takes a value";
         QTest::newRow("failed connection, password not told")
             << QStringList{u"-c"_s, refused, u"-q"_s, u"SELECT 1"_s} << Answer::None << 2
             << "cannot connect to the database: ";
