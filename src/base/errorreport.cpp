@@ -11,6 +11,8 @@
 #include "suiteframe/platform/regularfile_p.h"
 #include "suiteframe/platform/runtimeerror.h"
 
+#include <QRegularExpression>
+
 #include <cstdio>
 #include <optional>
 
@@ -81,9 +83,13 @@ QString writeLogRecord(const QString &message)
 
 QString errorMessage(const QString &procedureName, qint32 number, const QString &text)
 {
+    // A text of several lines (a server's diagnostics) keeps each line in the message's
+    // indent, so that none of them can start a record of its own in the log.
+    static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r|\n"));
+    const QString indented = QString(text).replace(lineBreak, CRLF + QStringLiteral("     "));
     return QStringLiteral("處理程序: (") + procedureName + QLatin1Char(')') + CRLF
            + QStringLiteral("執行錯誤, 代碼: ") + signedNumberText(number) + CRLF
-           + QStringLiteral("訊息: ") + CRLF + QStringLiteral("     ") + text + CRLF + CRLF;
+           + QStringLiteral("訊息: ") + CRLF + QStringLiteral("     ") + indented + CRLF + CRLF;
 }
 
 QString logRecord(const QDateTime &when, const QString &message)

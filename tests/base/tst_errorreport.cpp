@@ -102,6 +102,10 @@ private slots:
             << "DBDateDisp" << 13 << "型態不符合" << DBDateDispMessage;
         QTest::newRow("negative number stands one blank after the colon")
             << "ConnectADO" << -2147467259 << "應用程式定義或物件定義錯誤" << ProviderMessage;
+        QTest::newRow("a text of several lines keeps to the indent, starting no record")
+            << "x" << 5 << "甲\r\n**記錄時間 - 26/01/01, 00:00:00 \n乙"
+            << QStringLiteral("處理程序: (x)\r\n執行錯誤, 代碼:  5\r\n訊息: \r\n     甲\r\n"
+                              "     **記錄時間 - 26/01/01, 00:00:00 \r\n     乙\r\n\r\n");
         QTest::newRow("zero takes the blank sign position")
             << "x" << 0 << ""
             << QStringLiteral("處理程序: (x)\r\n執行錯誤, 代碼:  0\r\n訊息: \r\n     \r\n\r\n");
