@@ -19,6 +19,7 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 
@@ -272,6 +273,21 @@ QStringList messageLines(const QString &text)
     return lines;
 }
 
+// The lines as rows of one width. The dialog's list takes its column count from the
+// line just added, so a shorter or empty line would cut the cells of every row before
+// it, and it stays hidden with one column. So each line is filled out with empty cells
+// to the widest line's count, two at least.
+QStringList evenRows(const QStringList &lines)
+{
+    qsizetype widest = 2;
+    for (const QString &line : lines)
+        widest = std::max(widest, line.count(u'\t') + 1);
+    QStringList rows;
+    for (const QString &line : lines)
+        rows << line + QString(widest - 1 - line.count(u'\t'), u'\t');
+    return rows;
+}
+
 // The connection string as the request gives it, directly or from its INI file; the
 // empty text, with the reason in problem, where there is none.
 QString connectionString(const Request &request, QString &problem)
@@ -307,8 +323,8 @@ int show(const Request &request, QIODevice &input, QIODevice &error)
         const std::optional<QByteArray> bytes = readBytes(request.linesFile, input, problem);
         if (!bytes)
             return trouble(error, problem);
-        for (const QString &line : messageLines(platform::codepage::toUnicode(*bytes)))
-            dialog.AddLine(Value(line));
+        for (const QString &row : evenRows(messageLines(platform::codepage::toUnicode(*bytes))))
+            dialog.AddLine(Value(row));
     }
 
     adodb::Connection connection;

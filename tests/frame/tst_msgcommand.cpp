@@ -218,11 +218,21 @@ private slots:
         QTest::addColumn<QString>("codePage");
         QTest::addColumn<bool>("fromInput");
         QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QStringList>("rows");
         const QByteArray big5("\xB6\xB5\xA5\xD8\t\xAA\xF7\xC3\x42\r\n\xB3\x5C\xA5\x69\t100\r\n");
-        QTest::newRow("Big5 file") << "CP950" << false << big5;
-        QTest::newRow("Big5 on standard input") << "CP950" << true << big5;
+        const QStringList table{u"項目\t金額"_s, u"許可\t100"_s};
+        QTest::newRow("Big5 file") << "CP950" << false << big5 << table;
+        QTest::newRow("Big5 on standard input") << "CP950" << true << big5 << table;
         QTest::newRow("UTF-8 file")
-            << "UTF-8" << false << QStringLiteral("項目\t金額\n許可\t100").toUtf8();
+            << "UTF-8" << false << QStringLiteral("項目\t金額\n許可\t100").toUtf8() << table;
+        // Every line is shown, whatever its number of cells.
+        QTest::newRow("lines without tabs")
+            << "UTF-8" << false << QStringLiteral("第一行\n第二行\n").toUtf8()
+            << QStringList{u"第一行\t"_s, u"第二行\t"_s};
+        QTest::newRow("a blank line and a shorter last line")
+            << "UTF-8" << false
+            << QStringLiteral("項目\t數量\t金額\n甲\t1\t100\n\n合計\t300\n").toUtf8()
+            << QStringList{u"項目\t數量\t金額"_s, u"甲\t1\t100"_s, u"\t\t"_s, u"合計\t300\t"_s};
     }
 
     void linesInTheCodePage()
@@ -230,6 +240,7 @@ private slots:
         QFETCH(QString, codePage);
         QFETCH(bool, fromInput);
         QFETCH(QByteArray, bytes);
+        QFETCH(QStringList, rows);
         QVERIFY(platform::codepage::setName(codePage));
         const QString file = path(QStringLiteral("摘要.txt"));
         QFile lines(file);
@@ -241,7 +252,7 @@ private slots:
                                     fromInput ? bytes : QByteArray(),
                                     Answer::Ok);
         QCOMPARE(outcome.status, 0);
-        QCOMPARE(outcome.rows, (QStringList{u"項目\t金額"_s, u"許可\t100"_s}));
+        QCOMPARE(outcome.rows, rows);
     }
 
     void queryShowsItsRecordsAsACard_data()
