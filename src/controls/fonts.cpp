@@ -8,7 +8,14 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstddef>
+
 namespace controls {
+
+namespace placeholderfont {
+extern const unsigned char Bytes[];
+extern const std::size_t Size;
+} // namespace placeholderfont
 
 namespace {
 
@@ -16,6 +23,8 @@ namespace {
 // common character that only a font of user-defined characters lacks.
 constexpr char16_t FirstUserDefined = 0xE000;
 constexpr char16_t One = 0x4E00; // 一
+
+const QString PlaceholderFamily = QStringLiteral("SuiteFrame User-Defined Placeholder");
 
 // The installed fonts of user-defined characters alone: an office's own, converted from
 // the font its Windows machines draw the rare characters of names with. (The Ming face
@@ -30,11 +39,26 @@ QStringList userDefinedCharacterFonts()
         if (systems.contains(QFontDatabase::Latin)
             || systems.contains(QFontDatabase::TraditionalChinese))
             continue;
+        if (family == PlaceholderFamily)
+            continue;
         const QRawFont font = QRawFont::fromFont(QFont(family));
         if (font.supportsCharacter(QChar(FirstUserDefined)) && !font.supportsCharacter(QChar(One)))
             found << family;
     }
     return found;
+}
+
+// The frame's own font of an empty box at every user-defined character, loaded once.
+// The Ming face has glyphs of its own in the Private Use Area, other characters than
+// the office's: a name must show a box where the office's font has none, never them.
+QString placeholderFamily()
+{
+    static const bool loaded = QFontDatabase::addApplicationFontFromData(
+                                   QByteArray::fromRawData(reinterpret_cast<const char *>(
+                                                               placeholderfont::Bytes),
+                                                           qsizetype(placeholderfont::Size)))
+                               >= 0;
+    return loaded ? PlaceholderFamily : QString();
 }
 
 } // namespace
@@ -50,14 +74,16 @@ QFont designFont(const QString &family, double points, bool bold)
 void installFontSubstitutes()
 {
     // An office's font of user-defined characters first, where one is installed, as
-    // Windows draws them from its own before any other (without one such a character
-    // shows as an empty box); then the Ming face; the national full-character font
-    // (Debian's fonts-cns11643-sung) draws what it lacks: rarer characters of names,
-    // and those of CJK Extension B outside the basic plane (𠀋, 𡩋).
-    const QStringList ming = userDefinedCharacterFonts()
-                             + QStringList{QStringLiteral("AR PL UMing TW"),
-                                           QStringLiteral("TW-Sung"),
-                                           QStringLiteral("TW-Sung-Ext-B")};
+    // Windows draws them from its own before any other; then the Ming face; the national
+    // full-character font (Debian's fonts-cns11643-sung) draws what it lacks: rarer
+    // characters of names, and those of CJK Extension B outside the basic plane (𠀋,
+    // 𡩋). Last, ahead of whatever the system would pick, the frame's empty box for the
+    // user-defined characters none of them has.
+    QStringList ming = userDefinedCharacterFonts();
+    ming << QStringLiteral("AR PL UMing TW") << QStringLiteral("TW-Sung")
+         << QStringLiteral("TW-Sung-Ext-B");
+    if (const QString placeholder = placeholderFamily(); !placeholder.isEmpty())
+        ming << placeholder;
     QFont::insertSubstitutions(QStringLiteral("新細明體"), ming);
     QFont::insertSubstitutions(QStringLiteral("細明體"), ming);
     QFont::insertSubstitutions(QStringLiteral("PMingLiU"), ming);
