@@ -41,25 +41,8 @@ bool opens(const QString &to, const QString &from)
     return true;
 }
 
-// Whether the code page writes ASCII as ASCII, one byte each, as the settings files,
-// the log and the suite's texts take for granted: "[", "=", ";" and line ends are
-// found as bytes. UTF-16, UTF-7 and EBCDIC do not.
-bool keepsAscii(const QString &iconvName)
-{
-    const iconv_t cd = iconv_open(iconvName.toLatin1().constData(), "ASCII");
-    if (cd == reinterpret_cast<iconv_t>(-1))
-        return false;
-    QByteArray ascii = "\t\n\r";
-    for (char c = ' '; c < 0x7F; ++c)
-        ascii += c;
-    char written[512];
-    char *in = ascii.data(), *out = written;
-    size_t inLeft = size_t(ascii.size()), outLeft = sizeof written;
-    const bool converted = iconv(cd, &in, &inLeft, &out, &outLeft) != size_t(-1)
-                           && iconv(cd, nullptr, nullptr, &out, &outLeft) != size_t(-1);
-    iconv_close(cd);
-    return converted && QByteArrayView(written, out - written) == ascii;
-}
+// Whether the code page writes ASCII as ASCII (below, with the conversions).
+bool keepsAscii(const QString &iconvName);
 
 // Whether iconv converts both ways between the name and the Unicode forms used here,
 // writing ASCII as it is. A name is a code page's alone: iconv's suffixes ("//IGNORE",
@@ -200,6 +183,17 @@ QByteArray convert(const QByteArray &input,
     iconv(cd, nullptr, nullptr, &out, &outLeft);
     output.append(buffer, int(out - buffer));
     return output;
+}
+
+// Whether the code page writes ASCII as ASCII, one byte each, as the settings files,
+// the log and the suite's texts take for granted: "[", "=", ";" and line ends are
+// found as bytes. UTF-16, UTF-7 and EBCDIC do not.
+bool keepsAscii(const QString &iconvName)
+{
+    QByteArray ascii = "\t\n\r";
+    for (char c = ' '; c < 0x7F; ++c)
+        ascii += c;
+    return convert(ascii, QStringLiteral("ASCII"), iconvName, QByteArray(), oneByte) == ascii;
 }
 
 const QByteArray ReplacementUtf16("\xFD\xFF", 2); // U+FFFD in UTF-16LE
